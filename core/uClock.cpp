@@ -1,0 +1,42 @@
+#include "uClock.h"
+
+
+namespace Clock {
+
+namespace {
+TNowFunction &NowFunction()
+{
+    static TNowFunction now;
+    return now;
+}
+} // namespace
+
+QDateTime Now()
+{
+    const auto &now = NowFunction();
+    return now ? now() : QDateTime::currentDateTime();
+}
+
+void SetNowFunction(TNowFunction now)
+{
+    NowFunction() = std::move(now);
+}
+
+qint64 LocalSeconds(const QDateTime &time)
+{
+    const QDateTime asUtc(time.date(), time.time(), Qt::UTC);
+    return asUtc.toSecsSinceEpoch();
+}
+
+qint64 LocalSecondsNow()
+{
+    return LocalSeconds(Now());
+}
+
+QDateTime FromLocalSeconds(qint64 seconds)
+{
+    const QDateTime utc = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+    return QDateTime(utc.date(), utc.time());
+}
+
+} // namespace Clock

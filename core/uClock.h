@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDateTime>
+
+#include <functional>
+
+// The one source of "now" and "today". Tests replace it to walk through days and times.
+namespace Clock {
+
+using TNowFunction = std::function<QDateTime()>;
+
+QDateTime Now();
+// nullptr restores the system clock.
+void SetNowFunction(TNowFunction now);
+
+// Local wall-clock time counted in seconds from 1970-01-01 00:00 as if it were UTC, so a
+// day is always 86400 seconds from local midnight whatever the time zone does.
+qint64 LocalSeconds(const QDateTime &time);
+qint64 LocalSecondsNow();
+QDateTime FromLocalSeconds(qint64 seconds);
+
+constexpr qint64 SecondsPerDay = 86400;
+
+} // namespace Clock

@@ -1,0 +1,171 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "uShortText.h"
+
+// Countries and access types index every figure of the program.
+constexpr int CountryCount = 18;    // 0..17
+constexpr int AccessTypeCount = 17; // 0..16
+constexpr int TestCallCode = 99;    // country or access type of a test call
+constexpr int DetailColumnCount = 30;
+
+constexpr int AccessPpmData = 0;
+constexpr int AccessPpmVoice = 1;
+constexpr int AccessPpc = 2;
+constexpr int AccessSms = 5;
+
+const QStringList &Countries();
+const QStringList &AccessTypes();
+const QStringList &DetailColumns();
+// Name of a code, empty for codes outside the table (the test code included).
+QString CountryName(int country);
+QString AccessTypeName(int access);
+// PPC and SMS earn per call; every other access type per minute.
+bool IsPaidPerCall(int access);
+
+// One row of a list view that shows a record; the record does not own it.
+class QTreeWidgetItem;
+
+// One call, online now or finished today.
+struct TCaller
+{
+    TShortText<20> Id;
+    TShortText<2> ProgCode;
+    TShortText<25> Name;
+    int Country = 0;
+    int SiteId = 0;
+    int PromoterId = 0;
+    int Access = 0;
+    TShortText<20> CallerId;
+    TShortText<25> Start;
+    TShortText<25> Stop;
+    int Seconds = 0;
+    int StartValue = 0;
+    TShortText<32> Info;
+    TShortText<16> IP;
+    QString PromoterName;
+    QString SiteName;
+    int Seen = 0;
+    QTreeWidgetItem *ListItem = nullptr;
+};
+using TCallerList = std::vector<std::unique_ptr<TCaller>>;
+
+// A figure per country and access type.
+template <typename T>
+using TCellTable = std::array<std::array<T, AccessTypeCount>, CountryCount>;
+
+// Day totals of one partner programme; cells are overwritten by each totals line.
+struct TTotals
+{
+    int ProgIndex = 0;
+    TShortText<2> ProgCode;
+    TCellTable<int> Calls{};
+    TCellTable<int> Seconds{};
+    TCellTable<double> Euros{};
+    int Updated = 0;
+    QTreeWidgetItem *ListItem = nullptr;
+};
+
+// Amounts per country (-1..17) and access type (-1..16); -1 stands for all.
+class TRateTable final
+{
+public:
+    static constexpr int FirstCountry = -1;
+    static constexpr int LastCountry = CountryCount - 1;
+    static constexpr int FirstAccess = -1;
+    static constexpr int LastAccess = AccessTypeCount - 1;
+
+    static bool InRange(int country, int access)
+    {
+        return country >= FirstCountry && country <= LastCountry && access >= FirstAccess
+            && access <= LastAccess;
+    }
+    // Out-of-range indexes read as 0 and are never written.
+    double At(int country, int access) const;
+    void Set(int country, int access, double amount);
+    void Clear() { m_amounts = {}; }
+
+private:
+    std::array<std::array<double, AccessTypeCount + 1>, CountryCount + 1> m_amounts{};
+};
+
+struct TPProgItem
+{
+    TShortText<2> ProgCode;
+    QString ProgName;
+    int LastIdPpm = 0;
+    int LastIdOther = 0;
+    TRateTable Rates;
+};
+
+struct TPayoutRule
+{
+    TShortText<2> ProgCode; // empty: the default rule
+    TRateTable Amounts;
+};
+
+struct TAccount
+{
+    QString Key;
+    QString Name;
+    bool Active = false;
+};
+
+struct TTrigger
+{
+    TTrigger() = default;
+    TTrigger(const QString &whenText, const QString &value, const QString &actionParam, int whenKind,
+             int what, int compare, int action, bool active, int repeatType);
+
+    QString WhenText;
+    QString Value;
+    QString ActionParam;
+    int WhenKind = -1;
+    int What = -1;
+    int Compare = -1;
+    int Action = -1;
+    bool Active = true;
+    int RepeatType = 0;
+    int State = 0;
+    int PrevState = 0;
+};
+
+// The four lists that live for the whole run.
+using TPProgCollection = std::vector<std::unique_ptr<TPProgItem>>;
+using TAccountList = std::vector<std::unique_ptr<TAccount>>;
+using TTriggerList = std::vector<std::unique_ptr<TTrigger>>;
+using TPayoutRuleList = std::vector<std::unique_ptr<TPayoutRule>>;
+
+extern TPProgCollection TPProgs;
+extern TAccountList TAccounts;
+extern TTriggerList TTriggers;
+extern TPayoutRuleList PayoutRules;
+
+// Totals as list texts; with `all` every access type counts, else only `access`.
+// Sums always run over every country.
+int TotalCalls(const TTotals &t);
+int TotalSeconds(const TTotals &t);
+double TotalEuros(const TTotals &t);
+QString CallsText(const TTotals &t, int access, bool all);
+QString MinutesText(const TTotals &t, int access, bool all);
+QString AverageText(const TTotals &t, int access, bool all);
+QString EurosText(const TTotals &t, int access, bool all);
+// "%.2f" with the user's decimal separator and no grouping.
+QString FormatFixed2(double value);
+
+TPProgItem *FindProg(const QString &code);
+int IndexOfProg(const QString &code);
+QString ProgName(const QString &code);
+int IndexOfCaller(const QString &id, const TCallerList &list);
+
+// "yyyymmdd?hhnnss" as "dd-mm-yyyy hh:nn:ss"; the digits are not checked.
+QString FormatStamp(const QString &stamp);
+// The date of the first eight characters; a null date when they form none.
+QDate StampDate(const QString &stamp);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// A text field of fixed capacity: a longer value keeps its first N characters when stored.
+template <int N>
+class TShortText final
+{
+public:
+    static constexpr int Capacity = N;
+
+    TShortText() = default;
+    TShortText(const QString &text) : m_text(text.left(N)) {}
+    TShortText(const char *text) : TShortText(QString::fromLatin1(text)) {}
+
+    TShortText &operator=(const QString &text)
+    {
+        m_text = text.left(N);
+        return *this;
+    }
+
+    operator const QString &() const { return m_text; }
+    const QString &text() const { return m_text; }
+    bool isEmpty() const { return m_text.isEmpty(); }
+
+    friend bool operator==(const TShortText &a, const TShortText &b) { return a.m_text == b.m_text; }
+    friend bool operator==(const TShortText &a, const QString &b) { return a.m_text == b; }
+
+private:
+    QString m_text;
+};

@@ -1,0 +1,97 @@
+#include "uTokens.h"
+
+#include <limits>
+
+namespace {
+
+struct TTokenState
+{
+    QString Text;
+    QString Separator;
+    int Position = 1; // 1-based: the first character not yet consumed
+};
+
+TTokenState &State()
+{
+    static TTokenState state;
+    return state;
+}
+
+int HexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+void TokenInit(const QString &text, const QString &separator)
+{
+    TTokenState &state = State();
+    state.Text = text;
+    state.Separator = separator;
+    state.Position = 1;
+}
+
+QString NextToken()
+{
+    TTokenState &state = State();
+    const int length = int(state.Text.size());
+    if (state.Position > length)
+        return {};
+    const qsizetype start = state.Position - 1;
+    const qsizetype found = state.Separator.isEmpty()
+        ? -1
+        : state.Text.indexOf(state.Separator, start, Qt::CaseInsensitive);
+    if (found < 0) {
+        state.Position = length + 1;
+        return state.Text.mid(start);
+    }
+    state.Position = int(found + state.Separator.size()) + 1;
+    return state.Text.mid(start, found - start);
+}
+
+int NextTokenInt()
+{
+    return StrToIntDef(NextToken(), 0);
+}
+
+int StrToIntDef(const QString &text, int defaultValue)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == QLatin1Char(' '))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    int base = 10;
+    if (i < n && text[i] == QLatin1Char('$')) {
+        base = 16;
+        ++i;
+    }
+    if (i >= n)
+        return defaultValue;
+
+    // One past the largest magnitude: -2147483648 fits, +2147483648 does not.
+    const qint64 limit = negative ? qint64(std::numeric_limits<int>::max()) + 1
+                                  : qint64(std::numeric_limits<int>::max());
+    qint64 value = 0;
+    for (; i < n; ++i) {
+        const int digit = HexDigit(text[i]);
+        if (digit < 0 || digit >= base)
+            return defaultValue;
+        value = value * base + digit;
+        if (value > limit)
+            return defaultValue;
+    }
+    return int(negative ? -value : value);
+}

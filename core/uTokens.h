@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The one tokenizer every line format goes through. Its state is process-wide and not
+// re-entrant: take all fields of one line before anything else starts scanning.
+void TokenInit(const QString &text, const QString &separator);
+QString NextToken();
+int NextTokenInt();
+
+// Reads a whole 32-bit number: leading spaces, one sign, decimal digits or "$" and
+// hexadecimal digits, nothing after. Anything else, or a value beyond 32 bits, gives
+// `defaultValue`.
+int StrToIntDef(const QString &text, int defaultValue);

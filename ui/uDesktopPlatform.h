@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+#include "uPlatform.h"
+
+struct ca_context;
+
+// The real desktop behind the platform seam: libcanberra for sounds, the desktop's
+// opener for files and URLs, the tray icon for balloons, QMessageBox for messages.
+class TDesktopPlatform final : public TPlatform
+{
+public:
+    TDesktopPlatform();
+    ~TDesktopPlatform() override;
+    TDesktopPlatform(const TDesktopPlatform &) = delete;
+    TDesktopPlatform &operator=(const TDesktopPlatform &) = delete;
+
+    void SetTrayIcon(QSystemTrayIcon *tray) { m_tray = tray; }
+
+    void PlaySoundAsync(const QString &fileName) override;
+    void PlaySoundSync(const QString &fileName) override;
+    void ShellOpen(const QString &target) override;
+    void ShowBalloon(const QString &title, const QString &text, int timeoutMs) override;
+    void ShowMessage(TMessageKind kind, const QString &title, const QString &text) override;
+
+private:
+    bool Playing();
+    bool StartSound(const QString &fileName);
+
+    ca_context *m_context = nullptr;
+    QPointer<QSystemTrayIcon> m_tray;
+};
