@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "uIniFile.h"
+#include "uPayout.h"
 
 TSettings Settings;
 QString ProgramDir;
@@ -103,7 +104,8 @@ void LoadSettings(const QString &programDir)
 
     s.Debug = ini.ReadInteger(SectionDebug, QStringLiteral("options"), 0);
 
-    // Triggers and payout rules are read here once their owners exist.
+    // Triggers are read here once their owner exists.
+    LoadPayoutRules(ini);
 
     const QString version = ini.ReadString(SectionSettings, QStringLiteral("version"), UnknownVersion);
     if (version != AppVersion) {
@@ -147,8 +149,9 @@ bool SaveSettings()
     ini.WriteInteger(SectionChart, QStringLiteral("labels"), s.ChartLabels);
     ini.WriteInteger(SectionChart, QStringLiteral("item"), s.ChartItem);
 
-    // Triggers and payout rules are written here once their owners exist; until then
-    // their sections stay exactly as the file has them.
+    // Triggers are written here once their owner exists; until then their section stays
+    // exactly as the file has it.
+    SavePayoutRules(ini);
 
     return ini.Save();
 }
