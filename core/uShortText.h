@@ -19,6 +19,8 @@ public:
         return *this;
     }
 
+    TShortText &operator=(const char *text) { return *this = QString::fromLatin1(text); }
+
     operator const QString &() const { return m_text; }
     const QString &text() const { return m_text; }
     bool isEmpty() const { return m_text.isEmpty(); }

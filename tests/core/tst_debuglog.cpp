@@ -1,0 +1,116 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "uClock.h"
+#include "uDebugLog.h"
+#include "uSettings.h"
+
+namespace {
+
+QByteArray LogContent()
+{
+    QFile file(DebugLogFileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestDebugLog final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+    void writesByLevel_data();
+    void writesByLevel();
+    void formatsLines();
+    void recreatesDeletedFile();
+    void unwritableLogIsSilent();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_oldDir;
+};
+
+void TestDebugLog::initTestCase()
+{
+    m_oldDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 3, 5), QTime(7, 8, 9)); });
+}
+
+void TestDebugLog::init()
+{
+    QFile::remove(DebugLogFileName);
+}
+
+void TestDebugLog::cleanupTestCase()
+{
+    Clock::SetNowFunction(nullptr);
+    QDir::setCurrent(m_oldDir);
+}
+
+void TestDebugLog::writesByLevel_data()
+{
+    QTest::addColumn<int>("debug");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("off") << 0 << QStringList{"zero"};
+    QTest::newRow("details bit only") << 1 << QStringList{"zero"};
+    QTest::newRow("requests") << 2 << QStringList{"zero", "two"};
+    QTest::newRow("data") << 4 << QStringList{"zero", "four"};
+    QTest::newRow("both") << 6 << QStringList{"zero", "two", "four"};
+}
+
+void TestDebugLog::writesByLevel()
+{
+    QFETCH(int, debug);
+    QFETCH(QStringList, expected);
+    Settings.Debug = debug;
+    DebugLog(DebugLevel::Always, "zero");
+    DebugLog(DebugLevel::Requests, "two");
+    DebugLog(DebugLevel::Data, "four");
+    QStringList written;
+    for (const QByteArray &line : LogContent().split('\n')) {
+        if (!line.isEmpty())
+            written.append(QString::fromLatin1(line.mid(20).trimmed()));
+    }
+    QCOMPARE(written, expected);
+}
+
+void TestDebugLog::formatsLines()
+{
+    Settings.Debug = 2;
+    DebugLog(DebugLevel::Requests, QStringLiteral("Fetch(België)"));
+    QCOMPARE(LogContent(), QByteArray("05-03-2026 07:08:09 Fetch(Belgi\xEB)\r\n"));
+
+    // Nothing is written, and no file made, when the level is off.
+    QFile::remove(DebugLogFileName);
+    Settings.Debug = 0;
+    DebugLog(DebugLevel::Data, "x");
+    QVERIFY(!QFile::exists(DebugLogFileName));
+}
+
+void TestDebugLog::recreatesDeletedFile()
+{
+    Settings.Debug = 2;
+    DebugLog(DebugLevel::Requests, "a");
+    QVERIFY(QFile::remove(DebugLogFileName));
+    DebugLog(DebugLevel::Requests, "b");
+    QCOMPARE(LogContent(), QByteArray("05-03-2026 07:08:09 b\r\n"));
+}
+
+void TestDebugLog::unwritableLogIsSilent()
+{
+    // A folder in the log's place cannot be opened as a file: the line is dropped.
+    QVERIFY(QDir().mkdir(DebugLogFileName));
+    Settings.Debug = 6;
+    DebugLog(DebugLevel::Requests, "lost");
+    QVERIFY(QFileInfo(DebugLogFileName).isDir());
+    QDir().rmdir(DebugLogFileName);
+}
+
+QTEST_GUILESS_MAIN(TestDebugLog)
+#include "tst_debuglog.moc"

@@ -1,0 +1,240 @@
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "uGlobal.h"
+#include "uIniFile.h"
+#include "uSettings.h"
+
+namespace {
+
+QByteArray ReadAll(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString PayoutRow(const QString &code, const QString &first)
+{
+    QString row = code + ";" + first;
+    for (int i = 0; i < 17; ++i)
+        row += ";0";
+    return row;
+}
+
+} // namespace
+
+class TestSettings final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void missingFileGivesDefaults();
+    void readsIntervals_data();
+    void readsIntervals();
+    void nonNumericValuesGiveDefaults();
+    void handWrittenFileSurvivesSave();
+    void keepsUnownedKeysOverRepeatedSaves();
+    void preparesFoldersOnlyOnNewVersion();
+    void failedMoveLeavesFile();
+    void savesPayoutRules();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString Ini() const { return m_dir->filePath("bvsettings.ini"); }
+};
+
+void TestSettings::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    Settings = TSettings();
+    PayoutRules.clear();
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+}
+
+void TestSettings::missingFileGivesDefaults()
+{
+    LoadSettings(m_dir->path());
+    QCOMPARE(ProgramDir, m_dir->path() + "/");
+    QCOMPARE(Settings.Interval, 10);
+    QCOMPARE(Settings.SmallPos, QPoint(FallbackScreenWidth - 410, 0));
+    QCOMPARE(Settings.LargePos, QPoint(0, 0));
+    QCOMPARE(Settings.LargeW, 640);
+    QCOMPARE(Settings.LargeH, 117);
+    QVERIFY(Settings.SoundOn && Settings.MainFG && Settings.MiniFG && Settings.Graph);
+    QVERIFY(!Settings.NoMini && !Settings.BalloonTips && !Settings.Info);
+    QCOMPARE(Settings.FetchUrl, QString(DefaultFetchUrl));
+    QCOMPARE(Settings.ChartType, 7);
+    QCOMPARE(Settings.ChartLabels, 4);
+    QCOMPARE(Settings.Debug, 0);
+
+    // The first start of a version stores it, and only it, and makes the folders.
+    TIniFile ini(Ini());
+    QCOMPARE(ini.ReadString("settings", "version"), AppVersion);
+    QVERIFY(QDir(m_dir->filePath("Bitmaps")).exists());
+    QVERIFY(QDir(m_dir->filePath("History")).exists());
+    // It may hold a password: nobody else may read it.
+    QCOMPARE(QFile::permissions(Ini()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
+}
+
+void TestSettings::readsIntervals_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("3 is raised") << QByteArray("Interval=3") << 5;
+    QTest::newRow("0 is raised") << QByteArray("Interval=0") << 5;
+    QTest::newRow("negative is raised") << QByteArray("Interval=-20") << 5;
+    QTest::newRow("5 stays") << QByteArray("Interval=5") << 5;
+    QTest::newRow("30 stays") << QByteArray("Interval=30") << 30;
+    QTest::newRow("not a number") << QByteArray("Interval=tien") << 10;
+    QTest::newRow("missing") << QByteArray("other=1") << 10;
+}
+
+void TestSettings::readsIntervals()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, expected);
+    WriteAll(Ini(), "[settings]\r\n" + line + "\r\n");
+    LoadSettings(m_dir->path());
+    QCOMPARE(Settings.Interval, expected);
+}
+
+void TestSettings::nonNumericValuesGiveDefaults()
+{
+    WriteAll(Ini(), "[window]\r\nsmallX=links\r\nlargeW=breed\r\nmainFG=ja\r\nNoMini=2\r\n"
+                    "[chart]\r\ntype=\r\n[debug]\r\noptions=$6\r\n");
+    LoadSettings(m_dir->path());
+    QCOMPARE(Settings.SmallPos.x(), FallbackScreenWidth - 410);
+    QCOMPARE(Settings.LargeW, 640);
+    QCOMPARE(Settings.MainFG, true);
+    QCOMPARE(Settings.NoMini, true); // any non-zero number is true
+    QCOMPARE(Settings.ChartType, 7);
+    QCOMPARE(Settings.Debug, 6);
+}
+
+void TestSettings::handWrittenFileSurvivesSave()
+{
+    const QByteArray original =
+        "[window]\r\n"
+        "list=2\r\n"
+        "smallX=100\r\n"
+        "[settings]\r\n"
+        "fetchurl=http://127.0.0.1:9/\r\n"
+        "password=p=w\r\n"
+        "key=K1\r\n"
+        "Interval=7\r\n"
+        "version=" + AppVersion.toLatin1() + "\r\n"
+        "[unknown]\r\n"
+        "; a note\r\n"
+        "x=y\r\n"
+        "[triggers]\r\n"
+        "0=1|0|14:30|5|0|3|2,5|4|Er is iets=raar\r\n"
+        "[debug]\r\n"
+        "options=6\r\n";
+    WriteAll(Ini(), original);
+    LoadSettings(m_dir->path());
+    QCOMPARE(Settings.Password, QString("p=w"));
+    QCOMPARE(Settings.List, 2);
+    QCOMPARE(Settings.SmallPos.x(), 100);
+    QVERIFY(SaveSettings());
+
+    const QByteArray saved = ReadAll(Ini());
+    // Everything of the original stands as it was, in its order.
+    qsizetype from = 0;
+    for (const QByteArray &line : original.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const qsizetype at = saved.indexOf(line + '\n', from);
+        QVERIFY2(at >= 0, line.constData());
+        from = at;
+    }
+    TIniFile ini(Ini());
+    QCOMPARE(ini.ReadString("sounds", "on"), QString("1"));
+    QCOMPARE(ini.ReadString("chart", "type"), QString("7"));
+    QCOMPARE(ini.ReadString("settings", "Interval"), QString("7"));
+}
+
+void TestSettings::keepsUnownedKeysOverRepeatedSaves()
+{
+    WriteAll(Ini(), "[settings]\r\nfetchurl=http://localhost:1234/\r\nversionurl=http://v/\r\n"
+                    "[debug]\r\noptions=7\r\n");
+    for (int i = 0; i < 3; ++i) {
+        LoadSettings(m_dir->path());
+        Settings.FetchUrl = "http://changed/";
+        Settings.Debug = 0;
+        Settings.Key = QString("K%1").arg(i);
+        QVERIFY(SaveSettings());
+    }
+    TIniFile ini(Ini());
+    QCOMPARE(ini.ReadString("settings", "fetchurl"), QString("http://localhost:1234/"));
+    QCOMPARE(ini.ReadString("settings", "versionurl"), QString("http://v/"));
+    QCOMPARE(ini.ReadString("debug", "options"), QString("7"));
+    QCOMPARE(ini.ReadString("settings", "key"), QString("K2"));
+}
+
+void TestSettings::preparesFoldersOnlyOnNewVersion()
+{
+    WriteAll(m_dir->filePath("AB.bmp"), "b");
+    WriteAll(m_dir->filePath("01-01-2026.hlg"), "h");
+    WriteAll(Ini(), "[settings]\r\nversion=" + AppVersion.toLatin1() + "\r\n");
+    LoadSettings(m_dir->path());
+    QVERIFY(!QDir(m_dir->filePath("Bitmaps")).exists());
+    QVERIFY(QFile::exists(m_dir->filePath("AB.bmp")));
+
+    WriteAll(Ini(), "[settings]\r\nversion=1.3.1.19\r\n");
+    LoadSettings(m_dir->path());
+    QVERIFY(QFile::exists(m_dir->filePath("Bitmaps/AB.bmp")));
+    QVERIFY(QFile::exists(m_dir->filePath("History/01-01-2026.hlg")));
+    QVERIFY(!QFile::exists(m_dir->filePath("AB.bmp")));
+    QCOMPARE(TIniFile(Ini()).ReadString("settings", "version"), AppVersion);
+}
+
+void TestSettings::failedMoveLeavesFile()
+{
+    QDir(m_dir->path()).mkpath("Bitmaps");
+    WriteAll(m_dir->filePath("Bitmaps/AB.bmp"), "old");
+    WriteAll(m_dir->filePath("AB.bmp"), "new");
+    LoadSettings(m_dir->path());
+    QCOMPARE(ReadAll(m_dir->filePath("AB.bmp")), QByteArray("new"));
+    QCOMPARE(ReadAll(m_dir->filePath("Bitmaps/AB.bmp")), QByteArray("old"));
+}
+
+void TestSettings::savesPayoutRules()
+{
+    WriteAll(Ini(), ("[payout]\r\nCount=2\r\nitem0cc-1=" + PayoutRow("", "0,1") + "\r\nitem1cc0="
+                     + PayoutRow("AB", "0,35") + "\r\n")
+                        .toLatin1());
+    LoadSettings(m_dir->path());
+    QCOMPARE(int(PayoutRules.size()), 2);
+    QCOMPARE(PayoutRules[0]->ProgCode.text(), QString());
+    QCOMPARE(PayoutRules[0]->Amounts.At(-1, -1), 0.1);
+    QCOMPARE(PayoutRules[1]->ProgCode.text(), QString("AB"));
+    QCOMPARE(PayoutRules[1]->Amounts.At(0, -1), 0.35);
+
+    QVERIFY(SaveSettings());
+    PayoutRules.clear();
+    LoadSettings(m_dir->path());
+    QCOMPARE(int(PayoutRules.size()), 2);
+    QCOMPARE(PayoutRules[1]->Amounts.At(0, -1), 0.35);
+    TIniFile ini(Ini());
+    QCOMPARE(ini.ReadSection("payout").size(), 1 + 2 * 19);
+
+    // No rules left: Count 0 is written and the next start has none.
+    PayoutRules.clear();
+    QVERIFY(SaveSettings());
+    LoadSettings(m_dir->path());
+    QVERIFY(PayoutRules.empty());
+    QCOMPARE(TIniFile(Ini()).ReadString("payout", "Count"), QString("0"));
+}
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"
