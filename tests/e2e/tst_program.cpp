@@ -1,0 +1,100 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "uIniFile.h"
+#include "uSettings.h"
+
+#include <csignal>
+
+namespace {
+
+QByteArray ReadAll(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// The real program in a folder of its own: it starts, and on SIGTERM ends as if closed.
+class TestProgram final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void firstStartWritesDefaults();
+    void keepsWhatItDoesNotOwn();
+
+private:
+    // Starts the program in `dir`, waits until it has settled, then sends SIGTERM.
+    void RunAndTerminate(const QString &dir);
+};
+
+void TestProgram::RunAndTerminate(const QString &dir)
+{
+    const QString program = dir + "/bvmonitor";
+    QFile::remove(program);
+    QVERIFY(QFile::copy(BVMONITOR_PATH, program));
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(program, {});
+    QVERIFY(process.waitForStarted());
+    // The settings are loaded (and a new version stored) before the window shows.
+    QTRY_VERIFY_WITH_TIMEOUT(QDir(dir + "/History").exists(), 10000);
+    QTest::qWait(300);
+    ::kill(pid_t(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+}
+
+void TestProgram::firstStartWritesDefaults()
+{
+    QTemporaryDir dir;
+    RunAndTerminate(dir.path());
+    const TIniFile ini(dir.filePath("bvsettings.ini"));
+    QCOMPARE(ini.ReadString("settings", "version"), QString(BV_APP_VERSION));
+    QCOMPARE(ini.ReadString("settings", "Interval"), QString("10"));
+    QCOMPARE(ini.ReadString("window", "largeW"), QString("640"));
+    QCOMPARE(ini.ReadString("chart", "type"), QString("7"));
+    QVERIFY(!ini.ValueExists("settings", "fetchurl"));
+    QVERIFY(!ini.ValueExists("debug", "options"));
+    QVERIFY(QDir(dir.filePath("Bitmaps")).exists());
+}
+
+void TestProgram::keepsWhatItDoesNotOwn()
+{
+    QTemporaryDir dir;
+    QString payout = "[payout]\r\nCount=1\r\n";
+    for (int c = -1; c <= 17; ++c) {
+        payout += QString("item0cc%1=AB").arg(c);
+        for (int a = -1; a <= 16; ++a)
+            payout += (c == 0 && a == 2) ? ";0.5" : ";0";
+        payout += "\r\n";
+    }
+    const QByteArray kept = "[settings]\r\nfetchurl=http://127.0.0.1:1/\r\n"
+                            "[debug]\r\noptions=0\r\n"
+                            "[mine]\r\nx=1|2=3\r\n"
+                            "[triggers]\r\n0=1|0|0|4|0|0|1|4|Er belt iemand\r\n1=kapot\r\n"
+        + payout.toLatin1();
+    {
+        QFile file(dir.filePath("bvsettings.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kept);
+    }
+    RunAndTerminate(dir.path());
+    const QByteArray saved = ReadAll(dir.filePath("bvsettings.ini"));
+    for (const QByteArray &line : kept.split('\n')) {
+        if (!line.isEmpty())
+            QVERIFY2(saved.contains(line + '\n'), line.constData());
+    }
+    QVERIFY(saved.contains("version=" BV_APP_VERSION "\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
