@@ -137,6 +137,16 @@ struct TTrigger
     int PrevState = 0;
 };
 
+// The monitor's figures per access type, in this order; they feed the counters, the
+// day history and the triggers.
+struct TFigureBlock
+{
+    std::array<int, AccessTypeCount> OnlineByAccess{};
+    std::array<int, AccessTypeCount> CallsByAccess{};
+    std::array<int, AccessTypeCount> SecondsByAccess{};
+    std::array<double, AccessTypeCount> EurosByAccess{};
+};
+
 // The four lists that live for the whole run.
 using TPProgCollection = std::vector<std::unique_ptr<TPProgItem>>;
 using TAccountList = std::vector<std::unique_ptr<TAccount>>;
