@@ -2,6 +2,9 @@
 
 #include <QLocale>
 
+#include <limits>
+#include <type_traits>
+
 TPProgCollection TPProgs;
 TAccountList TAccounts;
 TTriggerList TTriggers;
@@ -97,18 +100,30 @@ TTrigger::TTrigger(const QString &whenText, const QString &value, const QString 
 {
 }
 
+int SaturatingAdd(int a, int b)
+{
+    const qint64 sum = qint64(a) + b;
+    return int(qBound(qint64(std::numeric_limits<int>::min()), sum, qint64(std::numeric_limits<int>::max())));
+}
+
 namespace {
 
 template <typename T>
 T SumCells(const TCellTable<T> &cells, int access, bool all)
 {
     T sum{};
+    const auto add = [&sum](T value) {
+        if constexpr (std::is_same_v<T, int>)
+            sum = SaturatingAdd(sum, value);
+        else
+            sum += value;
+    };
     for (const auto &row : cells) {
         if (all) {
             for (const T value : row)
-                sum += value;
+                add(value);
         } else if (access >= 0 && access < AccessTypeCount) {
-            sum += row[access];
+            add(row[access]);
         }
     }
     return sum;

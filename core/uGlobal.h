@@ -158,6 +158,9 @@ extern TAccountList TAccounts;
 extern TTriggerList TTriggers;
 extern TPayoutRuleList PayoutRules;
 
+// Sums of figures from the network saturate instead of overflowing.
+int SaturatingAdd(int a, int b);
+
 // Totals as list texts; with `all` every access type counts, else only `access`.
 // Sums always run over every country.
 int TotalCalls(const TTotals &t);
