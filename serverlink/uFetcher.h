@@ -4,15 +4,24 @@
 // main window and the options dialog are built against these declarations.
 
 #include <QByteArray>
+#include <QNetworkAccessManager>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
 
+class QLabel;
+class QNetworkReply;
+class QNetworkRequest;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
 class TfrmFetcher;
 
 // One protocol byte shared with the service: replies are XORed with it and the key.
@@ -34,6 +43,7 @@ struct TFetchRequest
 // hex digits. An empty key gives an empty body.
 QByteArray Encode(const QByteArray &args, const QByteArray &key);
 // Unscrambles a reply body in place (without its ">" marker): byte XOR ReplyMask XOR key.
+// With an empty key the body cannot be unscrambled and is left as it is.
 void Decode(QByteArray &body, const QByteArray &key);
 
 // All traffic with the service: a FIFO queue pumped by a 50 ms timer, one blocking post
@@ -93,8 +103,84 @@ Q_SIGNALS:
     // ...and end the program after it.
     void QuitRequested();
 
-    // private implementation details follow in the real header
+private:
+    // What the HTTP client reports; each state has its own text in lblInfo.
+    enum class THttpStatus { Resolving, Connecting, Connected, Disconnecting, Disconnected, StatusText,
+                             Transfer, Ready, Aborted, Other };
+
+    // The window (uFetcherWindow.cpp).
+    void CreateControls();
+    void FormCreate();
+    void httpStatus(THttpStatus status);
+    void httpWorkBegin(qint64 size);
+    void httpWork(qint64 done);
+    void httpWorkEnd();
+    void httpDisconnected();
+    void btnCancelClick();
+    void btnDetailsClick();
+    void tiCounterTimer();
+    void ShowInfo(const QString &text, bool error);
+    void ShowByError();
+    void HideIfShownByFetch();
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+    // The transport (uFetcher.cpp).
+    bool InternalFetch(QByteArray &buffer);
+    void ApplyHeaders(QNetworkRequest &request) const;
+    QByteArray EncodeCurArgs() const;
+    void ConnectReply(QNetworkReply *reply, QByteArray &buffer);
+    void HandleMessageHeader();
+    void HandleReplyBody(TFetchRequest &request);
+    void Classify(const TFetchRequest &request);
+    void ShowFatalError(const TFetchRequest &request, const QString &message);
+    void ShowProtocolError(const TFetchRequest &request, const QString &message);
+    QString DetailsText(const TFetchRequest &request, const QString &message) const;
+    void HandleFailure(TFetchRequest &request, const QString &error);
+    void RemoveRequest(const TFetchRequest *request);
+    void HandOverQueue(TfrmFetcher &to);
+    void ReleaseIfRetired();
+    void StartPump();
+    friend void SetConnector(TfrmFetcher *connector);
+
+    // Controls; the window owns them.
+    QLabel *lblStatus = nullptr;
+    QProgressBar *pg = nullptr;
+    QLabel *lblInfo = nullptr;
+    QPushButton *btnDetails = nullptr;
+    QPushButton *btnCancel = nullptr;
+    QLabel *lblTime = nullptr;
+    QPlainTextEdit *mLog = nullptr;
+    QNetworkAccessManager http;
+    QTimer tiCounter;
+
+    std::deque<std::unique_ptr<TFetchRequest>> Requests;
+    TFetchRequest *FRunning = nullptr;   // the request Fetch is handling
+    QString CurCommand;
+    QString CurArgs;
+    QStringList PostLines;
+    QStringList FReplyLines;
+    const QByteArray *FReplyStream = nullptr;
+    QString FMessageText;
+    QString FMessageAction;
+    QPointer<QNetworkReply> FReply;      // the running post
+    QByteArray FMessageHeader;           // MSG header of the last completed post
+    int Ticks = 0;
+    bool ShownByFetch = false;
+    bool FReplyOk = false;
+    bool FBusy = false;
+    bool WorkEnded = false;
+    bool Cancelled = false;
+    int FErrorCount = 0;
+    int FFailCount = 0;
+    int FActiveCalls = 0;                // Fetch or SignOff on the stack: not yet safe to delete
+    bool FRetired = false;
 };
+
+// Process-wide: a Fetch is running (guards against re-entry across connectors), and how
+// many posts were refused because another was in progress.
+bool FetchActive();
+int DeferredCount();
 
 // The process-wide connector: the main window creates it, the monitor may replace it.
 TfrmFetcher *Connector();

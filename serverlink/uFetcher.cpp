@@ -1,0 +1,599 @@
+#include "uFetcher.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QNetworkCookieJar>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QUrl>
+
+#include <algorithm>
+#include <exception>
+#include <stdexcept>
+
+#include "uCodec.h"
+#include "uDebugLog.h"
+#include "uFetcherTesting.h"
+#include "uPlatform.h"
+#include "uReplyEnvelope.h"
+#include "uSettings.h"
+
+namespace {
+
+constexpr int SignOffWaitMs = 5000;
+// SignOff lets the interface run in slices of this length while it waits.
+constexpr int SignOffWaitStepMs = 10;
+// Only the first characters of a scrambled reply go into the log.
+constexpr int LoggedScrambledChars = 80;
+
+constexpr char RefererUrl[] = "http://www.belvora.example/.";
+constexpr char UserAgentPrefix[] = "BVMonitor V";
+constexpr char BodyContentType[] = "text/html";
+constexpr char AcceptTypes[] = "text/html, */*";
+constexpr char MessageHeaderName[] = "MSG";
+constexpr char ScrambleMarker = '>';
+
+const QString CrLf = QStringLiteral("\r\n");
+
+int signOffWaitMs = SignOffWaitMs;
+bool fetchActive = false;
+int deferredCount = 0;
+QPointer<TfrmFetcher> currentConnector;
+
+// What the HTTP client raises: it ends the request as a transport failure.
+class TFetchError final : public std::runtime_error
+{
+public:
+    explicit TFetchError(const QString &message) : std::runtime_error(message.toStdString()) {}
+};
+
+QString ErrorText(const std::exception &error)
+{
+    return QString::fromUtf8(error.what());
+}
+
+// Cookies the service sets must outlive a connector the monitor replaces.
+QNetworkCookieJar *ProcessCookieJar()
+{
+    static QPointer<QNetworkCookieJar> jar;
+    if (!jar)
+        jar = new QNetworkCookieJar(QCoreApplication::instance());
+    return jar;
+}
+
+bool DetailsWanted()
+{
+    return (Settings.Debug & DebugDetailsBit) != 0;
+}
+
+QString ForDisplay(QString text)
+{
+    return text.replace(CrLf, QStringLiteral("\n"));
+}
+
+bool IsCompleteHttpError(QNetworkReply::NetworkError error)
+{
+    return (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError)
+        || (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+}
+
+} // namespace
+
+QByteArray Encode(const QByteArray &args, const QByteArray &key)
+{
+    static constexpr char Hex[] = "0123456789abcdef";
+    QByteArray body;
+    if (key.isEmpty())
+        return body;
+    body.reserve(args.size() * 2);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(args[i] ^ key[i % key.size()]);
+        body.append(Hex[byte >> 4]);
+        body.append(Hex[byte & 0x0F]);
+    }
+    return body;
+}
+
+void Decode(QByteArray &body, const QByteArray &key)
+{
+    if (key.isEmpty())
+        return;
+    for (qsizetype i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>(body[i] ^ static_cast<char>(ReplyMask) ^ key[i % key.size()]);
+}
+
+bool FetchActive()
+{
+    return fetchActive;
+}
+
+int DeferredCount()
+{
+    return deferredCount;
+}
+
+namespace FetcherTesting {
+
+void SetSignOffWaitMs(int ms)
+{
+    signOffWaitMs = ms > 0 ? ms : SignOffWaitMs;
+}
+
+} // namespace FetcherTesting
+
+TfrmFetcher *Connector()
+{
+    return currentConnector.data();
+}
+
+void SetConnector(TfrmFetcher *connector)
+{
+    TfrmFetcher *previous = currentConnector.data();
+    currentConnector = connector;
+    if (previous && connector && previous != connector && previous->FRetired)
+        previous->HandOverQueue(*connector);
+}
+
+TfrmFetcher::TfrmFetcher(QWidget *owner)
+    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint)
+{
+    http.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    QNetworkCookieJar *jar = ProcessCookieJar();
+    http.setCookieJar(jar);
+    // The manager adopts the jar; give it back so it survives this connector.
+    jar->setParent(QCoreApplication::instance());
+
+    tiCounter.setInterval(50);
+    connect(&tiCounter, &QTimer::timeout, this, &TfrmFetcher::tiCounterTimer);
+
+    CreateControls();
+    FormCreate();
+}
+
+TfrmFetcher::~TfrmFetcher()
+{
+    tiCounter.stop();
+    if (FReply)
+        FReply->disconnect(this);
+}
+
+TFetchRequest *TfrmFetcher::NewRequest(const QString &title, TFetchCallback callback)
+{
+    auto request = std::make_unique<TFetchRequest>();
+    request->Title = title;
+    request->Callback = std::move(callback);
+    Requests.push_back(std::move(request));
+    return Requests.back().get();
+}
+
+void TfrmFetcher::StartPump()
+{
+    if (!FRetired)
+        tiCounter.start();
+}
+
+const QStringList &TfrmFetcher::ReplyLines() const
+{
+    return FReplyLines;
+}
+
+const QByteArray *TfrmFetcher::ReplyStream() const
+{
+    return FReplyStream;
+}
+
+bool TfrmFetcher::ReplyOk() const
+{
+    return FReplyOk;
+}
+
+int TfrmFetcher::ErrorCount() const
+{
+    return FErrorCount;
+}
+
+int TfrmFetcher::FailCount() const
+{
+    return FFailCount;
+}
+
+void TfrmFetcher::SetFailCount(int count)
+{
+    FFailCount = count;
+}
+
+QString TfrmFetcher::MessageText() const
+{
+    return FMessageText;
+}
+
+QString TfrmFetcher::MessageAction() const
+{
+    return FMessageAction;
+}
+
+bool TfrmFetcher::Busy() const
+{
+    return FBusy;
+}
+
+int TfrmFetcher::QueuedCount() const
+{
+    return static_cast<int>(Requests.size());
+}
+
+void TfrmFetcher::Retire()
+{
+    FRetired = true;
+    tiCounter.stop();
+    ShownByFetch = false;
+    hide();
+    TfrmFetcher *successor = Connector();
+    if (successor && successor != this)
+        HandOverQueue(*successor);
+    ReleaseIfRetired();
+}
+
+void TfrmFetcher::ReleaseIfRetired()
+{
+    // A deleteLater posted here runs only after the event loop below the running Fetch
+    // regains control, so no frame of this connector is left on the stack by then.
+    if (FRetired && FActiveCalls == 0)
+        deleteLater();
+}
+
+void TfrmFetcher::HandOverQueue(TfrmFetcher &to)
+{
+    // Requests still waiting here would otherwise die with this connector unanswered.
+    std::deque<std::unique_ptr<TFetchRequest>> waiting;
+    for (auto it = Requests.begin(); it != Requests.end();) {
+        if (it->get() == FRunning) {
+            ++it;
+        } else {
+            waiting.push_back(std::move(*it));
+            it = Requests.erase(it);
+        }
+    }
+    if (waiting.empty())
+        return;
+    // They were queued before anything the successor holds, except its running request.
+    auto insertAt = to.Requests.begin();
+    if (to.FRunning && insertAt != to.Requests.end() && insertAt->get() == to.FRunning)
+        ++insertAt;
+    to.Requests.insert(insertAt, std::make_move_iterator(waiting.begin()),
+                       std::make_move_iterator(waiting.end()));
+    to.StartPump();
+}
+
+void TfrmFetcher::Fetch()
+{
+    if (Requests.empty()) {
+        Ticks = 0;
+        HideIfShownByFetch();
+        tiCounter.stop();
+        FBusy = false;
+        // FetchActive is left alone here: it belongs to the Fetch that set it, which may
+        // be another connector's still running callback.
+        return;
+    }
+    if (fetchActive)
+        return;
+
+    fetchActive = true;
+    ++FActiveCalls;
+    TFetchRequest *request = Requests.front().get();
+    FRunning = request;
+    mLog->clear();
+    FReplyLines.clear();
+    lblStatus->setText(request->Title);
+    ShowInfo(lblInfo->text(), false);
+    pg->setValue(0);
+    CurCommand = request->Command;
+    CurArgs = request->Args;
+    FReplyOk = false;
+    Ticks = 0;
+
+    try {
+        DebugLog(DebugLevel::Requests,
+                 QStringLiteral("Fetch(%1 POST[%2, %3])").arg(Settings.FetchUrl, CurCommand, CurArgs));
+        const bool ok = InternalFetch(request->Reply);
+        DebugLog(DebugLevel::Requests, ok ? QStringLiteral("Fetched (OK)") : QStringLiteral("Fetched (ERROR!)"));
+        FReplyStream = &request->Reply;
+        if (ok) {
+            FFailCount = 0;
+            lblInfo->clear();
+            HandleMessageHeader();
+            HandleReplyBody(*request);
+        }
+        // Also after a cancelled or refused post: a requester waiting for its answer
+        // (the monitor's Busy) must always hear that the request is over.
+        if (request->Callback)
+            request->Callback(*this);
+    } catch (const std::exception &error) {
+        HandleFailure(*request, ErrorText(error));
+    } catch (...) {
+        HandleFailure(*request, QStringLiteral("Onbekende fout"));
+    }
+
+    FBusy = false;
+    fetchActive = false;
+    HideIfShownByFetch();
+    FReplyStream = nullptr;
+    FRunning = nullptr;
+    RemoveRequest(request);
+    --FActiveCalls;
+    ReleaseIfRetired();
+}
+
+void TfrmFetcher::RemoveRequest(const TFetchRequest *request)
+{
+    const auto it = std::find_if(Requests.begin(), Requests.end(),
+                                 [request](const auto &queued) { return queued.get() == request; });
+    if (it != Requests.end())
+        Requests.erase(it);
+}
+
+void TfrmFetcher::HandleFailure(TFetchRequest &request, const QString &error)
+{
+    DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(error));
+    QString lines;
+    for (const QString &line : std::as_const(FReplyLines))
+        lines += line + CrLf;
+    DebugLog(DebugLevel::Data, QStringLiteral("Data: %1").arg(lines));
+
+    const QString failure = QStringLiteral("Fout: ") + error;
+    mLog->setPlainText(ForDisplay(DetailsWanted() ? QStringLiteral("Cmd = ") + request.Command
+                                          + QStringLiteral(", args=") + request.Args + CrLf + CrLf + failure
+                                                  : failure));
+    ShowInfo(QStringLiteral("FOUT IN COMMUCATIE!"), true);
+    // The callback may already have acted on an accepted reply before it failed; it
+    // must not take the same reply as good a second time.
+    FReplyOk = false;
+    try {
+        if (request.Callback)
+            request.Callback(*this);
+    } catch (const std::exception &again) {
+        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(ErrorText(again)));
+        mLog->appendPlainText(QStringLiteral("Fout: ") + ErrorText(again));
+    } catch (...) {
+        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: Onbekende fout"));
+    }
+    FBusy = false;
+    ++FFailCount;
+}
+
+bool TfrmFetcher::InternalFetch(QByteArray &buffer)
+{
+    DebugLog(DebugLevel::Requests, QStringLiteral("InternalFetch %1").arg(deferredCount));
+    if (FBusy) {
+        ++deferredCount;
+        return false;
+    }
+    if (deferredCount > 0)
+        --deferredCount;
+    FBusy = true;
+    WorkEnded = false;
+    Cancelled = false;
+    btnCancel->setEnabled(true);
+
+    QNetworkRequest request{QUrl(Settings.FetchUrl)};
+    ApplyHeaders(request);
+    const QByteArray body = EncodeCurArgs();
+    PostLines = QStringList{QString::fromLatin1(body)};
+    FMessageHeader.clear();
+
+    QNetworkReply *reply = http.post(request, body);
+    FReply = reply;
+    ConnectReply(reply, buffer);
+    if (!reply->isFinished()) {
+        QEventLoop wait;
+        connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+
+    reply->disconnect(this);
+    buffer.append(reply->readAll());
+    FMessageHeader = reply->rawHeader(MessageHeaderName);
+    const QNetworkReply::NetworkError error = reply->error();
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    const QString errorString = reply->errorString();
+    FReply = nullptr;
+    reply->deleteLater();
+
+    if (!Cancelled && (error == QNetworkReply::NoError || (status.isValid() && IsCompleteHttpError(error))))
+        httpWorkEnd();
+    httpDisconnected();
+    btnCancel->setEnabled(false);
+
+    if (!Cancelled) {
+        QString failure;
+        if (error != QNetworkReply::NoError)
+            failure = errorString;
+        else if (const int code = status.toInt(); !status.isValid() || code < 200 || code > 299)
+            failure = QStringLiteral("HTTP/1.1 %1 %2").arg(code).arg(reason);
+        if (!failure.isEmpty()) {
+            // Busy must not outlive a failed post, also when no Fetch is there to clear it
+            // (the sign-off post).
+            FBusy = false;
+            throw TFetchError(failure);
+        }
+    }
+    const bool result = WorkEnded && !Cancelled;
+    FBusy = false;
+    return result;
+}
+
+void TfrmFetcher::ApplyHeaders(QNetworkRequest &request) const
+{
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray(BodyContentType));
+    request.setRawHeader("Accept", AcceptTypes);
+    request.setRawHeader("Referer", RefererUrl);
+    const QString version = AppVersion.isEmpty() ? QStringLiteral("?") : AppVersion;
+    request.setHeader(QNetworkRequest::UserAgentHeader, QString(QLatin1String(UserAgentPrefix) + version));
+    // Qt answers only a 401 challenge; the service expects the credentials at once.
+    const QByteArray credentials = Codec::Encode(Settings.Key) + ':' + Codec::Encode(Settings.Password);
+    request.setRawHeader("Authorization", "Basic " + credentials.toBase64());
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+}
+
+QByteArray TfrmFetcher::EncodeCurArgs() const
+{
+    const QByteArray body = Encode(Codec::Encode(CurArgs), Codec::Encode(Settings.Key));
+    DebugLog(DebugLevel::Requests, QStringLiteral("Encoded(%1) using %2").arg(CurArgs, Settings.Key));
+    return body;
+}
+
+void TfrmFetcher::ConnectReply(QNetworkReply *reply, QByteArray &buffer)
+{
+    connect(reply, &QNetworkReply::socketStartedConnecting, this,
+            [this] { httpStatus(THttpStatus::Connecting); });
+    connect(reply, &QNetworkReply::uploadProgress, this, [this](qint64 sent, qint64) {
+        if (sent > 0)
+            httpStatus(THttpStatus::Transfer);
+    });
+    connect(reply, &QNetworkReply::requestSent, this, [this] { httpStatus(THttpStatus::Connected); });
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
+        httpWorkBegin(reply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [reply, &buffer] { buffer.append(reply->readAll()); });
+    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 done, qint64) { httpWork(done); });
+}
+
+void TfrmFetcher::HandleMessageHeader()
+{
+    const TServerMessage message = ParseMessageHeader(FMessageHeader);
+    if (!message.Present)
+        return;
+    FMessageText = message.Text;
+    FMessageAction = message.Action;
+    Q_EMIT Message(FMessageText);
+}
+
+void TfrmFetcher::HandleReplyBody(TFetchRequest &request)
+{
+    QByteArray &body = request.Reply;
+    if (body.isEmpty())
+        return;
+    QByteArray text;
+    if (body.startsWith(ScrambleMarker)) {
+        QByteArray scrambled = body.mid(1);
+        DebugLog(DebugLevel::Requests, QStringLiteral("Decoding(%1) using %2")
+                                           .arg(Codec::Decode(scrambled.left(LoggedScrambledChars)), Settings.Key));
+        const QByteArray key = Codec::Encode(Settings.Key);
+        // Without a key a scrambled reply cannot be read: it counts as a reply without
+        // the command's echo.
+        if (!key.isEmpty()) {
+            Decode(scrambled, key);
+            body.replace(1, scrambled.size(), scrambled);
+            text = scrambled;
+        }
+    } else {
+        text = body;
+    }
+    const qsizetype zero = text.indexOf('\0');
+    if (zero >= 0)
+        text.truncate(zero);
+    FReplyLines = SplitReplyLines(Codec::Decode(text));
+
+    if (DebugLogEnabled(DebugLevel::Requests)) {
+        if (!FReplyLines.isEmpty())
+            DebugLog(DebugLevel::Requests, QStringLiteral("Fetched result[0]: %1").arg(FReplyLines[0]));
+        if (FReplyLines.size() > 1)
+            DebugLog(DebugLevel::Data, QStringLiteral("Fetched result[1]: %1").arg(FReplyLines[1]));
+    }
+    Classify(request);
+}
+
+void TfrmFetcher::Classify(const TFetchRequest &request)
+{
+    const QString line0 = FReplyLines.value(0);
+    if (line0.startsWith(QLatin1Char('X'))) {
+        ++FErrorCount;
+        QString message = FReplyLines.size() > 1 ? FReplyLines[1]
+                                                 : QStringLiteral("Onbekende fout! Programma wordt afgesloten.");
+        if (message == QLatin1String("UPGRADE")) {
+            const QString updateUrl =
+                Settings.UpdateUrl.isEmpty() ? QLatin1String(DefaultUpdateUrl) : Settings.UpdateUrl;
+            message = QStringLiteral("Deze versie is verlopen!") + CrLf + QStringLiteral("Kijk op ") + updateUrl
+                + QStringLiteral(" om uw versie bij te werken");
+        }
+        ShowFatalError(request, message);
+        return;
+    }
+    if (FReplyLines.isEmpty() || line0 != request.Command) {
+        ++FErrorCount;
+        ShowProtocolError(request, !FReplyLines.isEmpty() && line0 == QLatin1String("!")
+                                       ? QStringLiteral("Sessie is verlopen of afgesloten!")
+                                       : QStringLiteral("Communicatie fout!"));
+        return;
+    }
+    FErrorCount = 0;
+    FReplyOk = true;
+}
+
+void TfrmFetcher::ShowFatalError(const TFetchRequest &request, const QString &message)
+{
+    ShowInfo(message, true);
+    ShowByError();
+    if (DetailsWanted()) {
+        mLog->setPlainText(ForDisplay(DetailsText(request, message)));
+        return;
+    }
+    mLog->setPlainText(ForDisplay(message));
+    Q_EMIT StopPolling();
+    Platform::Get().ShowMessage(TPlatform::TMessageKind::Error, QStringLiteral("ERROR"), message);
+    Q_EMIT QuitRequested();
+}
+
+void TfrmFetcher::ShowProtocolError(const TFetchRequest &request, const QString &message)
+{
+    mLog->setPlainText(ForDisplay(DetailsWanted() ? DetailsText(request, message) : message));
+    FReplyLines.clear();
+    ShowInfo(message, true);
+}
+
+QString TfrmFetcher::DetailsText(const TFetchRequest &request, const QString &message) const
+{
+    QString text = QStringLiteral("Cmd = ") + request.Command + QStringLiteral(", args=") + request.Args + CrLf
+        + message + CrLf;
+    for (const QString &line : FReplyLines)
+        text += line + CrLf;
+    // The key itself is not shown: the window is for the user's eyes and screenshots.
+    return text + CrLf + QStringLiteral("key=");
+}
+
+void TfrmFetcher::SignOff(bool show)
+{
+    ++FActiveCalls;
+    tiCounter.stop();
+    setVisible(show);
+    ShownByFetch = false;
+    Ticks = 0;
+    lblStatus->setText(QStringLiteral("Verbinding afsluiten..."));
+
+    QElapsedTimer waited;
+    waited.start();
+    while (FBusy && !waited.hasExpired(signOffWaitMs)) {
+        QEventLoop pause;
+        QTimer::singleShot(SignOffWaitStepMs, &pause, &QEventLoop::quit);
+        pause.exec();
+    }
+
+    lblStatus->setText(QStringLiteral("Afmelden..."));
+    CurCommand = QStringLiteral("100");
+    CurArgs = QStringLiteral("c=100");
+    QByteArray ignored;
+    try {
+        InternalFetch(ignored);
+    } catch (const std::exception &error) {
+        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(ErrorText(error)));
+    }
+    --FActiveCalls;
+    ReleaseIfRetired();
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+// For tests only: how long SignOff waits for a running post before it gives up
+// (5000 ms in the program). A value of 0 or less restores the program's limit.
+namespace FetcherTesting {
+
+void SetSignOffWaitMs(int ms);
+
+} // namespace FetcherTesting
