@@ -1,0 +1,143 @@
+#include "uHttpServer.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+
+#include "uHttpParser.h"
+
+namespace {
+
+// A client that says nothing for this long loses its connection.
+constexpr int IdleTimeoutMs = 60 * 1000;
+
+} // namespace
+
+THttpConnection::THttpConnection(QTcpSocket *socket, const THttpHandler &handler, QObject *parent)
+    : QObject(parent), Socket(socket), Handler(handler)
+{
+    Socket->setParent(this);
+    connect(Socket, &QTcpSocket::readyRead, this, &THttpConnection::SocketReadyRead);
+    connect(Socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+    IdleTimer.setSingleShot(true);
+    IdleTimer.setInterval(IdleTimeoutMs);
+    connect(&IdleTimer, &QTimer::timeout, this, &THttpConnection::Abort);
+    IdleTimer.start();
+    if (Socket->bytesAvailable() > 0)
+        SocketReadyRead();
+}
+
+void THttpConnection::SocketReadyRead()
+{
+    if (Closing)
+        return;
+    Buffer += Socket->readAll();
+    IdleTimer.start();
+    ProcessBuffer();
+}
+
+void THttpConnection::ProcessBuffer()
+{
+    while (!Answering && !Closing) {
+        THttpRequest request;
+        const HttpParser::TResult result = HttpParser::Parse(Buffer, request);
+        if (result.Kind == HttpParser::TResult::NeedMore) {
+            if (result.ExpectContinue && !ContinueSent) {
+                Socket->write("HTTP/1.1 100 Continue\r\n\r\n");
+                ContinueSent = true;
+            }
+            return;
+        }
+        if (result.Kind == HttpParser::TResult::Error) {
+            THttpResponse response = THttpResponse::Text(result.Status, ReasonPhrase(result.Status) + "\n");
+            response.Close = true;
+            Socket->write(response.Serialize(false));
+            CloseAfterWrite();
+            return;
+        }
+        Buffer.remove(0, result.Consumed);
+        ContinueSent = false;
+        const bool keepAlive = request.WantsKeepAlive();
+        const THttpAnswer answer = Handler(request);
+        if (answer.DelayMs > 0) {
+            Answering = true;
+            QTimer::singleShot(answer.DelayMs, this, [this, answer, keepAlive] {
+                Answering = false;
+                Deliver(answer, keepAlive);
+                ProcessBuffer();
+            });
+            return;
+        }
+        Deliver(answer, keepAlive);
+    }
+}
+
+void THttpConnection::Deliver(const THttpAnswer &answer, bool keepAlive)
+{
+    if (Closing)
+        return;
+    const bool keep = keepAlive && !answer.Response.Close;
+    const QByteArray bytes = answer.Response.Serialize(keep);
+    if (answer.CutAt == 0) {
+        Abort();
+        return;
+    }
+    if (answer.CutAt > 0) {
+        Socket->write(bytes.left(qMin(answer.CutAt, bytes.size() - 1)));
+        CloseAfterWrite();
+        return;
+    }
+    Socket->write(bytes);
+    if (!keep)
+        CloseAfterWrite();
+    IdleTimer.start();
+}
+
+void THttpConnection::CloseAfterWrite()
+{
+    Closing = true;
+    IdleTimer.stop();
+    // disconnectFromHost writes what is pending before it closes.
+    Socket->disconnectFromHost();
+    if (Socket->state() == QAbstractSocket::UnconnectedState)
+        deleteLater();
+}
+
+void THttpConnection::Abort()
+{
+    Closing = true;
+    IdleTimer.stop();
+    Socket->abort();
+    deleteLater();
+}
+
+THttpServer::THttpServer(THttpHandler handler, QObject *parent)
+    : QObject(parent), Handler(std::move(handler))
+{
+    connect(&Server, &QTcpServer::newConnection, this, &THttpServer::NewConnection);
+}
+
+bool THttpServer::Listen(quint16 port)
+{
+    return Server.listen(QHostAddress::LocalHost, port);
+}
+
+quint16 THttpServer::Port() const
+{
+    return Server.serverPort();
+}
+
+QString THttpServer::ErrorString() const
+{
+    return Server.errorString();
+}
+
+void THttpServer::Close()
+{
+    Server.close();
+}
+
+void THttpServer::NewConnection()
+{
+    while (QTcpSocket *socket = Server.nextPendingConnection())
+        new THttpConnection(socket, Handler, this);
+}
