@@ -10,39 +10,38 @@ namespace {
 constexpr int CellWidth = 16;
 constexpr int CellHeight = 20;
 constexpr int RollWait = 10000;   // ms; every roll here takes well under that
+constexpr int NoSeparator = TAnalogNumber::NoSeparator;
 
-// "01234,56": digits as themselves, the separator as ",", the empty glyph as "_".
+// "01234,56": the glyph of every cell, the separator as ",".
 QString CellText(const TAnalogNumber::TCells &cells, int digits)
 {
     QString text;
-    for (int i = 0; i < digits; ++i) {
-        if (cells[i] == TAnalogNumber::SeparatorGlyph)
-            text += u',';
-        else if (cells[i] == TAnalogNumber::EmptyGlyph)
-            text += u'_';
-        else
-            text += QChar(u'0' + cells[i]);
-    }
+    for (int i = 0; i < digits; ++i)
+        text += cells[i] == TAnalogNumber::SeparatorGlyph ? QChar(u',') : QChar(u'0' + cells[i]);
     return text;
 }
 
-// A framed counter (no picture) whose cells are CellWidth x CellHeight.
-std::unique_ptr<TAnalogNumber> FramedCounter(int digits, int separatorPos = TAnalogNumber::NoSeparator)
+// Framed cells (no picture) of CellWidth x CellHeight, showing `value`. Shown, so
+// that its size is final and no later grab prepares it afresh.
+std::unique_ptr<TAnalogNumber> Counter(int digits, int separatorPos = NoSeparator, int value = 0)
 {
     auto counter = std::make_unique<TAnalogNumber>();
     counter->resize(digits * CellWidth, CellHeight);
+    counter->show();
     counter->SetDigits(digits);
     counter->SetSeparatorPos(separatorPos);
+    counter->ShowValue(value);
     return counter;
 }
 
-// A counter whose cell size comes from a digit picture of the given height.
-std::unique_ptr<TAnalogNumber> PictureCounter(int digits, int cellHeight, int clockRate)
+// Four cells sized by a digit picture `cellHeight` high.
+std::unique_ptr<TAnalogNumber> PictureCounter(int cellHeight, int clockRate)
 {
+    const QImage face = MakeDigitPicture(QSize(DefaultDigitPictureSize.width(), cellHeight));
     auto counter = std::make_unique<TAnalogNumber>();
-    counter->resize(digits * DefaultDigitPictureSize.width(), cellHeight);
-    counter->SetDigits(digits);
-    counter->SetDigitPicture(MakeDigitPicture(QSize(DefaultDigitPictureSize.width(), cellHeight)));
+    counter->resize(4 * face.width(), cellHeight);
+    counter->SetDigits(4);
+    counter->SetDigitPicture(face);
     counter->SetClockRate(clockRate);
     return counter;
 }
@@ -52,17 +51,9 @@ QImage Picture(TAnalogNumber &counter)
     return counter.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// What an idle framed counter of `digits` cells shows for `value`.
-QImage IdlePicture(int digits, int value, int separatorPos = TAnalogNumber::NoSeparator)
+QImage IdlePicture(int digits, int value)
 {
-    auto counter = FramedCounter(digits, separatorPos);
-    counter->ShowValue(value);
-    return Picture(*counter);
-}
-
-bool IsBright(QRgb pixel)
-{
-    return qGray(pixel) > 160;
+    return Picture(*Counter(digits, NoSeparator, value));
 }
 
 } // namespace
@@ -79,16 +70,14 @@ private slots:
     void cellsFollowDigitsAndSeparator();
     void rollingCells_data();
     void rollingCells();
-    void sameValueStartsNoRoll();
+    void sameValueOrScrollOffStartsNoRoll();
     void rollReachesNextValue_data();
     void rollReachesNextValue();
     void newNextValueRestartsRoll();
     void valueSetDuringRollEndsOnNextValue();
-    void scrollOffShowsAtOnce();
     void rollingCellSlidesDown();
     void framedCellsAndSeparator();
-    void pictureCellsLeaveBackground();
-    void newSeparatorShowsAtOnce();
+    void pictureCells();
     void fontFitsCell_data();
     void fontFitsCell();
     void degenerateSizesStillRoll();
@@ -113,14 +102,11 @@ void TestAnalogNumber::timing()
 {
     QFETCH(int, cellHeight);
     QFETCH(int, clockRate);
-    QFETCH(int, interval);
-    QFETCH(int, step);
-
-    // The rate is set after the picture prepared the control: it must still count.
-    auto counter = PictureCounter(4, cellHeight, clockRate);
+    // The rate comes after the picture has prepared the control, and must still count.
+    auto counter = PictureCounter(cellHeight, clockRate);
     QCOMPARE(counter->CellHeight(), cellHeight);
-    QCOMPARE(counter->TickInterval(), interval);
-    QCOMPARE(counter->Step(), step);
+    QTEST(counter->TickInterval(), "interval");
+    QTEST(counter->Step(), "step");
 }
 
 void TestAnalogNumber::cells_data()
@@ -130,7 +116,6 @@ void TestAnalogNumber::cells_data()
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("four digits") << 4 << -1 << 1234 << "1234";
     QTest::newRow("leading zeros") << 6 << -1 << 42 << "000042";
     QTest::newRow("digits beyond the cells dropped") << 4 << -1 << 12345 << "2345";
     QTest::newRow("minutes with separator") << 8 << 5 << 123456 << "01234,56";
@@ -148,70 +133,64 @@ void TestAnalogNumber::cells()
     QFETCH(int, value);
     QFETCH(QString, shown);
 
-    auto counter = FramedCounter(digits, separatorPos);
-    counter->SetScroll(false);
-    counter->SetValue(value);
-    QCOMPARE(CellText(counter->ValueCells(), digits), shown);
-    counter->SetValue(0);
+    auto counter = Counter(digits, separatorPos);
     counter->SetNextValue(value);
     QCOMPARE(CellText(counter->NextCells(), digits), shown);
+    counter->SetValue(value);
+    QCOMPARE(CellText(counter->ValueCells(), digits), shown);
 }
 
 void TestAnalogNumber::cellsFollowDigitsAndSeparator()
 {
-    auto counter = FramedCounter(6);
-    counter->ShowValue(123);
+    auto counter = Counter(6, NoSeparator, 123);
     counter->SetDigits(4);
     QCOMPARE(CellText(counter->ValueCells(), 4), QStringLiteral("0123"));
     counter->SetSeparatorPos(2);
     QCOMPARE(CellText(counter->ValueCells(), 4), QStringLiteral("12,3"));
-    // More cells than the largest counter holds are refused.
     counter->SetDigits(20);
     QCOMPARE(counter->Digits(), TAnalogNumber::MaxDigits);
 }
 
 void TestAnalogNumber::rollingCells_data()
 {
-    QTest::addColumn<int>("digits");
     QTest::addColumn<int>("separatorPos");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
     QTest::addColumn<QString>("rolling");   // "1" where the cell rolls
 
-    QTest::newRow("1999 to 2000: all four") << 4 << -1 << 1999 << 2000 << "1111";
-    QTest::newRow("1000 to 1001: the last") << 4 << -1 << 1000 << 1001 << "0001";
-    QTest::newRow("carry across the separator") << 8 << 5 << 99 << 100 << "00001011";
-    QTest::newRow("down as well as up") << 4 << -1 << 2000 << 1999 << "1111";
+    QTest::newRow("1999 to 2000: all four") << -1 << 1999 << 2000 << "1111";
+    QTest::newRow("1000 to 1001: the last") << -1 << 1000 << 1001 << "0001";
+    QTest::newRow("down as well as up") << -1 << 2000 << 1999 << "1111";
+    QTest::newRow("the separator stands") << 1 << 199 << 200 << "1011";
 }
 
 void TestAnalogNumber::rollingCells()
 {
-    QFETCH(int, digits);
     QFETCH(int, separatorPos);
     QFETCH(int, from);
     QFETCH(int, to);
-    QFETCH(QString, rolling);
 
-    auto counter = FramedCounter(digits, separatorPos);
-    counter->ShowValue(from);
+    auto counter = Counter(4, separatorPos, from);
     counter->SetNextValue(to);
     QVERIFY(counter->Rolling());
-    QString offsets;
-    for (int i = 0; i < digits; ++i) {
-        const int offset = counter->Offsets()[i];
-        QVERIFY2(offset == 0 || offset == CellHeight, qPrintable(QString::number(offset)));
-        offsets += offset == CellHeight ? u'1' : u'0';
-    }
-    QCOMPARE(offsets, rolling);
+    QString rolling;
+    for (int i = 0; i < 4; ++i)
+        rolling += counter->Offsets()[i] == CellHeight ? u'1' : counter->Offsets()[i] == 0 ? u'0' : u'?';
+    QTEST(rolling, "rolling");
 }
 
-void TestAnalogNumber::sameValueStartsNoRoll()
+void TestAnalogNumber::sameValueOrScrollOffStartsNoRoll()
 {
-    auto counter = FramedCounter(4);
-    counter->ShowValue(42);
-    counter->SetNextValue(42);
+    auto counter = Counter(4, NoSeparator, 12);
+    counter->SetNextValue(12);
     QVERIFY(!counter->Rolling());
-    QCOMPARE(counter->Offsets(), TAnalogNumber::TCells{});
+
+    // Without scrolling the new number shows at once, and `Value` stays.
+    counter->SetScroll(false);
+    counter->SetNextValue(345);
+    QVERIFY(!counter->Rolling());
+    QCOMPARE(counter->Value(), 12);
+    QCOMPARE(Picture(*counter), IdlePicture(4, 345));
 }
 
 void TestAnalogNumber::rollReachesNextValue_data()
@@ -229,36 +208,31 @@ void TestAnalogNumber::rollReachesNextValue()
 {
     QFETCH(int, cellHeight);
     QFETCH(int, clockRate);
-    QFETCH(int, ticks);
 
-    auto counter = PictureCounter(4, cellHeight, clockRate);
+    auto counter = PictureCounter(cellHeight, clockRate);
     counter->ShowValue(1999);
     QSignalSpy finished(counter.get(), &TAnalogNumber::RollFinished);
     counter->SetNextValue(2000);
     QCOMPARE(counter->Value(), 1999);
     QVERIFY(finished.wait(RollWait));
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(counter->RollTicks(), ticks);
+    QTEST(counter->RollTicks(), "ticks");
     QCOMPARE(counter->Value(), 2000);
     QCOMPARE(CellText(counter->ValueCells(), 4), QStringLiteral("2000"));
-    QCOMPARE(counter->Offsets(), TAnalogNumber::TCells{});
-    // Nothing runs between rolls.
-    QVERIFY(!counter->Rolling());
+    QVERIFY(!counter->Rolling());   // nothing runs between rolls
 }
 
 void TestAnalogNumber::newNextValueRestartsRoll()
 {
-    auto counter = FramedCounter(4);
+    auto counter = Counter(4, NoSeparator, 1000);
     counter->SetClockRate(50 * CellHeight);   // 50 ms a tick
-    counter->ShowValue(1000);
     counter->SetNextValue(1001);
     QTRY_VERIFY(counter->Offsets()[3] < CellHeight);
 
+    // The roll starts again from the unchanged `Value`: now only the tens roll.
     counter->SetNextValue(1010);
     QVERIFY(counter->Rolling());
     QCOMPARE(counter->Value(), 1000);
-    QCOMPARE(counter->RollTicks(), 0);
-    // Offsets start again from the unchanged `Value`: the last cell no longer rolls.
     QCOMPARE(counter->Offsets()[2], CellHeight);
     QCOMPARE(counter->Offsets()[3], 0);
 
@@ -271,134 +245,80 @@ void TestAnalogNumber::newNextValueRestartsRoll()
 
 void TestAnalogNumber::valueSetDuringRollEndsOnNextValue()
 {
-    auto counter = FramedCounter(4);
+    auto counter = Counter(4, NoSeparator, 1000);
     counter->SetClockRate(20 * CellHeight);
-    counter->ShowValue(1000);
     counter->SetNextValue(1001);
     counter->SetValue(500);
     QVERIFY(counter->Rolling());
     QSignalSpy finished(counter.get(), &TAnalogNumber::RollFinished);
     QVERIFY(finished.wait(RollWait));
-    QCOMPARE(counter->Value(), 1001);
     QCOMPARE(Picture(*counter), IdlePicture(4, 1001));
-}
-
-void TestAnalogNumber::scrollOffShowsAtOnce()
-{
-    auto counter = FramedCounter(4);
-    counter->ShowValue(12);
-    counter->SetScroll(false);
-    counter->SetNextValue(345);
-    QVERIFY(!counter->Rolling());
-    QCOMPARE(counter->Value(), 12);
-    QCOMPARE(counter->NextValue(), 345);
-    QCOMPARE(Picture(*counter), IdlePicture(4, 345));
 }
 
 void TestAnalogNumber::rollingCellSlidesDown()
 {
     const QImage before = IdlePicture(4, 1000);
     const QImage after = IdlePicture(4, 1001);
-    QVERIFY(before != after);
-
-    auto counter = FramedCounter(4);
+    auto counter = Counter(4, NoSeparator, 1000);
     counter->SetClockRate(100 * CellHeight);
-    counter->ShowValue(1000);
     counter->SetNextValue(1001);
-    QTRY_VERIFY(counter->Offsets()[3] <= CellHeight / 2);
+    // Away from half a cell, where a roll upwards would look the same.
+    QTRY_VERIFY(counter->Offsets()[3] <= CellHeight / 4);
     const int offset = counter->Offsets()[3];
     const QImage rolling = Picture(*counter);
-    QVERIFY(counter->Rolling());
     QVERIFY(offset > 0);
 
-    // Unchanged cells stand still; the last shows the lower part of the new digit on
-    // top of the upper part of the old one, as on a drum turning downwards.
+    // Unchanged cells stand still; the last shows the lower part of the new digit
+    // above the upper part of the old one, as on a drum turning downwards.
     const int left = 3 * CellWidth;
     QCOMPARE(rolling.copy(0, 0, left, CellHeight), before.copy(0, 0, left, CellHeight));
-    for (int y = 0; y < CellHeight; ++y) {
-        const bool fromNew = y < CellHeight - offset;
-        const QImage &source = fromNew ? after : before;
-        const int sourceY = fromNew ? y + offset : y - (CellHeight - offset);
-        for (int x = left; x < left + CellWidth; ++x) {
-            QVERIFY2(rolling.pixel(x, y) == source.pixel(x, sourceY),
-                     qPrintable(QStringLiteral("pixel %1,%2 at offset %3").arg(x).arg(y).arg(offset)));
-        }
-    }
+    const int split = CellHeight - offset;
+    QCOMPARE(rolling.copy(left, 0, CellWidth, split), after.copy(left, offset, CellWidth, split));
+    QCOMPARE(rolling.copy(left, split, CellWidth, offset), before.copy(left, 0, CellWidth, offset));
+    QVERIFY(after.copy(left, offset, CellWidth, split) != before.copy(left, offset, CellWidth, split));
 }
 
 void TestAnalogNumber::framedCellsAndSeparator()
 {
-    constexpr int Digits = 8;
-    constexpr int SeparatorPos = 5;
-    constexpr int Spare = 7;   // pixels right of the cells
-    auto counter = FramedCounter(Digits, SeparatorPos);
-    counter->resize(Digits * CellWidth + Spare, CellHeight);
+    constexpr int Spare = 3;   // pixels right of the cells, too few for wider cells
+    auto counter = Counter(4, 2);
+    counter->resize(4 * CellWidth + Spare, CellHeight);
     counter->SetColor(Qt::darkBlue);
-    counter->SetBorderColor(Qt::red);
-    counter->ShowValue(0);
+    counter->SetBorderColor(Qt::red);   // shows: the resize left the control unprepared
     const QImage image = Picture(*counter);
 
-    for (int cell = 0; cell < Digits; ++cell) {
-        const int left = cell * CellWidth;
-        QCOMPARE(QColor(image.pixel(left + CellWidth / 2, 0)), QColor(Qt::red));
-        QCOMPARE(QColor(image.pixel(left + CellWidth / 2, CellHeight - 1)), QColor(Qt::red));
-        QCOMPARE(QColor(image.pixel(left, CellHeight / 2)), QColor(Qt::red));
-        QCOMPARE(QColor(image.pixel(left + CellWidth - 1, CellHeight / 2)), QColor(Qt::red));
-        int brightLeft = 0;
-        int brightRight = 0;
-        for (int y = 1; y < CellHeight - 1; ++y) {
-            for (int x = 1; x < CellWidth - 1; ++x) {
-                if (IsBright(image.pixel(left + x, y)))
-                    ++(x < CellWidth / 2 ? brightLeft : brightRight);
-            }
-        }
-        if (cell == SeparatorPos) {
-            QVERIFY2(brightLeft > 0 && brightRight == 0, "the separator ends at the middle");
-        } else {
-            QVERIFY2(brightLeft > 0 && brightRight > 0, "a digit sits in the middle");
-        }
-    }
-    QCOMPARE(QColor(image.pixel(Digits * CellWidth + Spare / 2, CellHeight / 2)), QColor(Qt::darkBlue));
+    for (const QPoint frame : {QPoint(CellWidth / 2, 0), QPoint(CellWidth / 2, CellHeight - 1),
+                               QPoint(0, CellHeight / 2), QPoint(CellWidth - 1, CellHeight / 2)})
+        QCOMPARE(QColor(image.pixel(frame + QPoint(3 * CellWidth, 0))), QColor(Qt::red));
+    QCOMPARE(QColor(image.pixel(4 * CellWidth + 1, CellHeight / 2)), QColor(Qt::darkBlue));
+
+    // A new separator shows at once, not only after the next resize. Wide as it is,
+    // it ends at the middle of its cell (give or take a pixel of smoothing).
+    counter->SetSeparator(u'W');
+    const QImage wide = Picture(*counter);
+    const QRect separatorCell(2 * CellWidth, 0, CellWidth, CellHeight);
+    QVERIFY(wide.copy(separatorCell) != image.copy(separatorCell));
+    const QRect rightHalf(2 * CellWidth + CellWidth / 2 + 1, 1, CellWidth / 2 - 2, CellHeight - 2);
+    QCOMPARE(wide.copy(rightHalf).convertToFormat(QImage::Format_Indexed8).colorCount(), 1);
 }
 
-void TestAnalogNumber::pictureCellsLeaveBackground()
+void TestAnalogNumber::pictureCells()
 {
-    // As in the small window: a 14 x 18 picture in a control one pixel taller.
-    constexpr int Spare = 3;
+    // As in the small window: the picture decides the cells, the rest is background.
     const QImage face = MakeDigitPicture();
     auto counter = std::make_unique<TAnalogNumber>();
-    counter->resize(2 * face.width() + Spare, face.height() + 1);
+    counter->resize(2 * face.width() + 3, face.height() + 1);
     counter->SetDigits(2);
     counter->SetColor(Qt::darkBlue);
     counter->SetDigitPicture(face);
-    counter->ShowValue(7);
     const QImage image = Picture(*counter);
 
-    QCOMPARE(counter->CellWidth(), face.width());
-    QCOMPARE(counter->CellHeight(), face.height());
-    for (int cell = 0; cell < 2; ++cell) {
-        // Corners hold no glyph, so they show the picture itself.
-        const int left = cell * face.width();
-        QCOMPARE(image.pixel(left, 0), face.pixel(0, 0));
-        QCOMPARE(image.pixel(left + face.width() - 1, face.height() - 1),
-                 face.pixel(face.width() - 1, face.height() - 1));
-    }
+    // Corners hold no glyph, so they show the picture itself.
+    QCOMPARE(image.pixel(face.width(), 0), face.pixel(0, 0));
+    QCOMPARE(image.pixel(2 * face.width() - 1, face.height() - 1),
+             face.pixel(face.width() - 1, face.height() - 1));
     QCOMPARE(QColor(image.pixel(2 * face.width() + 1, 1)), QColor(Qt::darkBlue));
     QCOMPARE(QColor(image.pixel(1, face.height())), QColor(Qt::darkBlue));
-}
-
-void TestAnalogNumber::newSeparatorShowsAtOnce()
-{
-    auto counter = FramedCounter(4, 2);
-    counter->ShowValue(1234);
-    const QImage comma = Picture(*counter);
-    counter->SetSeparator(u'.');
-    const QImage point = Picture(*counter);
-    QVERIFY(point != comma);
-    // Only the separator cell changes.
-    QCOMPARE(point.copy(0, 0, 2 * CellWidth, CellHeight), comma.copy(0, 0, 2 * CellWidth, CellHeight));
-    QCOMPARE(point.copy(3 * CellWidth, 0, CellWidth, CellHeight),
-             comma.copy(3 * CellWidth, 0, CellWidth, CellHeight));
 }
 
 void TestAnalogNumber::fontFitsCell_data()
@@ -423,29 +343,25 @@ void TestAnalogNumber::fontFitsCell()
     QFETCH(int, cellHeight);
     QFETCH(int, minHeight);
     QFETCH(int, maxHeight);
-    QFETCH(bool, fitsWidth);
 
     auto counter = std::make_unique<TAnalogNumber>();
     counter->resize(4 * cellWidth, cellHeight);
     counter->SetDigits(4);
-    QCOMPARE(counter->CellWidth(), cellWidth);
     const QFontMetrics metrics(counter->GlyphFont());
     QVERIFY2(metrics.height() >= minHeight && metrics.height() <= maxHeight,
              qPrintable(QString::number(metrics.height())));
-    QCOMPARE(metrics.horizontalAdvance(u'0') <= cellWidth, fitsWidth);
+    QTEST(metrics.horizontalAdvance(u'0') <= cellWidth, "fitsWidth");
 }
 
 void TestAnalogNumber::degenerateSizesStillRoll()
 {
-    // Six cells in three pixels: each cell is still one pixel wide.
+    // Six cells in three pixels and no clock rate: one tick, no crash.
     auto counter = std::make_unique<TAnalogNumber>();
     counter->resize(3, 1);
     counter->SetClockRate(0);
-    counter->ShowValue(5);
     QSignalSpy finished(counter.get(), &TAnalogNumber::RollFinished);
     counter->SetNextValue(6);
     QVERIFY(finished.wait(RollWait));
-    QCOMPARE(counter->Value(), 6);
     QCOMPARE(counter->RollTicks(), 1);
     QCOMPARE(Picture(*counter).size(), QSize(3, 1));
 }
