@@ -1,0 +1,329 @@
+#include "uTriggers.h"
+
+#include <QLocale>
+#include <QStringList>
+#include <QTime>
+
+#include "uClock.h"
+#include "uDebugLog.h"
+#include "uIniFile.h"
+#include "uPlatform.h"
+#include "uSettings.h"
+#include "uTokens.h"
+
+qint64 LastTriggerTime = 0;
+
+namespace {
+
+const QString Separator = QStringLiteral("|");
+constexpr int StoredFieldCount = 9;
+const QString ActiveText = QStringLiteral("1");
+const QString InactiveText = QStringLiteral("0");
+const QString MailPrefix = QStringLiteral("mailto:");
+constexpr int FiguresPerGroup = 4; // online, calls, minutes, average
+constexpr double SecondsPerMinute = 60.0;
+
+struct TWhenTimes
+{
+    int First = 0;              // seconds after midnight
+    std::optional<int> Second;  // only with two times
+};
+
+bool IsTimeChar(QChar ch)
+{
+    return (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) || ch == QLatin1Char(':');
+}
+
+// One time, or two separated where the stored form puts the break: at the first character
+// that is neither a digit nor ":". Failing that, at any blank, for locale forms that carry
+// a marker ("2:00 PM 3:00 PM").
+std::optional<TWhenTimes> ReadWhenTimes(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (const auto whole = ReadTimeOfDay(trimmed))
+        return TWhenTimes{*whole, std::nullopt};
+
+    const auto splitAt = [&trimmed](qsizetype at) -> std::optional<TWhenTimes> {
+        const auto first = ReadTimeOfDay(trimmed.left(at));
+        const auto second = ReadTimeOfDay(trimmed.mid(at + 1));
+        if (first && second)
+            return TWhenTimes{*first, *second};
+        return std::nullopt;
+    };
+    qsizetype p = 0;
+    while (p < trimmed.size() && IsTimeChar(trimmed[p]))
+        ++p;
+    if (p < trimmed.size()) {
+        if (auto times = splitAt(p))
+            return times;
+    }
+    for (qsizetype at = trimmed.indexOf(QLatin1Char(' ')); at >= 0;
+         at = trimmed.indexOf(QLatin1Char(' '), at + 1)) {
+        if (auto times = splitAt(at))
+            return times;
+    }
+    return std::nullopt;
+}
+
+qint64 DayStart(qint64 localSeconds)
+{
+    const qint64 intoDay = ((localSeconds % Clock::SecondsPerDay) + Clock::SecondsPerDay)
+                           % Clock::SecondsPerDay;
+    return localSeconds - intoDay;
+}
+
+// Whether the time of day lets the trigger act; none when its text holds no usable time.
+std::optional<bool> TimeConditionHolds(const TTrigger &trigger, qint64 now)
+{
+    // "altijd" (and no choice at all) needs no time: a text left over from another kind
+    // must not silence it.
+    if (trigger.WhenKind <= TriggerWhen::Always || trigger.WhenText.trimmed().isEmpty())
+        return true;
+    const auto times = ReadWhenTimes(trigger.WhenText);
+    if (!times)
+        return std::nullopt;
+    const qint64 midnight = DayStart(now);
+    const qint64 t1 = midnight + times->First;
+    switch (trigger.WhenKind) {
+    case TriggerWhen::Before:
+        return now < t1;
+    case TriggerWhen::At:
+        // Holds in the pass whose look-ahead of one interval reaches T1, once.
+        return t1 > LastTriggerTime && now + Settings.Interval >= t1;
+    case TriggerWhen::After:
+        return now >= t1;
+    case TriggerWhen::Between: {
+        if (!times->Second)
+            return std::nullopt;
+        const qint64 t2 = midnight + *times->Second;
+        if (t1 <= t2)
+            return t1 <= now && now <= t2;
+        return now >= t1 || now <= t2; // a span across midnight, 22:00 02:00
+    }
+    default:
+        return false;
+    }
+}
+
+// A threshold in the user's locale form; anything else is 0.
+double ReadThreshold(const QString &text)
+{
+    bool ok = false;
+    const double value = QLocale().toDouble(text.trimmed(), &ok);
+    return ok ? value : 0.0;
+}
+
+bool FigureConditionHolds(const TTrigger &trigger, const TFigureBlock &figures)
+{
+    const std::optional<double> figure = TriggerFigure(trigger.What, figures);
+    if (!figure)
+        return false;
+    const double threshold = ReadThreshold(trigger.Value);
+    switch (trigger.Compare) {
+    case TriggerCompare::Less:
+        return *figure < threshold;
+    case TriggerCompare::LessOrEqual:
+        return *figure <= threshold;
+    case TriggerCompare::Equal:
+        return *figure == threshold;
+    case TriggerCompare::GreaterOrEqual:
+        return *figure >= threshold;
+    case TriggerCompare::Greater:
+        return *figure > threshold;
+    default:
+        return false;
+    }
+}
+
+void RunTriggerAction(int action, const QString &param)
+{
+    TPlatform &platform = Platform::Get();
+    switch (action) {
+    case TriggerAction::Sound:
+        platform.PlaySoundAsync(param);
+        break;
+    case TriggerAction::Program:
+    case TriggerAction::Url:
+        platform.ShellOpen(param);
+        break;
+    case TriggerAction::Mail:
+        platform.ShellOpen(MailPrefix + param);
+        break;
+    case TriggerAction::Balloon:
+        platform.ShowBalloon(QLatin1String(TriggerBalloonTitle), param.left(TriggerBalloonMaxLength),
+                             TriggerBalloonTimeoutMs);
+        break;
+    default:
+        break;
+    }
+}
+
+// A line break inside a text would end the line in the settings file.
+QString OneLine(QString text)
+{
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+void ParseTrigger(TTrigger &trigger, const QString &line)
+{
+    // There is no escaping, so a "|" typed into a text makes extra fields. Only the action
+    // text (a URL, a balloon text) plausibly holds one; when the line still ends like a
+    // written one, the extra fields are put back into it.
+    const qsizetype fieldCount = line.count(Separator) + 1;
+    const QString lastField = line.mid(line.lastIndexOf(Separator) + 1);
+    const qsizetype extra = (fieldCount > StoredFieldCount
+                             && (lastField == ActiveText || lastField == InactiveText))
+                                ? fieldCount - StoredFieldCount
+                                : 0;
+
+    TokenInit(line, Separator);
+    trigger.WhenKind = NextTokenInt();
+    trigger.WhenText = NextToken();
+    trigger.What = NextTokenInt();
+    trigger.Compare = NextTokenInt();
+    trigger.Value = NextToken();
+    trigger.Action = NextTokenInt();
+    QString param = NextToken();
+    for (qsizetype i = 0; i < extra; ++i)
+        param += Separator + NextToken();
+    trigger.ActionParam = param;
+    trigger.RepeatType = NextTokenInt();
+    trigger.Active = NextToken() == ActiveText;
+}
+
+QString TriggerLine(const TTrigger &trigger)
+{
+    const QStringList fields{
+        QString::number(trigger.WhenKind), OneLine(trigger.WhenText),
+        QString::number(trigger.What),     QString::number(trigger.Compare),
+        OneLine(trigger.Value),            QString::number(trigger.Action),
+        OneLine(trigger.ActionParam),      QString::number(trigger.RepeatType),
+        trigger.Active ? ActiveText : InactiveText,
+    };
+    return fields.join(Separator);
+}
+
+void LoadTriggers(const TIniFile &ini)
+{
+    const QString section = QLatin1String(TriggerSection);
+    if (!ini.SectionExists(section))
+        return;
+    TTriggerList loaded;
+    for (const QString &key : ini.ReadSection(section)) {
+        auto trigger = std::make_unique<TTrigger>();
+        ParseTrigger(*trigger, ini.ReadString(section, key));
+        loaded.push_back(std::move(trigger));
+    }
+    TTriggers = std::move(loaded);
+}
+
+void SaveTriggers(TIniFile &ini)
+{
+    QList<QPair<QString, QString>> entries;
+    for (const auto &trigger : TTriggers) {
+        if (trigger)
+            entries.append({QString::number(entries.size()), TriggerLine(*trigger)});
+    }
+    ini.ReplaceSection(QLatin1String(TriggerSection), entries);
+}
+
+TTrigger *AddTrigger(TTriggerList &list, const QString &whenText, const QString &value,
+                     const QString &actionParam, int whenKind, int what, int compare, int action,
+                     bool active, int repeatType)
+{
+    list.push_back(std::make_unique<TTrigger>(whenText, value, actionParam, whenKind, what, compare,
+                                              action, active, repeatType));
+    return list.back().get();
+}
+
+void ResetTriggerStates()
+{
+    for (const auto &trigger : TTriggers) {
+        if (trigger)
+            trigger->State = trigger->PrevState = TriggerState::NotEvaluated;
+    }
+}
+
+void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures)
+{
+    // By index, and nothing touches a trigger after its action: an action may let the
+    // event loop run, and the options dialog may change the list meanwhile.
+    for (std::size_t i = 0; i < TTriggers.size(); ++i) {
+        TTrigger *trigger = TTriggers[i].get();
+        if (!trigger || !trigger->Active || trigger->Value.isEmpty() || trigger->ActionParam.isEmpty())
+            continue;
+
+        const std::optional<bool> timeHolds = TimeConditionHolds(*trigger, pollTime);
+        LastTriggerTime = pollTime;
+        // Once after each start, edit or day change, not on every poll.
+        if (!timeHolds && trigger->State != TriggerState::ConditionFalse) {
+            DebugLog(DebugLevel::Always, QStringLiteral("Trigger %1: \"%2\" is no usable time of day")
+                                             .arg(i)
+                                             .arg(trigger->WhenText));
+        }
+        const bool condition = timeHolds.value_or(false) && FigureConditionHolds(*trigger, figures);
+
+        bool act = false;
+        if (condition) {
+            // The first pass only records the condition: what holds at start or midnight
+            // acts only after it has been false once.
+            act = trigger->State != TriggerState::NotEvaluated
+                  && (trigger->RepeatType == TriggerRepeat::Continuous
+                      || trigger->PrevState != TriggerState::ConditionTrue);
+            trigger->State = TriggerState::ConditionTrue;
+        } else {
+            trigger->State = TriggerState::ConditionFalse;
+        }
+        trigger->PrevState = trigger->State;
+
+        if (act)
+            RunTriggerAction(trigger->Action, QString(trigger->ActionParam));
+    }
+}
+
+std::optional<double> TriggerFigure(int what, const TFigureBlock &figures)
+{
+    if (what < 0 || what >= TriggerFigureCount)
+        return std::nullopt;
+    // Four figures (online, calls, minutes, average) for each of: Data and Voice together,
+    // Data alone, Voice alone. Doubles, so hostile counts cannot overflow a sum.
+    const int group = what / FiguresPerGroup;
+    const bool data = group != 2;
+    const bool voice = group != 1;
+    const auto sum = [data, voice](const std::array<int, AccessTypeCount> &byAccess) {
+        return (data ? double(byAccess[AccessPpmData]) : 0.0)
+               + (voice ? double(byAccess[AccessPpmVoice]) : 0.0);
+    };
+    switch (what % FiguresPerGroup) {
+    case 0:
+        return sum(figures.OnlineByAccess);
+    case 1:
+        return sum(figures.CallsByAccess);
+    case 2:
+        return sum(figures.SecondsByAccess) / SecondsPerMinute;
+    default: {
+        const double calls = sum(figures.CallsByAccess);
+        return calls == 0.0 ? 0.0 : sum(figures.SecondsByAccess) / calls;
+    }
+    }
+}
+
+std::optional<int> ReadTimeOfDay(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    // 14:30 must be read whatever the locale; an English short form ("h:mm AP") rejects it.
+    QTime time = QTime::fromString(trimmed, QStringLiteral("H:mm"));
+    if (!time.isValid())
+        time = QTime::fromString(trimmed, QStringLiteral("H:mm:ss"));
+    if (!time.isValid())
+        time = QLocale().toTime(trimmed, QLocale::ShortFormat);
+    if (!time.isValid())
+        return std::nullopt;
+    return time.msecsSinceStartOfDay() / 1000;
+}
