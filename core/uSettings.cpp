@@ -8,6 +8,7 @@
 
 #include "uIniFile.h"
 #include "uPayout.h"
+#include "uTriggers.h"
 
 TSettings Settings;
 QString ProgramDir;
@@ -104,7 +105,7 @@ void LoadSettings(const QString &programDir)
 
     s.Debug = ini.ReadInteger(SectionDebug, QStringLiteral("options"), 0);
 
-    // Triggers are read here once their owner exists.
+    LoadTriggers(ini);
     LoadPayoutRules(ini);
 
     const QString version = ini.ReadString(SectionSettings, QStringLiteral("version"), UnknownVersion);
@@ -149,8 +150,7 @@ bool SaveSettings()
     ini.WriteInteger(SectionChart, QStringLiteral("labels"), s.ChartLabels);
     ini.WriteInteger(SectionChart, QStringLiteral("item"), s.ChartItem);
 
-    // Triggers are written here once their owner exists; until then their section stays
-    // exactly as the file has it.
+    SaveTriggers(ini);
     SavePayoutRules(ini);
 
     return ini.Save();
