@@ -88,7 +88,7 @@ std::optional<bool> TimeConditionHolds(const TTrigger &trigger, qint64 now)
     case TriggerWhen::Before:
         return now < t1;
     case TriggerWhen::At:
-        // Holds in the pass whose look-ahead of one interval reaches T1, once.
+        // Looks one interval ahead; once a pass has gone past T1 it holds no more that day.
         return t1 > LastTriggerTime && now + Settings.Interval >= t1;
     case TriggerWhen::After:
         return now >= t1;
