@@ -1,0 +1,347 @@
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include <memory>
+
+#include "uClock.h"
+#include "uHistory.h"
+#include "uSettings.h"
+
+namespace {
+
+const QDate Day(2026, 12, 7);
+
+QByteArray ReadAll(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString &name, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(name).path());
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QList<int> Fields(const THistorySample &s)
+{
+    return {s.Time, s.Online, s.Callers, s.Seconds, s.Cents};
+}
+
+} // namespace
+
+class TestDayFile final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void startsEmptyWithoutFile();
+    void emptyDaySavesEmptyFile();
+    void writesTheDocumentedLine();
+    void roundTripIsByteIdentical();
+    void scansLines_data();
+    void scansLines();
+    void splitsLines_data();
+    void splitsLines();
+    void ignoresLinesBeyondCapacity();
+    void survivesAnyContent_data();
+    void survivesAnyContent();
+    void dayChangesAtMidnightNotBefore();
+    void newDayTakesTheClocksDate();
+    void dropsSamplesBeyondCapacity();
+    void namesTheFileByDate();
+    void createsMissingFolder();
+    void reportsSaveFailureAndStillChangesDay();
+
+private:
+    void SetNow(const QDateTime &now);
+    QString DayFile(const QDate &date) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QDateTime m_now;
+};
+
+void TestDayFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    ProgramDir = m_dir->path() + QLatin1Char('/');
+    SetNow(QDateTime(Day, QTime(14, 30)));
+}
+
+void TestDayFile::cleanup()
+{
+    Clock::SetNowFunction(nullptr);
+}
+
+void TestDayFile::SetNow(const QDateTime &now)
+{
+    m_now = now;
+    Clock::SetNowFunction([this] { return m_now; });
+}
+
+QString TestDayFile::DayFile(const QDate &date) const
+{
+    return ProgramDir + QStringLiteral("History/") + date.toString(QStringLiteral("dd-MM-yyyy")) + QStringLiteral(".hlg");
+}
+
+void TestDayFile::startsEmptyWithoutFile()
+{
+    THistoryGraph history;
+    QCOMPARE(history.DayStart(), Clock::LocalSeconds(QDateTime(Day, QTime(0, 0))));
+    QCOMPARE(history.Count(), 0);
+    for (int v = 0; v < THistoryGraph::SeriesCount; ++v) {
+        QCOMPARE(history.MaxValue(v), 0);
+        QCOMPARE(history.MinValue(v), 0);
+    }
+    QVERIFY(!QFile::exists(history.DayFileName()));
+}
+
+void TestDayFile::emptyDaySavesEmptyFile()
+{
+    THistoryGraph history;
+    QVERIFY(history.SaveDay());
+    QVERIFY(QFile::exists(DayFile(Day)));
+    QCOMPARE(ReadAll(DayFile(Day)), QByteArray());
+}
+
+void TestDayFile::writesTheDocumentedLine()
+{
+    THistoryGraph history;
+    const qint64 time = history.DayStart() + 52200;
+    history.AddSample(time, 3, 41, 15620, 1234);
+    QVERIFY(history.SaveDay());
+    QCOMPARE(ReadAll(DayFile(Day)), QByteArray::number(time) + ",3,41,15620,1234\r\n");
+}
+
+void TestDayFile::roundTripIsByteIdentical()
+{
+    QByteArray first;
+    QList<QList<int>> written;
+    {
+        THistoryGraph history;
+        const qint64 start = history.DayStart();
+        history.AddSample(start + 10, 0, 0, 0, 0);
+        history.AddSample(start + 20, -5, 2147483647, -2147483647 - 1, 7);
+        history.AddSample(start + 86399, 12, 345, 6789, -1234);
+        for (int i = 0; i < history.Count(); ++i)
+            written << Fields(history.Sample(i));
+        QVERIFY(history.SaveDay());
+        first = ReadAll(DayFile(Day));
+    }
+    THistoryGraph reread;
+    QCOMPARE(reread.Count(), written.size());
+    for (int i = 0; i < reread.Count(); ++i)
+        QCOMPARE(Fields(reread.Sample(i)), written[i]);
+    QVERIFY(reread.SaveDay());
+    QCOMPARE(ReadAll(DayFile(Day)), first);
+}
+
+void TestDayFile::scansLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QList<int>>("fields");
+
+    QTest::newRow("plain") << QByteArray("100,1,2,3,4") << QList<int>{100, 1, 2, 3, 4};
+    QTest::newRow("blanks before first and second") << QByteArray(" 100, 1,2,3,4") << QList<int>{100, 1, 2, 3, 4};
+    QTest::newRow("tabs before every number") << QByteArray("\t100,\t1,\t2,\t3,\t4") << QList<int>{100, 1, 2, 3, 4};
+    QTest::newRow("semicolons") << QByteArray("100;1;2;3;4") << QList<int>{100, 0, 0, 0, 0};
+    QTest::newRow("empty") << QByteArray("") << QList<int>{0, 0, 0, 0, 0};
+    QTest::newRow("blank before comma") << QByteArray("100 ,1,2,3,4") << QList<int>{100, 0, 0, 0, 0};
+    QTest::newRow("three fields") << QByteArray("100,1,2") << QList<int>{100, 1, 2, 0, 0};
+    QTest::newRow("signs") << QByteArray("+100,-1,+2,-3,4") << QList<int>{100, -1, 2, -3, 4};
+    QTest::newRow("sign without digits") << QByteArray("100,-,2,3,4") << QList<int>{100, 0, 0, 0, 0};
+    QTest::newRow("letters after a number") << QByteArray("100,1x,2,3,4") << QList<int>{100, 1, 0, 0, 0};
+    QTest::newRow("more than five fields") << QByteArray("100,1,2,3,4,5,6") << QList<int>{100, 1, 2, 3, 4};
+    QTest::newRow("leading zeros") << QByteArray("0100,007,2,3,4") << QList<int>{100, 7, 2, 3, 4};
+    QTest::newRow("32-bit limits") << QByteArray("2147483647,-2147483648,0,0,0")
+                                   << QList<int>{2147483647, -2147483647 - 1, 0, 0, 0};
+    QTest::newRow("beyond 32 bits") << QByteArray("100,2147483648,2,3,4") << QList<int>{100, 0, 0, 0, 0};
+    QTest::newRow("very long number") << QByteArray("100,1" + QByteArray(500, '9') + ",2")
+                                      << QList<int>{100, 0, 0, 0, 0};
+    QTest::newRow("text") << QByteArray("hello") << QList<int>{0, 0, 0, 0, 0};
+}
+
+void TestDayFile::scansLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QList<int>, fields);
+    WriteAll(DayFile(Day), line + "\r\n" + "1,2,3,4,5\r\n");
+    THistoryGraph history;
+    QCOMPARE(history.Count(), 2);
+    QCOMPARE(Fields(history.Sample(0)), fields);
+    // The damaged line takes exactly one slot; the next line is unaffected.
+    QCOMPARE(Fields(history.Sample(1)), (QList<int>{1, 2, 3, 4, 5}));
+}
+
+void TestDayFile::splitsLines_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QList<int>>("times");
+
+    QTest::newRow("empty file") << QByteArray() << QList<int>{};
+    QTest::newRow("CR LF") << QByteArray("1\r\n2\r\n") << QList<int>{1, 2};
+    QTest::newRow("lone LF") << QByteArray("1\n2\n") << QList<int>{1, 2};
+    QTest::newRow("lone CR") << QByteArray("1\r2\r") << QList<int>{1, 2};
+    QTest::newRow("mixed") << QByteArray("1\r\n2\n3\r4") << QList<int>{1, 2, 3, 4};
+    QTest::newRow("no final line end") << QByteArray("1\r\n2") << QList<int>{1, 2};
+    QTest::newRow("empty lines take slots") << QByteArray("1\r\n\r\n\n3\r\n") << QList<int>{1, 0, 0, 3};
+    QTest::newRow("LF CR is two ends") << QByteArray("1\n\r2") << QList<int>{1, 0, 2};
+    QTest::newRow("only a line end") << QByteArray("\r\n") << QList<int>{0};
+}
+
+void TestDayFile::splitsLines()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QList<int>, times);
+    WriteAll(DayFile(Day), content);
+    THistoryGraph history;
+    QList<int> read;
+    for (int i = 0; i < history.Count(); ++i)
+        read << history.Sample(i).Time;
+    QCOMPARE(read, times);
+}
+
+void TestDayFile::ignoresLinesBeyondCapacity()
+{
+    QByteArray content;
+    for (int i = 1; i <= THistoryGraph::Capacity + 1; ++i)
+        content += QByteArray::number(i) + ",1,2,3,4\r\n";
+    WriteAll(DayFile(Day), content);
+    THistoryGraph history;
+    QCOMPARE(history.Count(), THistoryGraph::Capacity);
+    QCOMPARE(history.Sample(THistoryGraph::Capacity - 1).Time, THistoryGraph::Capacity);
+}
+
+void TestDayFile::survivesAnyContent_data()
+{
+    QTest::addColumn<QByteArray>("content");
+
+    QByteArray noise(3 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator random(20261207);
+    for (char &c : noise)
+        c = char(random.bounded(256));
+    QTest::newRow("random bytes") << noise;
+
+    QByteArray wild;
+    for (int i = 0; i < 40000; ++i)
+        wild += QByteArray::number(random.bounded(-2147483647, 2147483647)) + ",-2147483648,2147483647,-1,"
+                + QByteArray::number(random.bounded(-1000000, 1000000)) + "\n";
+    QTest::newRow("extreme numbers") << wild;
+
+    QTest::newRow("one endless line") << QByteArray(5 * 1024 * 1024, ' ');
+    QTest::newRow("only line ends") << QByteArray(100000, '\n');
+}
+
+void TestDayFile::survivesAnyContent()
+{
+    QFETCH(QByteArray, content);
+    WriteAll(DayFile(Day), content);
+    THistoryGraph history;
+    QVERIFY(history.Count() <= THistoryGraph::Capacity);
+    // Drawing whatever was read must not fail either, in every series and size.
+    QWidget target;
+    target.resize(500, 48);
+    history.Attach(&target);
+    for (int series = 0; series < THistoryGraph::SeriesCount; ++series) {
+        history.SetSeries(series);
+        QVERIFY(!target.grab().isNull());
+    }
+    history.SetShowTimeLabels(false);
+    target.resize(34, 18);
+    QVERIFY(!target.grab().isNull());
+    history.AddSample(history.DayStart() + 100, 2147483647, -2147483647 - 1, 5, 5);
+}
+
+void TestDayFile::dayChangesAtMidnightNotBefore()
+{
+    THistoryGraph history;
+    const qint64 start = history.DayStart();
+    QVERIFY(!history.AddSample(start + 100, 1, 2, 3, 4));
+    QVERIFY(!history.AddSample(start + 86399, 5, 6, 7, 8));
+    QCOMPARE(history.Count(), 2);
+    QCOMPARE(history.DayStart(), start);
+    QVERIFY(!QFile::exists(DayFile(Day)));
+
+    SetNow(QDateTime(Day.addDays(1), QTime(0, 0, 3)));
+    QVERIFY(history.AddSample(start + 86400, 9, 1, 2, 3));
+    // The old day was written under its own date before the new day began.
+    QCOMPARE(ReadAll(DayFile(Day)),
+             QByteArray::number(start + 100) + ",1,2,3,4\r\n" + QByteArray::number(start + 86399) + ",5,6,7,8\r\n");
+    QCOMPARE(history.DayStart(), start + 86400);
+    QCOMPARE(history.Count(), 1);
+    QCOMPARE(Fields(history.Sample(0)), (QList<int>{int(start + 86400), 9, 1, 2, 3}));
+    QCOMPARE(history.MaxValue(0), 9);
+    QCOMPARE(history.MinValue(0), 9);
+    QCOMPARE(history.DayFileName(), DayFile(Day.addDays(1)));
+}
+
+void TestDayFile::newDayTakesTheClocksDate()
+{
+    THistoryGraph history;
+    const qint64 start = history.DayStart();
+    history.AddSample(start + 10, 1, 1, 1, 1);
+    history.AddSample(start + 20, 2, 2, 2, 2);
+    // The clock, not the sample, decides the new date; the slots of the old day are cleared.
+    SetNow(QDateTime(Day.addDays(3), QTime(8, 0)));
+    QVERIFY(history.AddSample(start + 86400 + 5, 4, 4, 4, 4));
+    QCOMPARE(history.DayStart(), start + 3 * 86400);
+    QCOMPARE(history.Count(), 1);
+    QCOMPARE(history.Sample(1).Time, 0);
+}
+
+void TestDayFile::dropsSamplesBeyondCapacity()
+{
+    THistoryGraph history;
+    const qint64 start = history.DayStart();
+    for (int i = 0; i < THistoryGraph::Capacity; ++i)
+        QVERIFY(!history.AddSample(start + i * 5, 1, i, 0, 0));
+    QCOMPARE(history.Count(), THistoryGraph::Capacity);
+    QCOMPARE(history.Sample(THistoryGraph::Capacity - 1).Callers, THistoryGraph::Capacity - 1);
+    QVERIFY(!history.AddSample(start + 86399, 99, 99, 99, 99));
+    QCOMPARE(history.Count(), THistoryGraph::Capacity);
+    QCOMPARE(history.MaxValue(0), 1);
+}
+
+void TestDayFile::namesTheFileByDate()
+{
+    SetNow(QDateTime(QDate(2027, 3, 1), QTime(23, 59, 59)));
+    THistoryGraph history;
+    QCOMPARE(history.DayFileName(), ProgramDir + QStringLiteral("History/01-03-2027.hlg"));
+}
+
+void TestDayFile::createsMissingFolder()
+{
+    THistoryGraph history;
+    history.AddSample(history.DayStart() + 1, 1, 2, 3, 4);
+    QVERIFY(!QDir(ProgramDir + QStringLiteral("History")).exists());
+    QVERIFY(history.SaveDay());
+    QCOMPARE(ReadAll(DayFile(Day)), QByteArray::number(history.DayStart() + 1) + ",1,2,3,4\r\n");
+}
+
+void TestDayFile::reportsSaveFailureAndStillChangesDay()
+{
+    // A plain file where the folder should be: no day file can be written.
+    WriteAll(ProgramDir + QStringLiteral("History"), "not a folder");
+    THistoryGraph history;
+    const qint64 start = history.DayStart();
+    history.AddSample(start + 1, 1, 2, 3, 4);
+    QVERIFY(!history.SaveDay());
+    QVERIFY(!history.LastError().isEmpty());
+
+    SetNow(QDateTime(Day.addDays(1), QTime(0, 0, 1)));
+    QVERIFY(history.AddSample(start + 86401, 5, 6, 7, 8));
+    QCOMPARE(history.DayStart(), start + 86400);
+    QCOMPARE(history.Count(), 1);
+}
+
+QTEST_MAIN(TestDayFile)
+#include "tst_dayfile.moc"
