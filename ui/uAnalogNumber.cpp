@@ -197,6 +197,13 @@ void TAnalogNumber::SetTextColor(const QColor &color)
     m_textColor = color;
 }
 
+QSize TAnalogNumber::sizeHint() const
+{
+    if (m_digitPicture.isNull())
+        return QWidget::sizeHint();
+    return QSize(m_digits * m_digitPicture.width(), m_digitPicture.height());
+}
+
 void TAnalogNumber::paintEvent(QPaintEvent *)
 {
     Prepare();

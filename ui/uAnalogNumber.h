@@ -83,6 +83,9 @@ public:
     int Step() const { return m_step; }
     QFont GlyphFont() const { return m_glyphFont; }   // the font after fitting
 
+    // With a digit picture the cells decide the size; framed cells fit any size.
+    QSize sizeHint() const override;
+
 signals:
     void RollFinished();
 
