@@ -397,7 +397,8 @@ bool TfrmFetcher::InternalFetch(QByteArray &buffer)
     }
 
     reply->disconnect(this);
-    buffer.append(reply->readAll());
+    if (reply->isOpen())
+        buffer.append(reply->readAll());
     FMessageHeader = reply->rawHeader(MessageHeaderName);
     const QNetworkReply::NetworkError error = reply->error();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

@@ -174,6 +174,7 @@ private:
     int FErrorCount = 0;
     int FFailCount = 0;
     int FActiveCalls = 0;                // Fetch or SignOff on the stack: not yet safe to delete
+    bool FFetchPosted = false;           // a tick has asked for a Fetch that has not yet run
     bool FRetired = false;
 };
 

@@ -222,8 +222,19 @@ void TfrmFetcher::btnDetailsClick()
 
 void TfrmFetcher::tiCounterTimer()
 {
-    if (!FBusy)
-        Fetch();
+    // Fetch runs from an event of its own, not inside this handler: Qt holds a timer back
+    // while its handler has not returned, and the ticks must go on during a post.
+    if (!FBusy && !FFetchPosted) {
+        FFetchPosted = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                FFetchPosted = false;
+                if (!FRetired)
+                    Fetch();
+            },
+            Qt::QueuedConnection);
+    }
     ++Ticks;
     lblTime->setText(QStringLiteral("%1:%2").arg(Ticks / TicksPerStep).arg(Ticks % TicksPerStep, 2, 10, QLatin1Char('0')));
 }

@@ -1,0 +1,722 @@
+// The connector against a real HTTP server on the loopback interface: the request
+// envelope, the reply classification, the MSG header, the queue, cancel, sign-off and
+// the failure paths.
+//
+// A post blocks inside its own event loop, so while it runs the test body itself is
+// parked below it; everything that must happen during a post (cancel, sign-off, checks of
+// the window) is done by watchers that run inside that loop.
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+#include "tLoopbackServer.h"
+#include "tRecordingPlatform.h"
+#include "uDebugLog.h"
+#include "uFetcher.h"
+#include "uFetcherTesting.h"
+#include "uGlobal.h"
+#include "uSettings.h"
+
+namespace {
+
+const QByteArray TestKey("K3y");
+
+// What a callback saw of the connector.
+struct TSeen
+{
+    bool Ok = false;
+    int Errors = 0;
+    int Fails = 0;
+    QStringList Lines;
+    bool HasStream = false;
+    QByteArray Stream;
+    QString MessageText;
+};
+
+TFetchCallback Recorder(QList<TSeen> &seen)
+{
+    return [&seen](TfrmFetcher &sender) {
+        seen.append({sender.ReplyOk(), sender.ErrorCount(), sender.FailCount(), sender.ReplyLines(),
+                     sender.ReplyStream() != nullptr, sender.ReplyStream() ? *sender.ReplyStream() : QByteArray(),
+                     sender.MessageText()});
+    };
+}
+
+// Runs `action` once, as soon as `condition` holds, from whatever event loop is running.
+void WhenTrue(QObject *context, std::function<bool()> condition, std::function<void()> action)
+{
+    auto *timer = new QTimer(context);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, condition, action] {
+        if (!condition())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action();
+    });
+    timer->start();
+}
+
+QString Text(const TfrmFetcher &fetcher, const char *name)
+{
+    if (const auto *label = fetcher.findChild<QLabel *>(QLatin1String(name)))
+        return label->text();
+    return fetcher.findChild<QPlainTextEdit *>(QLatin1String(name))->toPlainText();
+}
+
+QPushButton *Button(const TfrmFetcher &fetcher, const char *name)
+{
+    return fetcher.findChild<QPushButton *>(QLatin1String(name));
+}
+
+QByteArray ArgsOf(const TRecordedRequest &request, const QByteArray &key = TestKey)
+{
+    return TLoopbackServer::Unscramble(request.Body, key);
+}
+
+// Headers and part of the body, then the connection closes: a transfer broken off.
+// (A connection closed before any reply byte is resent by Qt, so it does not fail at once.)
+TServerAction BrokenReply()
+{
+    return TServerAction::Reply("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n110\r\n");
+}
+
+// Log messages without their time stamps.
+QStringList LogMessages()
+{
+    QFile file(QString::fromLatin1(DebugLogFileName));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList messages;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.size() > 20)
+            messages.append(QString::fromLatin1(line.mid(20)).trimmed());
+    }
+    return messages;
+}
+
+// Counts how often the window was shown.
+class TShowCounter final : public QObject
+{
+public:
+    int Shows = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            ++Shows;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+class TestFetcher final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void requestEnvelope();
+    void cookieKeptForTheProcess();
+    void classification_data();
+    void classification();
+    void detailsTextOnProtocolError();
+    void messageHeader_data();
+    void messageHeader();
+    void messageKeptWhenHeaderAbsent();
+    void tenRequestsInOrder();
+    void quickRequestNeverShowsWindow();
+    void cancelDuringSlowReply();
+    void signOffWhilePostHangs();
+    void signOffBypassesQueue();
+    void failCountSeenBeforeRaise();
+    void callbackFailingTwiceKeepsQueueMoving();
+    void retireFromCallback();
+    void debugLogLines_data();
+    void debugLogLines();
+    void detailsButton();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<TRecordingPlatformGuard> m_platform;
+    std::unique_ptr<TLoopbackServer> m_server;
+};
+
+void TestFetcher::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    m_platform = std::make_unique<TRecordingPlatformGuard>();
+}
+
+void TestFetcher::init()
+{
+    Settings.Key = QString::fromLatin1(TestKey);
+    Settings.Password = QStringLiteral("geheim");
+    Settings.Debug = 0;
+    Settings.UpdateUrl = QLatin1String(DefaultUpdateUrl);
+    m_server = std::make_unique<TLoopbackServer>();
+    m_server->SetResponder(TLoopbackServer::EchoResponder(TestKey));
+    Settings.FetchUrl = m_server->Url().toString();
+    m_platform->Events().clear();
+    QFile::remove(QString::fromLatin1(DebugLogFileName));
+}
+
+void TestFetcher::cleanup()
+{
+    FetcherTesting::SetSignOffWaitMs(0);
+    SetConnector(nullptr);
+    m_server.reset();
+}
+
+void TestFetcher::requestEnvelope()
+{
+    // Both texts hold characters outside ASCII: they travel as Windows-1252 bytes.
+    Settings.Key = QStringLiteral("K\u00E9y");
+    Settings.Password = QStringLiteral("geh\u20ACim");
+    const QByteArray key("K\xE9y");
+    m_server->SetResponder(TLoopbackServer::EchoResponder(key));
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 1);
+    QVERIFY(seen[0].Ok);
+
+    QCOMPARE(m_server->Requests.size(), 1);
+    const TRecordedRequest &request = m_server->Requests[0];
+    QCOMPARE(request.Method, QByteArray("POST"));
+    QCOMPARE(request.Path, QByteArray("/"));
+    QCOMPARE(request.Headers.value("content-type"), QByteArray("text/html"));
+    QCOMPARE(request.Headers.value("accept"), QByteArray("text/html, */*"));
+    QCOMPARE(request.Headers.value("referer"), QByteArray("http://www.belvora.example/."));
+    QCOMPARE(request.Headers.value("user-agent"), "BVMonitor V" + AppVersion.toLatin1());
+    QCOMPARE(request.Headers.value("authorization"), "Basic " + QByteArray("K\xE9y:geh\x80im").toBase64());
+    // The body is the scrambled argument string alone: no field name, no line end.
+    QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{10}$")).match(QString::fromLatin1(request.Body)).hasMatch());
+    QCOMPARE(ArgsOf(request, key), QByteArray("c=110"));
+}
+
+void TestFetcher::cookieKeptForTheProcess()
+{
+    m_server->Enqueue(TServerAction::Reply(
+        TLoopbackServer::HttpReply("110\r\n", 200, "Set-Cookie: BVSESSION=s3ss; Path=/\r\n")));
+    QList<TSeen> seen;
+    {
+        TfrmFetcher fetcher;
+        fetcher.RequestData(Recorder(seen));
+        fetcher.RequestData(Recorder(seen));
+        QTRY_COMPARE(seen.size(), 2);
+    }
+    // A connector made later (the monitor's replacement) still holds the session.
+    TfrmFetcher replacement;
+    replacement.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 3);
+
+    QCOMPARE(m_server->Requests.size(), 3);
+    QCOMPARE(m_server->Requests[1].Headers.value("cookie"), QByteArray("BVSESSION=s3ss"));
+    QCOMPARE(m_server->Requests[2].Headers.value("cookie"), QByteArray("BVSESSION=s3ss"));
+}
+
+void TestFetcher::classification_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<int>("debug");
+    QTest::addColumn<QByteArray>("response");   // empty: the connection is dropped
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("errors");
+    QTest::addColumn<int>("failsAfter");
+    QTest::addColumn<QString>("info");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("visible");
+
+    const auto reply = [](const QByteArray &body, int status = 200, const QByteArray &headers = {}) {
+        return TLoopbackServer::HttpReply(body, status, headers);
+    };
+    const QString upgrade = QStringLiteral("Deze versie is verlopen!\r\nKijk op "
+                                           "http://www.belvora.example/update.php om uw versie bij te werken");
+    const QString unknown = QStringLiteral("Onbekende fout! Programma wordt afgesloten.");
+    const QString mismatch = QStringLiteral("Communicatie fout!");
+    const QString transport = QStringLiteral("FOUT IN COMMUCATIE!");
+    const QStringList none;
+
+    QTest::newRow("good") << "103" << TestKey << 0 << reply("103\r\nA|B\r\n") << true << 0 << 0 << ""
+                          << QStringList{"103", "A|B"} << "" << false;
+    QTest::newRow("good scrambled") << "103" << TestKey << 0
+                                    << reply(TLoopbackServer::Scramble("103\r\nA|B\r\n", TestKey)) << true << 0
+                                    << 0 << "" << QStringList{"103", "A|B"} << "" << false;
+    QTest::newRow("zero byte ends the text")
+        << "102" << TestKey << 0 << reply(TLoopbackServer::Scramble(QByteArray("102\r\nsite\0BM>\r\nx", 16), TestKey))
+        << true << 0 << 0 << "" << QStringList{"102", "site"} << "" << false;
+    QTest::newRow("session expired") << "103" << TestKey << 0 << reply("!\r\nweg\r\n") << false << 1 << 0
+                                     << "Sessie is verlopen of afgesloten!" << none << "" << false;
+    QTest::newRow("wrong echo") << "102" << TestKey << 0 << reply("103\r\nA\r\n") << false << 1 << 0 << mismatch
+                                << none << "" << false;
+    QTest::newRow("unmarked body is not unscrambled")
+        << "103" << TestKey << 0 << reply(TLoopbackServer::Scramble("103\r\n", TestKey).mid(1)) << false << 1 << 0
+        << mismatch << none << "" << false;
+    QTest::newRow("scrambled while the key is empty")
+        << "103" << QByteArray() << 0 << reply(TLoopbackServer::Scramble("103\r\n", TestKey)) << false << 1 << 0
+        << mismatch << none << "" << false;
+    QTest::newRow("X with line 1") << "103" << TestKey << 0 << reply("X\r\nAccount geblokkeerd\r\n") << false << 1
+                                   << 0 << "Account geblokkeerd" << QStringList{"X", "Account geblokkeerd"}
+                                   << "Account geblokkeerd" << true;
+    QTest::newRow("X without line 1") << "103" << TestKey << 0 << reply("X") << false << 1 << 0 << unknown
+                                      << QStringList{"X"} << unknown << true;
+    QTest::newRow("X UPGRADE") << "103" << TestKey << 0 << reply("X\r\nUPGRADE") << false << 1 << 0 << upgrade
+                               << QStringList{"X", "UPGRADE"} << upgrade << true;
+    QTest::newRow("X with details flag keeps running")
+        << "103" << TestKey << 1 << reply("X\r\nstuk") << false << 1 << 0 << "stuk" << QStringList{"X", "stuk"}
+        << "" << true;
+    QTest::newRow("empty body") << "103" << TestKey << 0 << reply("") << false << 0 << 0 << "" << none << ""
+                                << false;
+    QTest::newRow("HTTP 500") << "103" << TestKey << 0 << reply("103\r\n", 500) << false << 0 << 1 << transport
+                              << none << "" << false;
+    QTest::newRow("redirect not followed") << "103" << TestKey << 0 << reply("", 302, "Location: /elders\r\n")
+                                           << false << 0 << 1 << transport << none << "" << false;
+    QTest::newRow("authentication refused")
+        << "103" << TestKey << 0 << reply("", 401, "WWW-Authenticate: Basic realm=\"bv\"\r\n") << false << 0 << 1
+        << transport << none << "" << false;
+    QTest::newRow("connection dropped before the reply")
+        << "103" << TestKey << 0 << QByteArray() << false << 0 << 1 << transport << none << "" << false;
+    QTest::newRow("connection dropped during the reply")
+        << "103" << TestKey << 0 << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n103\r\n") << false
+        << 0 << 1 << transport << none << "" << false;
+}
+
+void TestFetcher::classification()
+{
+    QFETCH(QString, command);
+    QFETCH(QByteArray, key);
+    QFETCH(int, debug);
+    QFETCH(QByteArray, response);
+    QFETCH(bool, ok);
+    QFETCH(int, errors);
+    QFETCH(int, failsAfter);
+    QFETCH(QString, info);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, box);
+    QFETCH(bool, visible);
+
+    Settings.Key = QString::fromLatin1(key);
+    Settings.Debug = debug;
+    if (response.isEmpty())
+        m_server->SetResponder([](const TRecordedRequest &) { return TServerAction::Drop(); });
+    else
+        m_server->Enqueue(TServerAction::Reply(response));
+    TfrmFetcher fetcher;
+    QSignalSpy stopSpy(&fetcher, &TfrmFetcher::StopPolling);
+    QSignalSpy quitSpy(&fetcher, &TfrmFetcher::QuitRequested);
+    QList<TSeen> seen;
+    TFetchRequest *request = fetcher.NewRequest(QStringLiteral("Test"), Recorder(seen));
+    request->Command = command;
+    request->Args = QStringLiteral("c=") + command;
+    fetcher.Fetch();
+
+    QCOMPARE(seen.size(), 1);
+    QCOMPARE(seen[0].Ok, ok);
+    QCOMPARE(seen[0].Errors, errors);
+    QCOMPARE(seen[0].Fails, 0);   // raised only after the callback
+    QCOMPARE(seen[0].Lines, lines);
+    QCOMPARE(seen[0].HasStream, failsAfter == 0);
+    QCOMPARE(fetcher.FailCount(), failsAfter);
+    QCOMPARE(fetcher.ErrorCount(), errors);
+    QCOMPARE(Text(fetcher, "lblInfo"), info);
+    QCOMPARE(fetcher.QueuedCount(), 0);
+    QCOMPARE(fetcher.ReplyStream(), nullptr);
+    QCOMPARE(fetcher.isVisible(), visible);
+    if (response.isEmpty())
+        QVERIFY(!m_server->Requests.isEmpty());
+    else
+        QCOMPARE(m_server->Requests.size(), 1);
+    const QStringList expectedEvents =
+        box.isEmpty() ? QStringList() : QStringList{QStringLiteral("message:2|ERROR|") + box};
+    QCOMPARE(m_platform->Events(), expectedEvents);
+    QCOMPARE(stopSpy.size(), box.isEmpty() ? 0 : 1);
+    QCOMPARE(quitSpy.size(), box.isEmpty() ? 0 : 1);
+}
+
+void TestFetcher::detailsTextOnProtocolError()
+{
+    Settings.Debug = DebugDetailsBit;
+    m_server->Enqueue(TServerAction::Reply(TLoopbackServer::HttpReply("103\r\nA")));
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    fetcher.RequestDetails(QStringLiteral("AB"), 7, Recorder(seen), 9, 0);
+    QTRY_COMPARE(seen.size(), 1);
+    // The key is never shown in the window.
+    QCOMPARE(Text(fetcher, "mLog"), QStringLiteral("Cmd = 102, args=c=102&s=7&p=9&x=AB\nCommunicatie fout!\n103\nA\n\nkey="));
+    QVERIFY(seen[0].Lines.isEmpty());
+}
+
+void TestFetcher::messageHeader_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("action");
+
+    QTest::newRow("count and word") << QByteArray("5 Hallo") << true << "Hallo" << "";
+    QTest::newRow("text and action") << QByteArray("10 Hallo|QUIT") << true << "Hallo" << "QUIT";
+    QTest::newRow("count cuts the text") << QByteArray("3 Hallo") << true << "Hal" << "";
+    QTest::newRow("count beyond the text") << QByteArray("99 Nieuw|http://x.example/a") << true << "Nieuw"
+                                           << "http://x.example/a";
+    QTest::newRow("url-encoded") << QByteArray("13+Nieuw%21+versie") << true << "Nieuw! versie" << "";
+    QTest::newRow("Windows-1252 byte") << QByteArray("4 caf%E9") << true << "caf\u00E9" << "";
+    QTest::newRow("broken escape kept") << QByteArray("4 a%zb") << true << "a%zb" << "";
+    QTest::newRow("no space: count from all but the last character") << QByteArray("15") << true << "" << "";
+    QTest::newRow("no space, one digit") << QByteArray("5") << false << "" << "";
+    QTest::newRow("zero count") << QByteArray("0 Hallo") << false << "" << "";
+    QTest::newRow("negative count") << QByteArray("-5 Hallo") << false << "" << "";
+    QTest::newRow("not a number") << QByteArray("abc Hallo") << false << "" << "";
+}
+
+void TestFetcher::messageHeader()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(bool, shown);
+    QFETCH(QString, text);
+    QFETCH(QString, action);
+
+    m_server->Enqueue(TServerAction::Reply(TLoopbackServer::HttpReply("110\r\n", 200, "MSG: " + header + "\r\n")));
+    TfrmFetcher fetcher;
+    QSignalSpy spy(&fetcher, &TfrmFetcher::Message);
+    QList<TSeen> seen;
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 1);
+
+    QCOMPARE(spy.size(), shown ? 1 : 0);
+    if (shown)
+        QCOMPARE(spy[0][0].toString(), text);
+    QCOMPARE(seen[0].MessageText, text);
+    QCOMPARE(fetcher.MessageText(), text);
+    QCOMPARE(fetcher.MessageAction(), action);
+}
+
+void TestFetcher::messageKeptWhenHeaderAbsent()
+{
+    m_server->Enqueue(TServerAction::Reply(TLoopbackServer::HttpReply("110\r\n", 200, "MSG: 11 Let op|QUIT\r\n")));
+    m_server->Enqueue(TServerAction::Reply(TLoopbackServer::HttpReply("110\r\n", 200, "MSG: \r\n")));
+    TfrmFetcher fetcher;
+    QSignalSpy spy(&fetcher, &TfrmFetcher::Message);
+    QList<TSeen> seen;
+    fetcher.RequestData(Recorder(seen));
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 2);
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(fetcher.MessageText(), QStringLiteral("Let op"));
+    QCOMPARE(fetcher.MessageAction(), QStringLiteral("QUIT"));
+}
+
+void TestFetcher::tenRequestsInOrder()
+{
+    TPProgs.clear();
+    auto prog = std::make_unique<TPProgItem>();
+    prog->ProgCode = QStringLiteral("AB");
+    TPProgs.push_back(std::move(prog));
+
+    TfrmFetcher fetcher;
+    QStringList order;
+    QList<int> queuedAtCallback;
+    const auto note = [&](const QString &name) {
+        return [&, name](TfrmFetcher &sender) {
+            order.append(name + (sender.ReplyOk() ? QString() : QStringLiteral("!")));
+            queuedAtCallback.append(sender.QueuedCount());
+        };
+    };
+    fetcher.AddAccountKey(QStringLiteral("K1"), true, note("101"));
+    fetcher.RequestDetails(QStringLiteral("AB"), 1, note("102"), 2, 0);
+    fetcher.RequestCallers(0, note("103"));
+    fetcher.RemoveAccountKey(QStringLiteral("K1"), note("105"));
+    fetcher.RequestPartnerProgrammes(note("106"));
+    fetcher.RequestAccountKeys(note("107"));
+    fetcher.RequestCallerHistory(note("108"));
+    fetcher.RequestData(note("110"));
+    fetcher.SaveData(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), note("111"));
+    fetcher.RequestData(note("110b"));
+    QCOMPARE(fetcher.QueuedCount(), 10);
+    QCOMPARE(m_server->Requests.size(), 0);   // builders only queue
+
+    QTRY_COMPARE(order.size(), 10);
+    QCOMPARE(order, (QStringList{"101", "102", "103", "105", "106", "107", "108", "110", "111", "110b"}));
+    // Each request leaves the queue only after its callback.
+    QCOMPARE(queuedAtCallback, (QList<int>{10, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
+    QTRY_COMPARE(fetcher.QueuedCount(), 0);
+    QStringList sent;
+    for (const TRecordedRequest &request : std::as_const(m_server->Requests))
+        sent.append(QString::fromLatin1(ArgsOf(request).left(5)));
+    QCOMPARE(sent, (QStringList{"c=101", "c=102", "c=103", "c=105", "c=106", "c=107", "c=108", "c=110", "c=111",
+                                "c=110"}));
+    QCOMPARE(m_server->MaxOpen, 1);
+    TPProgs.clear();
+}
+
+void TestFetcher::quickRequestNeverShowsWindow()
+{
+    TfrmFetcher fetcher;
+    TShowCounter counter;
+    fetcher.installEventFilter(&counter);
+    QList<TSeen> seen;
+    fetcher.RequestData(Recorder(seen));
+    fetcher.RequestAccountKeys(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 2);
+    QCOMPARE(counter.Shows, 0);
+    QVERIFY(fetcher.isHidden());
+}
+
+void TestFetcher::cancelDuringSlowReply()
+{
+    // Headers and a first part at once, more after a pause, then nothing.
+    TServerAction slow;
+    slow.Steps = {{0, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n110\r\n"}, {400, "abc"}};
+    slow.Close = false;
+    m_server->Enqueue(slow);
+
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    QStringList times;
+    bool shownWhileSlow = false;
+    QString infoWhileSlow;
+    WhenTrue(
+        &fetcher,
+        [&] {
+            const QString time = Text(fetcher, "lblTime");
+            if (times.isEmpty() || times.last() != time)
+                times.append(time);
+            return time == QLatin1String("1:02");
+        },
+        [&] {
+            shownWhileSlow = fetcher.isVisible();
+            infoWhileSlow = Text(fetcher, "lblInfo");
+            QVERIFY(Button(fetcher, "btnCancel")->isEnabled());
+            Button(fetcher, "btnCancel")->click();
+        });
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 1, 15000);
+
+    QVERIFY(shownWhileSlow);   // popped up by the slow transfer
+    QCOMPARE(infoWhileSlow, QStringLiteral("100 bytes te lezen"));
+    QVERIFY(times.contains(QStringLiteral("1:01")));
+    QCOMPARE(Text(fetcher, "lblInfo"), QStringLiteral("AFGEBROKEN!"));
+    QCOMPARE(seen[0].Ok, false);
+    QCOMPARE(fetcher.FailCount(), 0);
+    QCOMPARE(fetcher.ErrorCount(), 0);
+    QCOMPARE(fetcher.QueuedCount(), 0);
+    QVERIFY(!Button(fetcher, "btnCancel")->isEnabled());
+    QVERIFY(fetcher.isHidden());   // shown by the transfer, hidden at the end of the request
+}
+
+void TestFetcher::signOffWhilePostHangs()
+{
+    FetcherTesting::SetSignOffWaitMs(300);
+    m_server->Enqueue(TServerAction::Hang());
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    qint64 waitedMs = -1;
+    int deferredBefore = -1;
+    int deferredAfter = -1;
+    QString status;
+    connect(m_server.get(), &TLoopbackServer::RequestReceived, &fetcher, [&](int index) {
+        if (index != 0)
+            return;
+        QTimer::singleShot(0, &fetcher, [&] {
+            deferredBefore = DeferredCount();
+            QElapsedTimer timer;
+            timer.start();
+            fetcher.SignOff(false);
+            waitedMs = timer.elapsed();
+            deferredAfter = DeferredCount();
+            status = Text(fetcher, "lblStatus");
+            m_server->ReleaseHung(TLoopbackServer::HttpReply("110\r\n"));
+        });
+    });
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 1);
+
+    QVERIFY2(waitedMs >= 300, qPrintable(QString::number(waitedMs)));
+    QCOMPARE(deferredAfter, deferredBefore + 1);
+    QCOMPARE(status, QStringLiteral("Afmelden..."));
+    QVERIFY(seen[0].Ok);   // the hanging post still ends normally
+    QCOMPARE(m_server->Requests.size(), 1);   // the sign-off post was never sent
+}
+
+void TestFetcher::signOffBypassesQueue()
+{
+    // The sign-off's transfer breaks off: that must not leave the connector busy.
+    m_server->Enqueue(BrokenReply());
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    fetcher.RequestData(Recorder(seen));
+    fetcher.SignOff(false);
+    QCOMPARE(Text(fetcher, "lblStatus"), QStringLiteral("Afmelden..."));
+    QCOMPARE(m_server->Requests.size(), 1);
+    QCOMPARE(ArgsOf(m_server->Requests[0]), QByteArray("c=100"));
+    QVERIFY(!fetcher.Busy());
+    QCOMPARE(fetcher.QueuedCount(), 1);
+    QVERIFY(seen.isEmpty());
+
+    // The queued request waits for the next builder to start the pump again.
+    fetcher.RequestAccountKeys(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 2);
+    QCOMPARE(ArgsOf(m_server->Requests[1]), QByteArray("c=110"));
+    QCOMPARE(ArgsOf(m_server->Requests[2]), QByteArray("c=107"));
+    QVERIFY(seen[0].Ok && seen[1].Ok);
+}
+
+void TestFetcher::failCountSeenBeforeRaise()
+{
+    m_server->Enqueue(BrokenReply());
+    m_server->Enqueue(TServerAction::Reply(TLoopbackServer::HttpReply("", 503)));
+    m_server->Enqueue(BrokenReply());
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    for (int i = 0; i < 4; ++i)
+        fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 4);
+    QCOMPARE(seen[0].Fails, 0);
+    QCOMPARE(seen[1].Fails, 1);
+    QCOMPARE(seen[2].Fails, 2);
+    QCOMPARE(seen[3].Fails, 0);   // a completed post resets it before the callback
+    QVERIFY(!seen[2].Ok);
+    QVERIFY(seen[3].Ok);
+    QCOMPARE(fetcher.FailCount(), 0);
+}
+
+void TestFetcher::callbackFailingTwiceKeepsQueueMoving()
+{
+    Settings.Debug = DebugLevel::Requests;
+    m_server->Enqueue(TServerAction::Reply(TLoopbackServer::HttpReply("110\r\n")));
+    m_server->Enqueue(BrokenReply());
+    TfrmFetcher fetcher;
+    QList<bool> okSeen;
+    fetcher.RequestData([&okSeen](TfrmFetcher &sender) {
+        okSeen.append(sender.ReplyOk());
+        throw std::runtime_error("stuk");
+    });
+    QList<TSeen> seen;
+    fetcher.RequestAccountKeys(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 1);
+
+    // Called again on the failure path, where the reply no longer counts as good.
+    QCOMPARE(okSeen, (QList<bool>{true, false}));
+    QCOMPARE(seen[0].Fails, 1);   // the failing callback counted as a failed transfer
+    QCOMPARE(fetcher.FailCount(), 2);
+    QCOMPARE(fetcher.QueuedCount(), 0);
+    QCOMPARE(LogMessages().filter(QStringLiteral("Exception: stuk")).size(), 2);
+}
+
+void TestFetcher::retireFromCallback()
+{
+    m_server->Enqueue(BrokenReply());
+    QPointer<TfrmFetcher> old = new TfrmFetcher;
+    SetConnector(old);
+    TfrmFetcher *replacement = nullptr;
+    bool aliveInsideCallback = false;
+    QList<TSeen> seen;
+    old->RequestData([&](TfrmFetcher &sender) {
+        sender.Retire();
+        replacement = new TfrmFetcher;
+        replacement->SetFailCount(sender.FailCount() + 1);
+        SetConnector(replacement);
+        // A modal box would run a nested loop here: the retired connector must survive it.
+        QEventLoop nested;
+        QTimer::singleShot(20, &nested, &QEventLoop::quit);
+        nested.exec();
+        aliveInsideCallback = !old.isNull();
+    });
+    old->RequestAccountKeys(Recorder(seen));
+
+    QTRY_VERIFY(old.isNull());
+    QVERIFY(aliveInsideCallback);
+    QCOMPARE(Connector(), replacement);
+    // The request still waiting on the old connector went over to its successor.
+    QTRY_COMPARE(seen.size(), 1);
+    QVERIFY(seen[0].Ok);
+    QCOMPARE(ArgsOf(m_server->Requests.value(1)), QByteArray("c=107"));
+    QCOMPARE(replacement->FailCount(), 0);
+    delete replacement;
+}
+
+void TestFetcher::debugLogLines_data()
+{
+    QTest::addColumn<int>("debug");
+    QTest::addColumn<bool>("dataLines");
+    QTest::newRow("requests only") << 2 << false;
+    QTest::newRow("requests and data") << 6 << true;
+}
+
+void TestFetcher::debugLogLines()
+{
+    QFETCH(int, debug);
+    QFETCH(bool, dataLines);
+    Settings.Debug = debug;
+    m_server->Enqueue(
+        TServerAction::Reply(TLoopbackServer::HttpReply(TLoopbackServer::Scramble("110\r\nregel\r\n", TestKey))));
+    m_server->Enqueue(BrokenReply());
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    fetcher.RequestData(Recorder(seen));
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 2);
+
+    const QStringList messages = LogMessages();
+    QVERIFY(messages.size() >= 10);
+    QCOMPARE(messages[0], QStringLiteral("Fetch(%1 POST[110, c=110])").arg(Settings.FetchUrl));
+    QVERIFY(messages[1].startsWith(QLatin1String("InternalFetch ")));
+    QCOMPARE(messages[2], QStringLiteral("Encoded(c=110) using K3y"));
+    QCOMPARE(messages[3], QStringLiteral("Fetched (OK)"));
+    QVERIFY(messages[4].startsWith(QLatin1String("Decoding(")));
+    QVERIFY(messages.contains(QStringLiteral("Fetched result[0]: 110")));
+    QCOMPARE(messages.contains(QStringLiteral("Fetched result[1]: regel")), dataLines);
+    QVERIFY(messages.contains(QStringLiteral("Fetched (ERROR!)")) == false);
+    QCOMPARE(messages.filter(QRegularExpression(QStringLiteral("^Exception: .+"))).size(), 1);
+    QCOMPARE(messages.contains(QStringLiteral("Data:")), dataLines);
+
+    QFile file(QString::fromLatin1(DebugLogFileName));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray first = file.readLine();
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d Fetch\\(.*\\r\\n$"))
+                .match(QString::fromLatin1(first))
+                .hasMatch());
+}
+
+void TestFetcher::detailsButton()
+{
+    {
+        TfrmFetcher fetcher;
+        QVERIFY(Button(fetcher, "btnDetails")->isHidden());
+        QCOMPARE(fetcher.windowTitle(), QStringLiteral("Belvora Data Connector"));
+        QCOMPARE(fetcher.size(), QSize(240, 68));
+        QVERIFY(fetcher.windowFlags() & Qt::WindowStaysOnTopHint);
+    }
+    Settings.Debug = DebugDetailsBit;
+    TfrmFetcher fetcher;
+    QPushButton *details = Button(fetcher, "btnDetails");
+    QVERIFY(!details->isHidden());
+    details->click();
+    QCOMPARE(fetcher.height(), 247);
+    QVERIFY(!fetcher.findChild<QPlainTextEdit *>(QStringLiteral("mLog"))->isHidden());
+    details->click();
+    QCOMPARE(fetcher.height(), 68);
+    QVERIFY(fetcher.isHidden());
+}
+
+QTEST_MAIN(TestFetcher)
+#include "tst_fetcher.moc"
