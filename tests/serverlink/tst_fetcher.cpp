@@ -136,6 +136,8 @@ private Q_SLOTS:
     void cookieKeptForTheProcess();
     void classification_data();
     void classification();
+    void unusableEndpoint_data();
+    void unusableEndpoint();
     void detailsTextOnProtocolError();
     void messageHeader_data();
     void messageHeader();
@@ -351,6 +353,29 @@ void TestFetcher::classification()
     QCOMPARE(m_platform->Events(), expectedEvents);
     QCOMPARE(stopSpy.size(), box.isEmpty() ? 0 : 1);
     QCOMPARE(quitSpy.size(), box.isEmpty() ? 0 : 1);
+}
+
+void TestFetcher::unusableEndpoint_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("unknown scheme") << QStringLiteral("gopher://127.0.0.1/");
+    QTest::newRow("refused") << QStringLiteral("http://127.0.0.1:1/");
+}
+
+void TestFetcher::unusableEndpoint()
+{
+    QFETCH(QString, url);
+    Settings.FetchUrl = url;
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 1);
+    QVERIFY(!seen[0].Ok);
+    QCOMPARE(Text(fetcher, "lblInfo"), QStringLiteral("FOUT IN COMMUCATIE!"));
+    QVERIFY(Text(fetcher, "mLog").startsWith(QLatin1String("Fout: ")));
+    QCOMPARE(fetcher.FailCount(), 1);
+    QTRY_COMPARE(fetcher.QueuedCount(), 0);
 }
 
 void TestFetcher::detailsTextOnProtocolError()
@@ -685,7 +710,6 @@ void TestFetcher::debugLogLines()
     QVERIFY(messages[4].startsWith(QLatin1String("Decoding(")));
     QVERIFY(messages.contains(QStringLiteral("Fetched result[0]: 110")));
     QCOMPARE(messages.contains(QStringLiteral("Fetched result[1]: regel")), dataLines);
-    QVERIFY(messages.contains(QStringLiteral("Fetched (ERROR!)")) == false);
     QCOMPARE(messages.filter(QRegularExpression(QStringLiteral("^Exception: .+"))).size(), 1);
     QCOMPARE(messages.contains(QStringLiteral("Data:")), dataLines);
 
