@@ -149,6 +149,7 @@ private Q_SLOTS:
     void signOffBypassesQueue();
     void failCountSeenBeforeRaise();
     void callbackFailingTwiceKeepsQueueMoving();
+    void retireFromCallback_data();
     void retireFromCallback();
     void debugLogLines_data();
     void debugLogLines();
@@ -647,8 +648,16 @@ void TestFetcher::callbackFailingTwiceKeepsQueueMoving()
     QCOMPARE(LogMessages().filter(QStringLiteral("Exception: stuk")).size(), 2);
 }
 
+void TestFetcher::retireFromCallback_data()
+{
+    QTest::addColumn<bool>("retireFirst");
+    QTest::newRow("retire, then replace") << true;
+    QTest::newRow("replace, then retire") << false;
+}
+
 void TestFetcher::retireFromCallback()
 {
+    QFETCH(bool, retireFirst);
     m_server->Enqueue(BrokenReply());
     QPointer<TfrmFetcher> old = new TfrmFetcher;
     SetConnector(old);
@@ -656,10 +665,13 @@ void TestFetcher::retireFromCallback()
     bool aliveInsideCallback = false;
     QList<TSeen> seen;
     old->RequestData([&](TfrmFetcher &sender) {
-        sender.Retire();
+        if (retireFirst)
+            sender.Retire();
         replacement = new TfrmFetcher;
         replacement->SetFailCount(sender.FailCount() + 1);
         SetConnector(replacement);
+        if (!retireFirst)
+            sender.Retire();
         // A modal box would run a nested loop here: the retired connector must survive it.
         QEventLoop nested;
         QTimer::singleShot(20, &nested, &QEventLoop::quit);
