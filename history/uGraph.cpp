@@ -172,8 +172,12 @@ void TGraph::LineTo(double x, double y)
 {
     const QPoint from(m_penX, m_penY);
     MoveTo(x, y);
+    const QPoint to(m_penX, m_penY);
+    // Without its end point a line of no length paints nothing; Qt would paint a dot.
+    if (from == to)
+        return;
     if (QPainter *p = Painter())
-        p->drawLine(from, QPoint(m_penX, m_penY));
+        p->drawLine(from, to);
 }
 
 void TGraph::Line(double x1, double y1, double x2, double y2)
@@ -199,9 +203,16 @@ void TGraph::PolyLineTo(double x, double y)
 
 void TGraph::FlushPolyline()
 {
-    if (m_pointCount > 1) {
-        if (QPainter *p = Painter())
-            p->drawPolyline(m_points.get(), m_pointCount);
+    // Segment by segment, like a chain of LineTo: Qt's polyline (and even a batch of
+    // lines in one call) paints corner pixels that separate lines leave out, and the
+    // history graph's incremental segments must match its full redraw pixel for pixel.
+    // A repeated point (many samples fall on one pixel) adds no segment.
+    QPainter *p = m_pointCount > 1 ? Painter() : nullptr;
+    if (p) {
+        for (int i = 1; i < m_pointCount; ++i) {
+            if (m_points[i] != m_points[i - 1])
+                p->drawLine(m_points[i - 1], m_points[i]);
+        }
     }
     m_pointCount = 0;
 }

@@ -74,6 +74,7 @@ private Q_SLOTS:
     void polylineOfOnePointDrawsNothing();
     void polylineOfTwoPointsDrawsOneSegment();
     void longPolylineContinuesAcrossFlush();
+    void polylineEqualsChainOfLines();
     void emptyPictureIgnoresDrawing();
 };
 
@@ -387,6 +388,26 @@ void TestGraph::longPolylineContinuesAcrossFlush()
     QCOMPARE(Row(picture, 0, 0, 41), QString(41, QLatin1Char('#')) + QLatin1Char('.'));
     QCOMPARE(Row(picture, 4, 38, 41), QStringLiteral("..#."));
     QVERIFY(!IsColor(picture, 40, 5, Ink));
+}
+
+void TestGraph::polylineEqualsChainOfLines()
+{
+    // A zigzag with corners in every direction and repeated points.
+    QList<QPoint> points;
+    for (int i = 0; i < 200; ++i)
+        points << QPoint(i / 3, (i * 37) % 23);
+    TGraph chain;
+    Blank(chain, 80, 30);
+    chain.SetPenColor(Ink);
+    for (int i = 1; i < points.size(); ++i)
+        chain.Line(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y());
+    TGraph polyline;
+    Blank(polyline, 80, 30);
+    polyline.SetPenColor(Ink);
+    for (const QPoint &p : points)
+        polyline.PolyLineTo(p.x(), p.y());
+    polyline.FlushPolyline();
+    QCOMPARE(polyline.Bitmap(), chain.Bitmap());
 }
 
 void TestGraph::emptyPictureIgnoresDrawing()
