@@ -28,12 +28,15 @@ struct TBenchDay
     ~TBenchDay() { Clock::SetNowFunction(nullptr); }
 };
 
-// Fills `count` samples from midnight on, with figures that rise through the day.
-void FillDay(THistoryGraph &history, int count)
+// Fills `count` samples from midnight on, with day totals that rise through the day like
+// real ones, or (noisy) that jump at every sample: the worst case for the minutes line.
+void FillDay(THistoryGraph &history, int count, bool noisy = false)
 {
     const qint64 start = history.DayStart();
-    for (int i = 0; i < count; ++i)
-        history.AddSample(start + qint64(i) * SampleInterval, (i * 7) % 41, i / 10, i * 3, i * 2);
+    for (int i = 0; i < count; ++i) {
+        const int seconds = noisy ? (i * 7919) % 100000 : i * 3;
+        history.AddSample(start + qint64(i) * SampleInterval, (i * 7) % 41, i / 10, seconds, i * 2);
+    }
 }
 
 void BM_SaveDay(benchmark::State &state)
@@ -66,12 +69,12 @@ void BM_LoadDay(benchmark::State &state)
 }
 BENCHMARK(BM_LoadDay)->Unit(benchmark::kMillisecond);
 
-// Argument: the series (0 one bar per sample, 2 one polyline).
+// Arguments: the series (0 one bar per sample, 2 one polyline) and noisy figures.
 void BM_Redraw(benchmark::State &state)
 {
     TBenchDay day;
     THistoryGraph history;
-    FillDay(history, THistoryGraph::Capacity);
+    FillDay(history, THistoryGraph::Capacity, state.range(1) != 0);
     QWidget target;
     target.resize(GraphWidth, GraphHeight);
     history.Attach(&target);
@@ -79,7 +82,11 @@ void BM_Redraw(benchmark::State &state)
     for (auto _ : state)
         history.Redraw();
 }
-BENCHMARK(BM_Redraw)->Arg(THistoryGraph::SeriesOnline)->Arg(THistoryGraph::SeriesMinutes)
+BENCHMARK(BM_Redraw)
+    ->Args({THistoryGraph::SeriesOnline, 0})
+    ->Args({THistoryGraph::SeriesMinutes, 0})
+    ->Args({THistoryGraph::SeriesMinutes, 1})
+    ->ArgNames({"series", "noisy"})
     ->Unit(benchmark::kMillisecond);
 
 // One sample below the scale top: one bar or segment and a view update. Arguments: the
