@@ -137,7 +137,7 @@ void TestSettings::handWrittenFileSurvivesSave()
         "; a note\r\n"
         "x=y\r\n"
         "[triggers]\r\n"
-        "0=1|0|14:30|5|0|3|2,5|4|Er is iets=raar\r\n"
+        "0=1|14:30|5|3|2,5|4|Er is iets=raar|0|1\r\n"
         "[debug]\r\n"
         "options=6\r\n";
     WriteAll(Ini(), original);

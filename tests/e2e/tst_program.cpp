@@ -80,7 +80,7 @@ void TestProgram::keepsWhatItDoesNotOwn()
     const QByteArray kept = "[settings]\r\nfetchurl=http://127.0.0.1:1/\r\n"
                             "[debug]\r\noptions=0\r\n"
                             "[mine]\r\nx=1|2=3\r\n"
-                            "[triggers]\r\n0=1|0|0|4|0|0|1|4|Er belt iemand\r\n1=kapot\r\n"
+                            "[triggers]\r\n0=0||0|4|0|4|Er belt iemand|0|1\r\n1=3|14:30|1|3|2,5|0|/tmp/x.wav|2|0\r\n"
         + payout.toLatin1();
     {
         QFile file(dir.filePath("bvsettings.ini"));

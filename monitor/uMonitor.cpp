@@ -1,0 +1,337 @@
+#include "uMonitor.h"
+
+#include <QChart>
+#include <QTreeWidget>
+
+#include <cmath>
+#include <limits>
+
+#include "uAnalogNumber.h"
+#include "uClock.h"
+#include "uDebugLog.h"
+#include "uFetcher.h"
+#include "uHistory.h"
+#include "uPlatform.h"
+#include "uSettings.h"
+#include "uTotalsChart.h"
+#include "uTriggers.h"
+
+namespace {
+
+// More failed transfers in a row than this and the connector is replaced.
+constexpr int MaxFailedTransfers = 3;
+// Six or more arrivals in one poll are not worth a balloon.
+constexpr int MaxAnnouncedCallers = 5;
+
+template <std::size_t N>
+int Sum(const std::array<int, N> &values)
+{
+    int sum = 0;
+    for (const int value : values)
+        sum = SaturatingAdd(sum, value);
+    return sum;
+}
+
+template <std::size_t N>
+double Sum(const std::array<double, N> &values)
+{
+    double sum = 0.0;
+    for (const double value : values)
+        sum += value;
+    return sum;
+}
+
+// Ties the monitor to one callers request: when the request goes away unanswered
+// (cancelled, or a transfer that never ended) the monitor still returns to idle.
+struct TPollGuard
+{
+    QPointer<TBelvoraMonitor> Monitor;
+    std::function<void()> OnDropped;
+    bool Answered = false;
+    ~TPollGuard()
+    {
+        if (!Answered && Monitor && OnDropped)
+            OnDropped();
+    }
+};
+
+} // namespace
+
+int MakeInteger(double value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    const double rounded = std::nearbyint(value);
+    if (rounded >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (rounded <= double(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return int(rounded);
+}
+
+TBelvoraMonitor::TBelvoraMonitor(QWidget *owner)
+    : QObject(owner)
+    , m_owner(owner)
+{
+    if (Settings.FetchUrl.isEmpty())
+        Settings.FetchUrl = QLatin1String(DefaultFetchUrl);
+    m_history = std::make_unique<THistoryGraph>();
+    NextMidnight = MidnightAfterToday();
+}
+
+TBelvoraMonitor::~TBelvoraMonitor() = default;
+
+qint64 TBelvoraMonitor::MidnightAfterToday()
+{
+    const QDateTime midnight(Clock::Now().date(), QTime(0, 0));
+    return Clock::LocalSeconds(midnight) + Clock::SecondsPerDay;
+}
+
+int TBelvoraMonitor::OnlineNow() const
+{
+    return Sum(Figures.OnlineByAccess);
+}
+
+int TBelvoraMonitor::CallsToday() const
+{
+    return Sum(Figures.CallsByAccess);
+}
+
+int TBelvoraMonitor::SecondsToday() const
+{
+    return Sum(Figures.SecondsByAccess);
+}
+
+double TBelvoraMonitor::EurosToday() const
+{
+    return Sum(Figures.EurosByAccess);
+}
+
+int TBelvoraMonitor::MinutesCounterValue() const
+{
+    return MakeInteger(SecondsToday() * 100.0 / 60.0);
+}
+
+int TBelvoraMonitor::EurosCounterValue() const
+{
+    return MakeInteger(EurosToday());
+}
+
+void TBelvoraMonitor::SetCounters(TAnalogNumber *online, TAnalogNumber *calls, QWidget *graphBox,
+                                  TAnalogNumber *euros, TAnalogNumber *minutes)
+{
+    m_onlineCounter = online;
+    if (online)
+        online->ShowValue(OnlineNow());
+    m_callsCounter = calls;
+    if (calls)
+        calls->ShowValue(CallsToday());
+    m_minutesCounter = minutes;
+    if (minutes)
+        minutes->ShowValue(MinutesCounterValue());
+    m_eurosCounter = euros;
+    if (euros)
+        euros->ShowValue(EurosCounterValue());
+    m_history->Attach(graphBox);
+}
+
+void TBelvoraMonitor::SetChart(QChart *chart)
+{
+    m_chart = chart ? std::make_unique<TTotalsChart>(chart) : nullptr;
+}
+
+void TBelvoraMonitor::Update()
+{
+    if (Busy)
+        return;
+    TfrmFetcher *connector = Connector();
+    if (!connector)
+        return;
+    Busy = true;
+    TotalsSeen = false;
+    PollTime = Clock::LocalSecondsNow();
+    if (PollTime >= NextMidnight)
+        NewDay();
+
+    auto guard = std::make_shared<TPollGuard>();
+    guard->Monitor = this;
+    guard->OnDropped = [this] { RequestDropped(); };
+    connector->RequestCallers(int(Callers.size()), [guard](TfrmFetcher &sender) {
+        // The failure path of a request may call a callback a second time.
+        if (guard->Answered || !guard->Monitor)
+            return;
+        guard->Answered = true;
+        guard->Monitor->CallersFetched(sender);
+    });
+}
+
+void TBelvoraMonitor::RequestDropped()
+{
+    DebugLog(DebugLevel::Requests, QStringLiteral("Callers request ended without a reply"));
+    FailurePath(nullptr, 0);
+}
+
+void TBelvoraMonitor::CallersFetched(TfrmFetcher &sender)
+{
+    NewCallersText.clear();
+    NewCallerCount = 0;
+    if (!sender.ReplyOk() || sender.ErrorCount() > 0) {
+        FailurePath(&sender, sender.FailCount());
+        return;
+    }
+    ProcessCallersReply(sender.ReplyLines());
+}
+
+void TBelvoraMonitor::FailurePath(TfrmFetcher *sender, int failCount)
+{
+    if (sender && failCount > MaxFailedTransfers && MakeConnector) {
+        TfrmFetcher *replacement = MakeConnector();
+        if (replacement) {
+            replacement->SetFailCount(failCount);
+            SetConnector(replacement);
+            sender->Retire();
+        }
+    }
+    Busy = false;
+    Q_EMIT FetchFailed();
+}
+
+void TBelvoraMonitor::ProcessCallersReply(const QStringList &replyLines)
+{
+    TotalsSeen = false;
+    NewCallersText.clear();
+    NewCallerCount = 0;
+    // Whatever a step below does, the next tick must be able to poll again.
+    struct TIdleOnExit
+    {
+        bool &Busy;
+        ~TIdleOnExit() { Busy = false; }
+    } idleOnExit{Busy};
+
+    try {
+        const std::size_t oldCount = Callers.size();
+        for (const auto &caller : Callers)
+            caller->Seen = 0;
+        ParseCallers(replyLines);
+        UpdateCallersView();
+        if (NewCallerCount > MaxAnnouncedCallers)
+            NewCallersText.clear();
+        if (TotalsSeen) {
+            SumTotalsFigures();
+            if (TotalsView && TotalsView->isVisible())
+                UpdateTotalsView(false);
+            UpdateChart();
+        }
+        CountOnline();
+        PlayArrivalSound(oldCount);
+        MoveCounters();
+        if (m_history->AddSample(PollTime, int(Callers.size()), CallsToday(), SecondsToday(),
+                                 MakeInteger(EurosToday() * 100.0)))
+            NewDay();
+        EvaluateTriggers(PollTime, Figures);
+    } catch (const std::exception &error) {
+        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(QString::fromLocal8Bit(error.what())));
+    }
+}
+
+void TBelvoraMonitor::SumTotalsFigures()
+{
+    Figures.CallsByAccess = {};
+    Figures.SecondsByAccess = {};
+    Figures.EurosByAccess = {};
+    for (const auto &totals : Totals) {
+        for (int country = 0; country < CountryCount; ++country) {
+            for (int access = 0; access < AccessTypeCount; ++access) {
+                Figures.CallsByAccess[access] = SaturatingAdd(Figures.CallsByAccess[access], totals->Calls[country][access]);
+                Figures.SecondsByAccess[access] =
+                    SaturatingAdd(Figures.SecondsByAccess[access], totals->Seconds[country][access]);
+                Figures.EurosByAccess[access] += totals->Euros[country][access];
+            }
+        }
+    }
+}
+
+void TBelvoraMonitor::ReleaseCaller(std::size_t index)
+{
+    TCaller *caller = Callers[index].get();
+    if (Details.ShownCaller && Details.ShownCaller() == caller && Details.ShowNoCaller)
+        Details.ShowNoCaller();
+    // Rows die with their view; only a living view still has this one.
+    if (CallersView)
+        delete caller->ListItem;
+    Callers.erase(Callers.begin() + qsizetype(index));
+}
+
+void TBelvoraMonitor::CountOnline()
+{
+    Figures.OnlineByAccess = {};
+    TCaller *shown = Details.ShownCaller ? Details.ShownCaller() : nullptr;
+    for (std::size_t i = 0; i < Callers.size();) {
+        TCaller &caller = *Callers[i];
+        if (caller.Seen == 0) {
+            ReleaseCaller(i);
+            continue;
+        }
+        // Test calls and unknown types count online in the sample, not per type.
+        if (caller.Access >= 0 && caller.Access < AccessTypeCount)
+            ++Figures.OnlineByAccess[caller.Access];
+        if (&caller == shown && Details.Refresh)
+            Details.Refresh();
+        ++i;
+    }
+}
+
+void TBelvoraMonitor::PlayArrivalSound(std::size_t oldCount)
+{
+    if (!Settings.SoundOn)
+        return;
+    if (Callers.size() > oldCount && !Settings.SoundUp.isEmpty())
+        Platform::Get().PlaySoundAsync(Settings.SoundUp);
+    else if (Callers.size() < oldCount && !Settings.SoundDown.isEmpty())
+        Platform::Get().PlaySoundAsync(Settings.SoundDown);
+}
+
+void TBelvoraMonitor::MoveCounters()
+{
+    if (m_onlineCounter)
+        m_onlineCounter->SetNextValue(OnlineNow());
+    if (m_callsCounter)
+        m_callsCounter->SetNextValue(CallsToday());
+    if (m_minutesCounter)
+        m_minutesCounter->SetNextValue(MinutesCounterValue());
+    if (m_eurosCounter)
+        m_eurosCounter->SetNextValue(EurosCounterValue());
+}
+
+void TBelvoraMonitor::ClearCallers()
+{
+    TCaller *shown = Details.ShownCaller ? Details.ShownCaller() : nullptr;
+    for (const auto &caller : Callers) {
+        if (caller.get() == shown && Details.ShowNoCaller)
+            Details.ShowNoCaller();
+    }
+    Callers.clear();
+    if (CallersView)
+        CallersView->clear();
+}
+
+void TBelvoraMonitor::ClearTotals()
+{
+    Totals.clear();
+    if (TotalsView)
+        TotalsView->clear();
+}
+
+void TBelvoraMonitor::NewDay()
+{
+    ResetTriggerStates();
+    NextMidnight = MidnightAfterToday();
+    ClearCallers();
+    ClearTotals();
+    Figures = {};
+}
+
+void TBelvoraMonitor::SaveHistory()
+{
+    m_history->SaveDay();
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "uGlobal.h"
+#include "uListItems.h"
+
+class QChart;
+class QTreeWidget;
+class QWidget;
+class TAnalogNumber;
+class TfrmFetcher;
+class THistoryGraph;
+class TTotalsChart;
+
+// What the monitor needs of the caller-details panel of the window that shows it.
+struct TDetailsPanel
+{
+    std::function<TCaller *()> ShownCaller;  // the caller it shows, or null
+    std::function<void()> ShowNoCaller;
+    std::function<void()> Refresh;           // the caller it shows has new values
+};
+
+// A point of the totals chart.
+struct TChartPoint
+{
+    double Value = 0.0;
+    QString Label;
+};
+
+enum TChartGrouping { GroupByProgramme = 0, GroupByAccess = 1, GroupByProgrammeAndAccess = 2, GroupByCountry = 3 };
+
+// The engine of the program: one poll cycle per tick of the main window's timer. It asks
+// the connector for the callers online (command 103), turns the reply into callers,
+// totals, figures, list rows and chart points, moves the counters, adds a sample to the
+// day history and evaluates the triggers. It owns the callers, the totals and the day
+// store; the views and counters belong to the windows and are only filled from here.
+class TBelvoraMonitor final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TBelvoraMonitor(QWidget *owner);
+    ~TBelvoraMonitor() override;
+
+    // Starts one poll unless one is outstanding.
+    void Update();
+    // Completion of the callers request.
+    void CallersFetched(TfrmFetcher &sender);
+    // The reply handling proper, on the lines of an accepted reply.
+    void ProcessCallersReply(const QStringList &replyLines);
+    void NewDay();
+    void SaveHistory();
+
+    // Binds counters (each may be null) and the graph target; shows the figures at once.
+    void SetCounters(TAnalogNumber *online, TAnalogNumber *calls, QWidget *graphBox, TAnalogNumber *euros,
+                     TAnalogNumber *minutes);
+
+    void ParseCallers(const QStringList &replyLines);
+    void ParseTotalsLine(const QString &text);
+    TTotals *FindTotals(const QString &code) const;
+    void UpdateCallersView();
+
+    void UpdateTotalsView(bool rebuild);
+    void ShowTotalsDetails(QTreeWidget *view, const TTotals *totals) const;
+    std::vector<TChartPoint> ChartPoints(QString *title) const;
+    void UpdateChart();
+    void SetChartStyle(int style);
+    QString ProgLabel(const QString &code) const;
+
+    int OnlineNow() const;
+    int CallsToday() const;
+    int SecondsToday() const;
+    double EurosToday() const;
+    int MinutesCounterValue() const; // hundredths of a minute
+    int EurosCounterValue() const;   // whole euros
+
+    // Views, pictures and hooks the window hands over after creation.
+    QPointer<QTreeWidget> CallersView;
+    QPointer<QTreeWidget> TotalsView;
+    TImageLists Images;
+    TDetailsPanel Details;
+    // Makes a connector wired like the first one, for replacing one that keeps failing.
+    std::function<TfrmFetcher *()> MakeConnector;
+
+    TFigureBlock Figures;
+    bool Busy = false;
+    bool TotalsSeen = false;
+    int NewCallerCount = 0;
+    QString NewCallersText;
+    bool ShortNames = false;
+    qint64 PollTime = 0;
+    qint64 NextMidnight = 0;
+    int ChartGrouping = GroupByProgramme;
+    bool TotalsDetail = false;
+
+    TCallerList Callers;
+    std::vector<std::unique_ptr<TTotals>> Totals;
+    THistoryGraph &History() const { return *m_history; }
+    void SetChart(QChart *chart);
+
+Q_SIGNALS:
+    // A callers request came back without a usable reply (OnFetchFailed).
+    void FetchFailed();
+
+private:
+    void FailurePath(TfrmFetcher *sender, int failCount);
+    void RequestDropped();
+    void ReleaseCaller(std::size_t index);
+    void ClearCallers();
+    void ClearTotals();
+    void SumTotalsFigures();
+    void CountOnline();
+    void PlayArrivalSound(std::size_t oldCount);
+    void MoveCounters();
+    static qint64 MidnightAfterToday();
+
+    QPointer<QWidget> m_owner;
+    std::unique_ptr<THistoryGraph> m_history;
+    std::unique_ptr<TTotalsChart> m_chart;
+    QPointer<TAnalogNumber> m_onlineCounter;
+    QPointer<TAnalogNumber> m_callsCounter;
+    QPointer<TAnalogNumber> m_minutesCounter;
+    QPointer<TAnalogNumber> m_eurosCounter;
+};
+
+// A figure made integer: nearest, a half to the even neighbour.
+int MakeInteger(double value);

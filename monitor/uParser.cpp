@@ -1,0 +1,78 @@
+#include "uParser.h"
+
+#include <QTreeWidget>
+
+#include "uDebugLog.h"
+#include "uTokens.h"
+
+namespace {
+
+const QString AnnouncementSeparator = QStringLiteral(": ");
+constexpr int HistoryColumnCount = 5;
+
+} // namespace
+
+void ParseCallerHistory(TCallerList &list, const QStringList &replyLines)
+{
+    int lineNumber = 1;
+    try {
+        for (; lineNumber < replyLines.size(); ++lineNumber) {
+            const QString &line = replyLines[lineNumber];
+            if (line.isEmpty())
+                continue;
+            TokenInit(line, QStringLiteral("|"));
+            const QString progCode = NextToken().left(2);
+            const QString id = NextToken().left(decltype(TCaller::Id)::Capacity);
+            int index = IndexOfCaller(id, list);
+            if (index < 0) {
+                list.push_back(std::make_unique<TCaller>());
+                index = int(list.size()) - 1;
+            }
+            TCaller &caller = *list[index];
+            caller.ProgCode = progCode;
+            caller.Id = id;
+            caller.Name = NextToken();
+            caller.Country = NextTokenInt();
+            caller.SiteId = NextTokenInt();
+            caller.PromoterId = NextTokenInt();
+            caller.Access = NextTokenInt();
+            caller.CallerId = NextToken();
+            caller.Start = FormatStamp(NextToken());
+            caller.StartValue = NextTokenInt();
+            caller.Stop = FormatStamp(NextToken());
+            caller.Seconds = NextTokenInt();
+            caller.Info = NextToken();
+            caller.IP = NextToken();
+        }
+    } catch (const std::exception &error) {
+        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1 line (%2)")
+                                           .arg(QString::fromLocal8Bit(error.what()))
+                                           .arg(lineNumber));
+    }
+}
+
+void UpdateHistoryRows(TCallerList &list, QTreeWidget *view, const TImageLists &images)
+{
+    for (const auto &callerPtr : list) {
+        TCaller &caller = *callerPtr;
+        TPProgItem *prog = FindProg(caller.ProgCode);
+        if (!prog)
+            continue;
+        if (view) {
+            if (!caller.ListItem) {
+                auto *item = new TCallerItem(&caller);
+                for (int column = 1; column < HistoryColumnCount; ++column)
+                    item->setText(column, QString());
+                view->addTopLevelItem(item);
+                caller.ListItem = item;
+            }
+            FillCallerRow(*caller.ListItem, caller, prog->ProgName + AnnouncementSeparator + caller.Name.text(),
+                          images);
+        }
+        const int id = StrToIntDef(caller.Id, 0);
+        if (caller.Access > AccessPpmVoice)
+            prog->LastIdOther = qMax(prog->LastIdOther, id);
+        else
+            prog->LastIdPpm = qMax(prog->LastIdPpm, id);
+    }
+}

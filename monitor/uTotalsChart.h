@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QChart>
+#include <QPointer>
+#include <QString>
+
+#include <vector>
+
+struct TChartPoint;
+
+// The chart of the totals: one series of labelled points in one of seven styles.
+class TTotalsChart final
+{
+public:
+    enum TStyle { Line = 0, Area = 1, Point = 2, Bar = 3, HorizontalBar = 4, Pie = 5, FastLine = 6 };
+    static constexpr int LastStyleWithAxes = 6;
+
+    explicit TTotalsChart(QChart *chart);
+
+    QChart *Chart() const { return m_chart; }
+    bool IsVisible() const;
+    // Releases the series and makes one of the style; any unknown style is a pie.
+    void SetStyle(int style);
+    int Style() const { return m_style; }
+    bool AxesVisible() const { return m_axesVisible; }
+    void Show(const QString &title, const std::vector<TChartPoint> &points);
+
+private:
+    void RemoveSeriesAndAxes();
+
+    QPointer<QChart> m_chart;
+    int m_style = Pie;
+    bool m_axesVisible = false;
+};

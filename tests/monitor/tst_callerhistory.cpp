@@ -1,0 +1,103 @@
+#include <QTest>
+#include <QTreeWidget>
+
+#include "uParser.h"
+
+namespace {
+
+TPProgItem &AddProg(const QString &code, const QString &name)
+{
+    auto prog = std::make_unique<TPProgItem>();
+    prog->ProgCode = code;
+    prog->ProgName = name;
+    TPProgs.push_back(std::move(prog));
+    return *TPProgs.back();
+}
+
+QString HistoryLine(const QString &prog, const QString &id, int access, int seconds = 65)
+{
+    return QStringLiteral("%1|%2|Jan|0|11|22|%3|0612345678|20261208 101500|1765188900|20261208 101605|%4|promo|10.0.0.1")
+        .arg(prog, id)
+        .arg(access)
+        .arg(seconds);
+}
+
+} // namespace
+
+class TestCallerHistory final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void readsFields();
+    void mergesById();
+    void raisesMarks();
+    void unknownProgrammesGetNoRow();
+};
+
+void TestCallerHistory::init()
+{
+    TPProgs.clear();
+}
+
+void TestCallerHistory::readsFields()
+{
+    TCallerList list;
+    ParseCallerHistory(list, {"108", HistoryLine("ABC", "120", 1, 65)});
+    QCOMPARE(int(list.size()), 1);
+    const TCaller &c = *list[0];
+    QCOMPARE(c.ProgCode.text(), QString("AB"));
+    QCOMPARE(c.Start.text(), QString("08-12-2026 10:15:00"));
+    QCOMPARE(c.StartValue, 1765188900);
+    QCOMPARE(c.Stop.text(), QString("08-12-2026 10:16:05"));
+    QCOMPARE(c.Seconds, 65);
+    QCOMPARE(c.IP.text(), QString("10.0.0.1"));
+}
+
+void TestCallerHistory::mergesById()
+{
+    AddProg("AB", "Alpha");
+    TCallerList list;
+    QTreeWidget view;
+    ParseCallerHistory(list, {"108", HistoryLine("AB", "120", 1, 10), "", HistoryLine("AB", "121", 1)});
+    UpdateHistoryRows(list, &view, {});
+    ParseCallerHistory(list, {"108", HistoryLine("AB", "120", 1, 99)});
+    UpdateHistoryRows(list, &view, {});
+    QCOMPARE(int(list.size()), 2);
+    QCOMPARE(view.topLevelItemCount(), 2);
+    QCOMPARE(list[0]->Seconds, 99);
+    QCOMPARE(view.topLevelItem(0)->text(1), QString("00:01:39"));
+    QCOMPARE(view.topLevelItem(0)->text(0), QString("Alpha: Jan"));
+
+    // Only the echo: nothing added, rows still refreshed.
+    ParseCallerHistory(list, {"108"});
+    UpdateHistoryRows(list, &view, {});
+    QCOMPARE(int(list.size()), 2);
+}
+
+void TestCallerHistory::raisesMarks()
+{
+    TPProgItem &ab = AddProg("AB", "Alpha");
+    TCallerList list;
+    ParseCallerHistory(list, {"108", HistoryLine("AB", "120", 1), HistoryLine("AB", "340", 5),
+                              HistoryLine("AB", "100", 0), HistoryLine("AB", "x9", 5)});
+    UpdateHistoryRows(list, nullptr, {});
+    QCOMPARE(ab.LastIdPpm, 120);
+    QCOMPARE(ab.LastIdOther, 340);
+}
+
+void TestCallerHistory::unknownProgrammesGetNoRow()
+{
+    TPProgItem &ab = AddProg("AB", "Alpha");
+    TCallerList list;
+    QTreeWidget view;
+    ParseCallerHistory(list, {"108", HistoryLine("ZZ", "500", 1), HistoryLine("AB", "7", 2)});
+    UpdateHistoryRows(list, &view, {});
+    QCOMPARE(int(list.size()), 2);
+    QCOMPARE(view.topLevelItemCount(), 1);
+    QCOMPARE(ab.LastIdOther, 7);
+    QCOMPARE(ab.LastIdPpm, 0);
+}
+
+QTEST_MAIN(TestCallerHistory)
+#include "tst_callerhistory.moc"

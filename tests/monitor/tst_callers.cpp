@@ -1,0 +1,403 @@
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "tRecordingPlatform.h"
+#include "uClock.h"
+#include "uAnalogNumber.h"
+#include "uMonitor.h"
+#include "uPayout.h"
+#include "uSettings.h"
+
+namespace {
+
+void AddProg(const QString &code, const QString &name)
+{
+    auto prog = std::make_unique<TPProgItem>();
+    prog->ProgCode = code;
+    prog->ProgName = name;
+    TPProgs.push_back(std::move(prog));
+}
+
+// A caller line as the service sends it.
+QString CallerLine(const QString &prog, const QString &id, const QString &name, int country = 0, int access = 1,
+                   int seconds = 10)
+{
+    return QStringLiteral("+%1|%2|%3|%4|11|22|%5|0612345678|20261208 101500|%6|1765188900|promo|10.0.0.1")
+        .arg(prog, id, name)
+        .arg(country)
+        .arg(access)
+        .arg(seconds);
+}
+
+QStringList Reply(const QStringList &lines)
+{
+    return QStringList{"103"} + lines;
+}
+
+QStringList Captions(const QTreeWidget &view)
+{
+    QStringList captions;
+    for (int i = 0; i < view.topLevelItemCount(); ++i)
+        captions.append(view.topLevelItem(i)->text(0));
+    return captions;
+}
+
+} // namespace
+
+class TestCallers final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void readsCallerFields();
+    void knownCallerIsUpdatedNotAdded();
+    void announcesOnceNameIsKnown();
+    void sixArrivalsGiveNoBalloonText();
+    void longIdStaysOneCaller();
+    void removesCallersThatLeft();
+    void countsOnlinePerAccessType();
+    void playsSounds_data();
+    void playsSounds();
+    void totalsAreOverwritten();
+    void ignoresBadTotalsLines_data();
+    void ignoresBadTotalsLines();
+    void hostileRepliesDoNotCrash();
+    void rowsShowCallerFields();
+    void countersFollowFigures();
+    void makesIntegerHalfToEven_data();
+    void makesIntegerHalfToEven();
+    void newDayClearsEverything();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<QTreeWidget> m_view;
+    std::unique_ptr<TBelvoraMonitor> m_monitor;
+    std::unique_ptr<TRecordingPlatformGuard> m_platform;
+};
+
+void TestCallers::initTestCase()
+{
+    ProgramDir = m_dir.path() + "/";
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+}
+
+void TestCallers::init()
+{
+    TPProgs.clear();
+    PayoutRules.clear();
+    AddProg("AB", "Alpha");
+    AddProg("CD", "Delta");
+    Settings = TSettings();
+    m_platform = std::make_unique<TRecordingPlatformGuard>();
+    m_view = std::make_unique<QTreeWidget>();
+    m_view->setColumnCount(5);
+    m_monitor = std::make_unique<TBelvoraMonitor>(nullptr);
+    m_monitor->CallersView = m_view.get();
+    m_monitor->PollTime = Clock::LocalSecondsNow();
+    for (int i = 0; i < AccessTypeCount; ++i)
+        m_monitor->Images.AccessTypes.append(QIcon());
+    for (int i = 0; i < CountryCount + 1; ++i)
+        m_monitor->Images.Flags.append(QIcon());
+}
+
+void TestCallers::cleanup()
+{
+    m_monitor.reset();
+    m_view.reset();
+    m_platform.reset();
+}
+
+void TestCallers::readsCallerFields()
+{
+    m_monitor->ProcessCallersReply(Reply({CallerLine("ABX", "c1", "Jan", 7, 1, 95)}));
+    QCOMPARE(int(m_monitor->Callers.size()), 1);
+    const TCaller &c = *m_monitor->Callers[0];
+    QCOMPARE(c.ProgCode.text(), QString("AB"));
+    QCOMPARE(c.Id.text(), QString("c1"));
+    QCOMPARE(c.Name.text(), QString("Jan"));
+    QCOMPARE(c.Country, 7);
+    QCOMPARE(c.SiteId, 11);
+    QCOMPARE(c.PromoterId, 22);
+    QCOMPARE(c.Access, 1);
+    QCOMPARE(c.CallerId.text(), QString("0612345678"));
+    QCOMPARE(c.Start.text(), QString("08-12-2026 10:15:00"));
+    QCOMPARE(c.Seconds, 95);
+    QCOMPARE(c.StartValue, 1765188900);
+    QCOMPARE(c.Info.text(), QString("promo"));
+    QCOMPARE(c.IP.text(), QString("10.0.0.1"));
+
+    // Missing fields at the end leave the rest empty; the caller still counts.
+    m_monitor->ProcessCallersReply(Reply({"+CD|c2|Piet"}));
+    QCOMPARE(int(m_monitor->Callers.size()), 1);
+    QCOMPARE(m_monitor->Callers[0]->Name.text(), QString("Piet"));
+    QCOMPARE(m_monitor->Callers[0]->Seconds, 0);
+}
+
+void TestCallers::knownCallerIsUpdatedNotAdded()
+{
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Jan", 0, 1, 10), CallerLine("AB", "c2", "Kees")}));
+    QTreeWidgetItem *row = m_monitor->Callers[0]->ListItem;
+    QCOMPARE(m_monitor->NewCallerCount, 2);
+
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c2", "Kees"), CallerLine("CD", "c1", "Jantje", 0, 1, 70)}));
+    QCOMPARE(int(m_monitor->Callers.size()), 2);
+    const TCaller &c = *m_monitor->Callers[0];
+    QCOMPARE(c.Id.text(), QString("c1"));
+    QCOMPARE(c.Seconds, 70);
+    QCOMPARE(c.ProgCode.text(), QString("CD"));
+    QCOMPARE(c.ListItem, row);
+    QCOMPARE(m_view->topLevelItemCount(), 2);
+    QCOMPARE(m_view->topLevelItem(0)->text(0), QString("Delta: Jantje"));
+    QCOMPARE(m_monitor->NewCallerCount, 0);
+    QCOMPARE(m_monitor->NewCallersText, QString());
+}
+
+void TestCallers::announcesOnceNameIsKnown()
+{
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "?")}));
+    QCOMPARE(m_monitor->NewCallerCount, 0);
+    QCOMPARE(m_view->topLevelItem(0)->text(0), QString("Alpha: ?"));
+
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Anna?")}));
+    QCOMPARE(m_monitor->NewCallerCount, 1);
+    QCOMPARE(m_monitor->NewCallersText, QString("Alpha: Anna?\r\n"));
+
+    // A name that merely holds a "?" is not news at every poll.
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Anna?")}));
+    QCOMPARE(m_monitor->NewCallerCount, 0);
+}
+
+void TestCallers::sixArrivalsGiveNoBalloonText()
+{
+    QStringList five;
+    for (int i = 0; i < 5; ++i)
+        five.append(CallerLine("AB", QString("a%1").arg(i), QString("N%1").arg(i)));
+    m_monitor->ProcessCallersReply(Reply(five));
+    QCOMPARE(m_monitor->NewCallerCount, 5);
+    QCOMPARE(m_monitor->NewCallersText.count("\r\n"), 5);
+
+    QStringList six = five;
+    for (int i = 0; i < 6; ++i)
+        six.append(CallerLine("CD", QString("b%1").arg(i), QString("M%1").arg(i)));
+    m_monitor->ProcessCallersReply(Reply(six));
+    QCOMPARE(m_monitor->NewCallerCount, 6);
+    QCOMPARE(m_monitor->NewCallersText, QString());
+}
+
+void TestCallers::longIdStaysOneCaller()
+{
+    const QString id = QString(30, 'x');
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", id, "Lang")}));
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", id, "Lang")}));
+    QCOMPARE(int(m_monitor->Callers.size()), 1);
+    QCOMPARE(m_monitor->NewCallerCount, 0);
+    QCOMPARE(m_monitor->Callers[0]->Id.text(), QString(20, 'x'));
+}
+
+void TestCallers::removesCallersThatLeft()
+{
+    TCaller *shown = nullptr;
+    int cleared = 0;
+    m_monitor->Details.ShownCaller = [&shown] { return shown; };
+    m_monitor->Details.ShowNoCaller = [&] {
+        shown = nullptr;
+        ++cleared;
+    };
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "A"), CallerLine("AB", "c2", "B")}));
+    shown = m_monitor->Callers[0].get();
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c2", "B")}));
+    QCOMPARE(cleared, 1);
+    QCOMPARE(int(m_monitor->Callers.size()), 1);
+    QCOMPARE(Captions(*m_view), QStringList{"Alpha: B"});
+
+    // Only the echo: everybody left.
+    m_monitor->ProcessCallersReply(Reply({}));
+    QVERIFY(m_monitor->Callers.empty());
+    QCOMPARE(m_view->topLevelItemCount(), 0);
+}
+
+void TestCallers::countsOnlinePerAccessType()
+{
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "A", 0, 1), CallerLine("AB", "c2", "B", 0, 1),
+                                          CallerLine("AB", "c3", "C", 3, 5), CallerLine("AB", "t", "Test", 99, 99),
+                                          CallerLine("AB", "n", "Neg", 0, -4)}));
+    QCOMPARE(m_monitor->Figures.OnlineByAccess[1], 2);
+    QCOMPARE(m_monitor->Figures.OnlineByAccess[5], 1);
+    QCOMPARE(m_monitor->OnlineNow(), 3);
+    QCOMPARE(int(m_monitor->Callers.size()), 5);
+}
+
+void TestCallers::playsSounds_data()
+{
+    QTest::addColumn<QStringList>("second");
+    QTest::addColumn<bool>("soundOn");
+    QTest::addColumn<QStringList>("expected");
+    const QString a = CallerLine("AB", "a", "A");
+    const QString b = CallerLine("AB", "b", "B");
+    const QString c = CallerLine("AB", "c", "C");
+    QTest::newRow("one more") << QStringList{a, b, c} << true << QStringList{"sound-async:up.wav"};
+    QTest::newRow("one fewer") << QStringList{a} << true << QStringList{"sound-async:down.wav"};
+    QTest::newRow("one left, one came") << QStringList{a, c} << true << QStringList{};
+    QTest::newRow("sound off") << QStringList{a, b, c} << false << QStringList{};
+}
+
+void TestCallers::playsSounds()
+{
+    QFETCH(QStringList, second);
+    QFETCH(bool, soundOn);
+    QFETCH(QStringList, expected);
+    Settings.SoundUp = "up.wav";
+    Settings.SoundDown = "down.wav";
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "a", "A"), CallerLine("AB", "b", "B")}));
+    m_platform->Events().clear();
+    Settings.SoundOn = soundOn;
+    m_monitor->ProcessCallersReply(Reply(second));
+    QCOMPARE(m_platform->Events(), expected);
+}
+
+void TestCallers::totalsAreOverwritten()
+{
+    FindPayoutRule("AB", true)->Amounts.Set(-1, -1, 0.10);
+    FindPayoutRule("AB", true)->Amounts.Set(0, 2, 0.50);
+    ApplyPayoutRules();
+    m_monitor->ProcessCallersReply(Reply({"$AB|0|1|3|600", "$ AB |0|2|3|600", "$AB|1|2|3|600", "$AB|0|1|1|60"}));
+    QVERIFY(m_monitor->TotalsSeen);
+    QCOMPARE(int(m_monitor->Totals.size()), 1);
+    const TTotals &t = *m_monitor->Totals[0];
+    QCOMPARE(t.Calls[0][1], 1); // the second line for a cell wins
+    QCOMPARE(t.Seconds[0][1], 60);
+    QCOMPARE(t.Euros[0][1], 0.1);
+    QCOMPARE(t.Euros[0][2], 1.5);
+    QCOMPARE(t.Euros[1][2], 0.3);
+    QCOMPARE(m_monitor->Figures.CallsByAccess[2], 6);
+    QCOMPARE(m_monitor->Figures.SecondsByAccess[1], 60);
+    QCOMPARE(m_monitor->CallsToday(), 7);
+
+    // A reply without totals lines leaves the figures as they were.
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "A")}));
+    QCOMPARE(m_monitor->CallsToday(), 7);
+    QVERIFY(!m_monitor->TotalsSeen);
+}
+
+void TestCallers::ignoresBadTotalsLines_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("records");
+    QTest::newRow("unknown programme") << "$XY|0|1|3|600" << 0;
+    QTest::newRow("empty code") << "$ |0|1|3|600" << 0;
+    QTest::newRow("country 18") << "$AB|18|1|3|600" << 1;
+    QTest::newRow("access 17") << "$AB|0|17|3|600" << 1;
+    QTest::newRow("negative country") << "$AB|-1|1|3|600" << 1;
+    QTest::newRow("other record") << "=AB|0|1|3|600" << 0;
+    QTest::newRow("echo-like") << "103|AB|0|1" << 0;
+}
+
+void TestCallers::ignoresBadTotalsLines()
+{
+    QFETCH(QString, line);
+    QFETCH(int, records);
+    m_monitor->ProcessCallersReply(Reply({line}));
+    QCOMPARE(int(m_monitor->Totals.size()), records);
+    if (records > 0)
+        QCOMPARE(m_monitor->Totals[0]->Updated, 0);
+    QCOMPARE(m_monitor->CallsToday(), 0);
+}
+
+void TestCallers::hostileRepliesDoNotCrash()
+{
+    QStringList lines;
+    lines.append(QString("+AB|wide") + QString("|x").repeated(10000));
+    lines.append("");
+    lines.append("+");
+    lines.append("$");
+    lines.append("$AB|0|1|2147483647|2147483647");
+    lines.append("$AB|1|1|2147483647|2147483647");
+    for (int i = 0; i < 100000; ++i)
+        lines.append("=junk");
+    lines.append(CallerLine("AB", "last", "Laatste"));
+    TPProgs.clear(); // totals records may outlive the programme list
+    AddProg("AB", "Alpha");
+    m_monitor->ProcessCallersReply(Reply(lines));
+    // Lines after an empty one are still read; sums saturate.
+    QVERIFY(IndexOfCaller("last", m_monitor->Callers) >= 0);
+    QCOMPARE(m_monitor->CallsToday(), 2147483647);
+
+    // The record outlives its programme: cells still count, euros stay.
+    TPProgs.clear();
+    m_monitor->ProcessCallersReply(Reply({"$AB|0|1|4|400"}));
+    QCOMPARE(m_monitor->Totals[0]->Calls[0][1], 4);
+    QVERIFY(!m_monitor->Busy);
+}
+
+void TestCallers::rowsShowCallerFields()
+{
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Jan", 99, 99, 3725),
+                                          CallerLine("AB", "c2", "Piet", 17, 16, 90000),
+                                          CallerLine("ZZ", "c3", "Onbekend", 18, 17, 5)}));
+    const QTreeWidgetItem *first = m_view->topLevelItem(0);
+    QCOMPARE(first->text(1), QString("01:02:05"));
+    QCOMPARE(first->text(2), QString("0612345678"));
+    QCOMPARE(first->text(3), QString("08-12-2026 10:15:00"));
+    QCOMPARE(first->text(4), QString("promo"));
+    QCOMPARE(first->data(0, ImageIndexRole).toInt(), -1);
+    QCOMPARE(first->data(0, StateIndexRole).toInt(), 0);
+    const QTreeWidgetItem *second = m_view->topLevelItem(1);
+    QCOMPARE(second->text(1), QString("01:00:00"));
+    QCOMPARE(second->data(0, ImageIndexRole).toInt(), 16);
+    QCOMPARE(second->data(0, StateIndexRole).toInt(), 18);
+    const QTreeWidgetItem *third = m_view->topLevelItem(2);
+    QCOMPARE(third->text(0), QString("ZZ: Onbekend"));
+    QCOMPARE(third->data(0, ImageIndexRole).toInt(), -1);
+    QCOMPARE(third->data(0, StateIndexRole).toInt(), -1);
+}
+
+void TestCallers::countersFollowFigures()
+{
+    TAnalogNumber online, calls, minutes, euros;
+    FindPayoutRule("", true)->Amounts.Set(-1, -1, 0.5);
+    ApplyPayoutRules();
+    m_monitor->ProcessCallersReply(Reply({"$AB|0|1|3|90", "$AB|0|2|25|0", CallerLine("AB", "c", "C")}));
+    m_monitor->SetCounters(&online, &calls, nullptr, &euros, &minutes);
+    QCOMPARE(online.Value(), 1);
+    QCOMPARE(calls.Value(), 28);
+    QCOMPARE(minutes.Value(), 150);
+    QCOMPARE(euros.Value(), 13); // 0.75 + 12.50
+    m_monitor->ProcessCallersReply(Reply({"$AB|0|1|3|150"}));
+    QCOMPARE(online.NextValue(), 0);
+    QCOMPARE(minutes.NextValue(), 250);
+}
+
+void TestCallers::makesIntegerHalfToEven_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("12.5") << 12.5 << 12;
+    QTest::newRow("13.5") << 13.5 << 14;
+    QTest::newRow("1250 cents") << 1250.0 << 1250;
+    QTest::newRow("-0.5") << -0.5 << 0;
+    QTest::newRow("huge") << 1e300 << 2147483647;
+}
+
+void TestCallers::makesIntegerHalfToEven()
+{
+    QFETCH(double, value);
+    QTEST(MakeInteger(value), "expected");
+}
+
+void TestCallers::newDayClearsEverything()
+{
+    m_monitor->ProcessCallersReply(Reply({"$AB|0|1|3|90", CallerLine("AB", "c", "C")}));
+    m_monitor->NewDay();
+    QVERIFY(m_monitor->Callers.empty());
+    QVERIFY(m_monitor->Totals.empty());
+    QCOMPARE(m_monitor->CallsToday(), 0);
+    QCOMPARE(m_monitor->OnlineNow(), 0);
+    QCOMPARE(m_view->topLevelItemCount(), 0);
+}
+
+QTEST_MAIN(TestCallers)
+#include "tst_callers.moc"

@@ -1,0 +1,173 @@
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include "tLoopbackServer.h"
+#include "uClock.h"
+#include "uFetcher.h"
+#include "uHistory.h"
+#include "uMonitor.h"
+#include "uSettings.h"
+
+namespace {
+
+const QByteArray Key = "K3y";
+
+QByteArray CallersReply(const QByteArray &lines)
+{
+    return TLoopbackServer::HttpReply(TLoopbackServer::Scramble("103\r\n" + lines, Key));
+}
+
+} // namespace
+
+// The poll cycle against a real loopback server: one request at a time, the failure
+// path, replacing a connector that keeps failing, and never getting stuck busy.
+class TestPollCycle final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void ticksWhileBusyQueueNothing();
+    void refusedReplyChangesNothing();
+    void replacesConnectorAfterFourFailures();
+    void cancelledRequestReturnsToIdle();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<QWidget> m_owner;
+    std::unique_ptr<TLoopbackServer> m_server;
+    TBelvoraMonitor *m_monitor = nullptr;
+};
+
+void TestPollCycle::initTestCase()
+{
+    ProgramDir = m_dir.path() + "/";
+}
+
+void TestPollCycle::init()
+{
+    m_server = std::make_unique<TLoopbackServer>();
+    Settings = TSettings();
+    Settings.FetchUrl = m_server->Url().toString();
+    Settings.Key = QString::fromLatin1(Key);
+    Settings.Password = "pw";
+    TPProgs.clear();
+    auto prog = std::make_unique<TPProgItem>();
+    prog->ProgCode = "AB";
+    prog->ProgName = "Alpha";
+    TPProgs.push_back(std::move(prog));
+
+    m_owner = std::make_unique<QWidget>();
+    SetConnector(new TfrmFetcher(m_owner.get()));
+    m_monitor = new TBelvoraMonitor(m_owner.get());
+    m_monitor->MakeConnector = [this] { return new TfrmFetcher(m_owner.get()); };
+}
+
+void TestPollCycle::cleanup()
+{
+    m_owner.reset();
+    m_server.reset();
+}
+
+void TestPollCycle::ticksWhileBusyQueueNothing()
+{
+    // The post blocks inside its own event loop: ticks arrive in the middle of it.
+    TServerAction slow = TServerAction::Reply(
+        CallersReply("+AB|c1|Jan|0|1|2|1|06|20261208 101500|5|1|x|1.2.3.4\r\n$AB|0|1|3|600"));
+    slow.Steps.first().DelayMs = 400;
+    m_server->Enqueue(slow);
+    m_monitor->Update();
+    QVERIFY(m_monitor->Busy);
+    int queuedDuringPost = -1;
+    bool busyDuringPost = false;
+    QTimer::singleShot(150, this, [&] {
+        m_monitor->Update();
+        m_monitor->Update();
+        busyDuringPost = m_monitor->Busy;
+        queuedDuringPost = Connector()->QueuedCount();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(!m_monitor->Busy, 10000);
+    QVERIFY(busyDuringPost);
+    QCOMPARE(queuedDuringPost, 1); // only the running one
+    QCOMPARE(int(m_monitor->Callers.size()), 1);
+    QCOMPARE(m_monitor->CallsToday(), 3);
+    QCOMPARE(m_monitor->History().Count(), 1);
+    QCOMPARE(m_server->Requests.size(), 1);
+}
+
+void TestPollCycle::refusedReplyChangesNothing()
+{
+    m_server->Enqueue(TServerAction::Reply(CallersReply("+AB|c1|Jan|0|1|2|1|06|20261208 101500|5|1|x|1.2.3.4")));
+    m_monitor->Update();
+    QTRY_VERIFY(!m_monitor->Busy);
+    const int samples = m_monitor->History().Count();
+
+    QSignalSpy failed(m_monitor, &TBelvoraMonitor::FetchFailed);
+    m_server->Enqueue(TServerAction::Reply(TLoopbackServer::HttpReply("!\r\n")));
+    m_monitor->Update();
+    QTRY_COMPARE(failed.size(), 1);
+    QVERIFY(!m_monitor->Busy);
+    QVERIFY(Connector()->ErrorCount() > 0);
+    QCOMPARE(int(m_monitor->Callers.size()), 1);
+    QCOMPARE(m_monitor->History().Count(), samples);
+}
+
+void TestPollCycle::replacesConnectorAfterFourFailures()
+{
+    TfrmFetcher *first = Connector();
+    QPointer<TfrmFetcher> watch(first);
+    QSignalSpy failed(m_monitor, &TBelvoraMonitor::FetchFailed);
+    // A connection broken in the middle of the reply is a failed transfer at once.
+    const TServerAction broken{{{0, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n103\r\n"}}, true};
+    for (int i = 1; i <= 5; ++i) {
+        m_server->Enqueue(broken);
+        m_monitor->Update();
+        QTRY_COMPARE(failed.size(), i);
+        QVERIFY(!m_monitor->Busy);
+        if (i <= 4)
+            QCOMPARE(Connector(), first);
+    }
+    // The fifth failure saw four before it: a new connector took over with the count.
+    QVERIFY(Connector() != first);
+    QCOMPARE(Connector()->FailCount(), 4);
+    QTRY_VERIFY(watch.isNull());
+
+    m_server->Enqueue(TServerAction::Reply(CallersReply("$AB|0|1|2|60")));
+    m_monitor->Update();
+    QTRY_VERIFY(!m_monitor->Busy);
+    QCOMPARE(m_monitor->CallsToday(), 2);
+    QCOMPARE(Connector()->FailCount(), 0);
+}
+
+void TestPollCycle::cancelledRequestReturnsToIdle()
+{
+    QSignalSpy failed(m_monitor, &TBelvoraMonitor::FetchFailed);
+    m_server->Enqueue(TServerAction::Hang());
+    m_monitor->Update();
+    // The user presses "Afbreken" in the connector window while the post hangs.
+    bool clicked = false;
+    QTimer::singleShot(300, this, [&] {
+        auto *cancel = Connector()->findChild<QPushButton *>("btnCancel");
+        if (cancel && cancel->isEnabled()) {
+            cancel->click();
+            clicked = true;
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(!m_monitor->Busy, 10000);
+    QVERIFY(clicked);
+    QCOMPARE(failed.size(), 1);
+
+    m_server->Enqueue(TServerAction::Reply(CallersReply("$AB|0|1|2|60")));
+    m_monitor->Update();
+    QTRY_VERIFY(!m_monitor->Busy);
+    QCOMPARE(m_monitor->CallsToday(), 2);
+}
+
+QTEST_MAIN(TestPollCycle)
+#include "tst_pollcycle.moc"

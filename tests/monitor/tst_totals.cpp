@@ -1,0 +1,226 @@
+#include <QChart>
+#include <QChartView>
+#include <QLocale>
+#include <QPieSeries>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "uClock.h"
+#include "uMonitor.h"
+#include "uPayout.h"
+#include "uSettings.h"
+
+namespace {
+
+void AddProg(const QString &code, const QString &name)
+{
+    auto prog = std::make_unique<TPProgItem>();
+    prog->ProgCode = code;
+    prog->ProgName = name;
+    TPProgs.push_back(std::move(prog));
+}
+
+// The texts of the columns the view shows.
+QStringList RowTexts(const QTreeWidgetItem *item)
+{
+    QStringList texts;
+    for (int c = 0; c < item->treeWidget()->columnCount(); ++c)
+        texts.append(item->text(c));
+    return texts;
+}
+
+QStringList PointTexts(const std::vector<TChartPoint> &points)
+{
+    QStringList texts;
+    for (const TChartPoint &p : points)
+        texts.append(QStringLiteral("%1=%2").arg(p.Label).arg(p.Value));
+    return texts;
+}
+
+} // namespace
+
+class TestTotals final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void simpleListHasEurosOnlyWithRules();
+    void simpleRowTexts();
+    void selectionMarksNewCalls();
+    void detailForm();
+    void detailList();
+    void chartPoints_data();
+    void chartPoints();
+    void chartStyles();
+
+private:
+    void Reply(const QStringList &lines)
+    {
+        m_monitor->ProcessCallersReply(QStringList{"103"} + lines);
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<QTreeWidget> m_view;
+    std::unique_ptr<TBelvoraMonitor> m_monitor;
+};
+
+void TestTotals::initTestCase()
+{
+    ProgramDir = m_dir.path() + "/";
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+}
+
+void TestTotals::init()
+{
+    TPProgs.clear();
+    PayoutRules.clear();
+    AddProg("AB", "Alpha");
+    AddProg("CD", "Delta");
+    AddProg("EF", "Echo");
+    m_view = std::make_unique<QTreeWidget>();
+    m_view->setHeaderLabels({"Programma", "Bellers", "Minuten", "Gemiddeld"});
+    m_view->setSelectionMode(QAbstractItemView::MultiSelection);
+    m_view->show();
+    m_monitor = std::make_unique<TBelvoraMonitor>(nullptr);
+    m_monitor->TotalsView = m_view.get();
+    m_monitor->PollTime = Clock::LocalSecondsNow();
+}
+
+void TestTotals::cleanup()
+{
+    m_monitor.reset();
+    m_view.reset();
+}
+
+void TestTotals::simpleListHasEurosOnlyWithRules()
+{
+    Reply({"$AB|0|1|12|3600"});
+    QCOMPARE(m_view->columnCount(), 4);
+    FindPayoutRule("", true)->Amounts.Set(-1, -1, 0.25);
+    ApplyPayoutRules();
+    Reply({"$AB|0|1|12|3600"});
+    QCOMPARE(m_view->columnCount(), 5);
+    QCOMPARE(m_view->headerItem()->text(4), QString("Euro's"));
+    QCOMPARE(m_view->topLevelItem(0)->text(4), QString("15,00"));
+}
+
+void TestTotals::simpleRowTexts()
+{
+    Reply({"$AB|0|1|12|3600", "$CD|5|3|0|0"});
+    QCOMPARE(m_view->topLevelItemCount(), 2);
+    QCOMPARE(RowTexts(m_view->topLevelItem(0)), (QStringList{"Alpha", "12", "60,00", "5,00"}));
+    QCOMPARE(RowTexts(m_view->topLevelItem(1)), (QStringList{"Delta", "0", "0,00", ""}));
+}
+
+void TestTotals::selectionMarksNewCalls()
+{
+    Reply({"$AB|0|1|1|60", "$CD|0|1|1|60"});
+    QVERIFY(!m_view->topLevelItem(0)->isSelected() && !m_view->topLevelItem(1)->isSelected());
+    Reply({"$CD|0|1|2|120"});
+    QVERIFY(!m_view->topLevelItem(0)->isSelected());
+    QVERIFY(m_view->topLevelItem(1)->isSelected());
+    Reply({"$CD|0|1|2|180"});
+    QVERIFY(!m_view->topLevelItem(1)->isSelected());
+}
+
+void TestTotals::detailForm()
+{
+    m_monitor->TotalsDetail = true;
+    Reply({"$AB|0|1|12|3600"});
+    QCOMPARE(m_view->columnCount(), 14);
+    QCOMPARE(m_view->headerItem()->text(1), QString("bellers"));
+    QCOMPARE(m_view->headerItem()->text(5), QString("gesprekken"));
+    QCOMPARE(m_view->headerItem()->text(13), QString("iDeal"));
+    const QTreeWidgetItem *row = m_view->topLevelItem(0);
+    QCOMPARE(row->text(1), QString("0"));
+    QCOMPARE(row->text(2), QString("0,00"));
+    QCOMPARE(row->text(3), QString("12"));
+    QCOMPARE(row->text(4), QString("60,00"));
+
+    // Back to the simple form: columns shrink and the rows are refilled.
+    m_monitor->TotalsDetail = false;
+    m_monitor->UpdateTotalsView(false);
+    QCOMPARE(m_view->columnCount(), 4);
+    QCOMPARE(m_view->headerItem()->text(0), QString("Programma"));
+    QCOMPARE(RowTexts(m_view->topLevelItem(0)), (QStringList{"Alpha", "12", "60,00", "5,00"}));
+}
+
+void TestTotals::detailList()
+{
+    Reply({"$AB|0|1|12|3600"});
+    QTreeWidget details;
+    details.setHeaderLabels({"Item", "Waarde"});
+    m_monitor->ShowTotalsDetails(&details, m_monitor->Totals[0].get());
+    QStringList rows;
+    for (int i = 0; i < details.topLevelItemCount(); ++i)
+        rows.append(RowTexts(details.topLevelItem(i)).join('='));
+    // Every minutes entry gives a row; counts ("SMS", "Wallie" ... are counts) only when not 0.
+    QCOMPARE(rows, (QStringList{"Programma \"AB\"=Alpha", "PPM Data minuten=0,00", "PPM Voice bellers=12",
+                                "PPM Voice minuten=60,00", "PPCPM minuten=0,00"}));
+    Reply({"$AB|2|5|3|0"});
+    m_monitor->ShowTotalsDetails(&details, m_monitor->Totals[0].get());
+    QCOMPARE(RowTexts(details.topLevelItem(5)), (QStringList{"SMS SMS", "3"}));
+}
+
+void TestTotals::chartPoints_data()
+{
+    QTest::addColumn<int>("grouping");
+    QTest::addColumn<bool>("shortNames");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("points");
+    QTest::newRow("programme, zero kept") << 0 << false << "Minuten per programma"
+                                          << QStringList{"Alpha=3", "Delta=1", "Echo=0"};
+    QTest::newRow("programme, short") << 0 << true << "Minuten per programma"
+                                      << QStringList{"AB=3", "CD=1", "EF=0"};
+    QTest::newRow("access") << 1 << false << "Minuten per toegang" << QStringList{"PPM Voice=3", "SMS=1"};
+    QTest::newRow("programme and access")
+        << 2 << false << "Minuten per programma per toegang"
+        << QStringList{"Alpha PPM Voice=2", "Alpha PPM Voice=1", "Delta SMS=1"};
+    QTest::newRow("country") << 3 << false << "Minuten per land" << QStringList{"Nederland=2", "Ierland=2"};
+}
+
+void TestTotals::chartPoints()
+{
+    QFETCH(int, grouping);
+    QFETCH(bool, shortNames);
+    Reply({"$AB|0|1|1|120", "$AB|17|1|1|60", "$CD|17|5|1|60", "$EF|3|3|1|0"});
+    m_monitor->ChartGrouping = grouping;
+    m_monitor->ShortNames = shortNames;
+    QString title;
+    const auto points = m_monitor->ChartPoints(&title);
+    QTEST(title, "title");
+    QTEST(PointTexts(points), "points");
+}
+
+void TestTotals::chartStyles()
+{
+    QChartView view;
+    view.show();
+    m_monitor->SetChart(view.chart());
+    Reply({"$AB|0|1|1|120", "$CD|17|5|1|60"});
+    for (int style : {0, 1, 2, 3, 4, 6}) {
+        m_monitor->SetChartStyle(style);
+        QCOMPARE(view.chart()->series().size(), 1);
+        QVERIFY(!view.chart()->axes().isEmpty());
+        QVERIFY(view.chart()->axes().first()->isVisible());
+        QCOMPARE(view.chart()->title(), QString("Minuten per programma"));
+    }
+    for (int style : {5, 9}) {
+        m_monitor->SetChartStyle(style);
+        auto *pie = qobject_cast<QPieSeries *>(view.chart()->series().value(0));
+        QVERIFY(pie);
+        QCOMPARE(pie->count(), 2);
+        QCOMPARE(pie->slices().first()->label(), QString("Alpha"));
+    }
+    // A hidden chart is not refilled.
+    view.hide();
+    m_monitor->ChartGrouping = GroupByCountry;
+    m_monitor->UpdateChart();
+    QCOMPARE(view.chart()->title(), QString("Minuten per programma"));
+}
+
+QTEST_MAIN(TestTotals)
+#include "tst_totals.moc"
