@@ -18,10 +18,14 @@ int main(int argc, char *argv[])
     {
         TfrmMain frmMain;
         TTerminationSignals termination;
-        QObject::connect(&termination, &TTerminationSignals::Terminate, &frmMain, [&frmMain] {
+        // A signal, a "QUIT" server message and a fatal service reply all end the run as
+        // if the window were closed: stop polling, sign off, then save on destruction.
+        const auto endRun = [&frmMain] {
             frmMain.close();
             QApplication::quit();
-        });
+        };
+        QObject::connect(&termination, &TTerminationSignals::Terminate, &frmMain, endRun);
+        QObject::connect(&frmMain, &TfrmMain::QuitRequested, &frmMain, endRun, Qt::QueuedConnection);
         frmMain.show();
         exitCode = QApplication::exec();
     }

@@ -333,5 +333,6 @@ void TBelvoraMonitor::NewDay()
 
 void TBelvoraMonitor::SaveHistory()
 {
-    m_history->SaveDay();
+    if (!m_history->SaveDay())
+        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_history->LastError()));
 }

@@ -1,22 +1,641 @@
 #include "uMain.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QNetworkInformation>
+#include <QPainter>
+#include <QPushButton>
+#include <QSplitter>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
 
+#include "uAnalogNumber.h"
+#include "uArtwork.h"
+#include "uClock.h"
+#include "uDebugLog.h"
+#include "uDesktopPlatform.h"
+#include "uFetcher.h"
+#include "uHistory.h"
+#include "uMonitor.h"
+#include "uNoDrawPanel.h"
+#include "uNotifier.h"
+#include "uParser.h"
+#include "uPlatform.h"
 #include "uSettings.h"
+
+namespace {
+
+constexpr int TicksPerHistorySave = 6;
+constexpr int GraphStripHeight = 50;
+constexpr int GraphLabelPanelWidth = 44;
+constexpr int CountersStripHeight = 20;
+constexpr int CountdownSize = 16;
+constexpr int CounterClockRate = 700;
+constexpr int CallersBalloonMs = 2500;
+constexpr int TabOnline = 0;
+constexpr int TabTotals = 1;
+constexpr int TabHistory = 2;
+
+const QString CallerColumns[] = {QStringLiteral("Naam"), QStringLiteral("Tijd"), QStringLiteral("Nummer"),
+                                 QStringLiteral("Start"), QStringLiteral("Info")};
+constexpr int CallerColumnWidths[] = {200, 60, 90, 120, 100};
+
+void SetUpList(QTreeWidget *list)
+{
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setIconSize(QSize(32, 16));
+}
+
+void SetUpCallerColumns(QTreeWidget *list)
+{
+    SetUpList(list);
+    list->setHeaderLabels({CallerColumns[0], CallerColumns[1], CallerColumns[2], CallerColumns[3], CallerColumns[4]});
+    list->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    for (int c = 0; c < 5; ++c)
+        list->setColumnWidth(c, CallerColumnWidths[c]);
+}
+
+bool InternetConnected()
+{
+    // Without a backend that can tell, count as connected.
+    if (!QNetworkInformation::instance())
+        QNetworkInformation::loadDefaultBackend();
+    const QNetworkInformation *info = QNetworkInformation::instance();
+    if (!info || !info->supports(QNetworkInformation::Feature::Reachability))
+        return true;
+    const auto reachability = info->reachability();
+    return reachability == QNetworkInformation::Reachability::Online
+        || reachability == QNetworkInformation::Reachability::Unknown;
+}
+
+// Only a quit order and web links are taken from the network; anything else could make
+// the shell start a program.
+bool IsWebLink(const QString &action)
+{
+    const QUrl url(action, QUrl::StrictMode);
+    return url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+        && !url.host().isEmpty();
+}
+
+} // namespace
 
 TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     : QMainWindow(parent)
 {
+    m_startDate = Clock::Now().toString(QStringLiteral("dd-MM-yyyy"));
     LoadSettings(programDir);
     setWindowTitle(QStringLiteral("Belvora Webmaster Monitor"));
+    setWindowIcon(Artwork::ApplicationIcon());
     resize(864, 520);
-    auto *placeholder = new QLabel(QStringLiteral("Monitor gestopt"), this);
-    placeholder->setAlignment(Qt::AlignCenter);
-    setCentralWidget(placeholder);
+
+    m_countdownFrames = Artwork::CountdownFrames();
+    m_digitPicture = MakeDigitPicture();
+    tiUpdate.setInterval(Settings.Interval * 1000);
+    m_countdownInterval = tiUpdate.interval() / int(m_countdownFrames.size());
+    tiCountdown.setInterval(m_countdownInterval);
+    connect(&tiUpdate, &QTimer::timeout, this, &TfrmMain::tiUpdateTimer);
+    connect(&tiCountdown, &QTimer::timeout, this, &TfrmMain::tiCountdownTimer);
+
+    CreateActions();
+    CreateControls();
+
+    SetConnector(MakeConnector());
+    m_monitor = std::make_unique<TBelvoraMonitor>(this);
+    m_monitor->MakeConnector = [this] { return MakeConnector(); };
+    m_monitor->CallersView = lvCallers;
+    m_monitor->TotalsView = lvTotals;
+    m_monitor->Images.AccessTypes = Artwork::AccessTypeIcons();
+    m_monitor->Images.Flags = Artwork::FlagIcons();
+    m_monitor->SetChart(chtTotals->chart());
+    connect(m_monitor.get(), &TBelvoraMonitor::FetchFailed, this, &TfrmMain::OnFetchFailed);
+
+    m_tray = new QSystemTrayIcon(Artwork::ApplicationIcon(), this);
+    m_tray->setToolTip(windowTitle());
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            TrayActivated();
+    });
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        m_tray->show();
+    if (auto *desktop = dynamic_cast<TDesktopPlatform *>(&Platform::Get()))
+        desktop->SetTrayIcon(m_tray);
+    m_notifier = new TNotifier(m_tray, this);
+    connect(m_notifier, &TNotifier::Clicked, this, &TfrmMain::ServerMessageClicked);
+
+    connect(&m_monitor->History(), &THistoryGraph::ExtremesChanged, this,
+            [this](const QString &maxText, const QString &minText) {
+                lblVMax->setText(maxText);
+                lblVMin->setText(minText);
+            });
+    m_monitor->History().SetShowTimeLabels(true);
+    UpdateEuroVisibility();
+    m_monitor->SetCounters(anOnline, anCalls, pbHistory, anEuros, anMinutes);
+    m_monitor->ChartGrouping = qBound(0, Settings.ChartItem, 3);
+    m_monitor->SetChartStyle(Settings.ChartType);
+
+    pnlGraph->setVisible(Settings.Graph);
+    pcInfo->setVisible(Settings.Info);
+    ShowTab(qBound(0, Settings.List, 2));
+    UpdateActions();
     m_ready = true;
 }
 
 TfrmMain::~TfrmMain()
 {
+    tiUpdate.stop();
+    tiCountdown.stop();
+    Settings.List = pcMain->currentIndex();
+    Settings.Graph = pnlGraph->isVisible() || (!isVisible() && Settings.Graph && !pnlGraph->isHidden());
+    Settings.Info = !pcInfo->isHidden();
+    Settings.ChartItem = m_monitor->ChartGrouping;
     SaveSettings();
+    m_monitor->SaveHistory();
+    // Rows point at records of this window; the views go first.
+    m_monitor->CallersView = nullptr;
+    HistoryCallers.clear();
+}
+
+TfrmFetcher *TfrmMain::MakeConnector()
+{
+    auto *connector = new TfrmFetcher(this);
+    connect(connector, &TfrmFetcher::Message, this, &TfrmMain::OnServerMessage);
+    connect(connector, &TfrmFetcher::StopPolling, this, &TfrmMain::StopPolling);
+    connect(connector, &TfrmFetcher::QuitRequested, this, &TfrmMain::QuitRequested);
+    return connector;
+}
+
+void TfrmMain::CreateActions()
+{
+    auto *toolBar = addToolBar(QStringLiteral("Werkbalk"));
+    toolBar->setMovable(false);
+    toolBar->setIconSize(QSize(16, 16));
+
+    acStartStop = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Stopped), QStringLiteral("Start/Stop"));
+    acStartStop->setToolTip(QStringLiteral("Monitor starten of stoppen"));
+    connect(acStartStop, &QAction::triggered, this, &TfrmMain::acStartStopExecute);
+    toolBar->addSeparator();
+
+    acSetup = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Setup), QString());
+    acSetup->setToolTip(QStringLiteral("Instellingen"));
+    // The options dialog comes later; until then the settings file is edited by hand.
+    acSetup->setEnabled(false);
+
+    acSound = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Sound), QStringLiteral("Sound"));
+    acSound->setToolTip(QStringLiteral("Geluid uit/aan"));
+    acSound->setCheckable(true);
+    connect(acSound, &QAction::triggered, this, [](bool on) { Settings.SoundOn = on; });
+    toolBar->addSeparator();
+
+    acCallers = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Callers), QString());
+    acCallers->setToolTip(QStringLiteral("Online bellers"));
+    acTotals = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Totals), QStringLiteral("Totals"));
+    acTotals->setToolTip(QStringLiteral("Totalen"));
+    acHistory = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::History), QStringLiteral("Historie"));
+    acHistory->setToolTip(QStringLiteral("Historie"));
+    int tab = 0;
+    for (QAction *action : {acCallers, acTotals, acHistory}) {
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, tab] { ShowTab(tab); });
+        ++tab;
+    }
+    toolBar->addSeparator();
+
+    acGraph = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Graph), QString());
+    acGraph->setToolTip(QStringLiteral("Beller grafiek"));
+    acGraph->setCheckable(true);
+    connect(acGraph, &QAction::triggered, this, [this](bool on) {
+        pnlGraph->setVisible(on);
+        UpdateActions();
+    });
+    acInfo = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Info), QStringLiteral("Info"));
+    acInfo->setToolTip(QStringLiteral("Extra info"));
+    acInfo->setCheckable(true);
+    connect(acInfo, &QAction::triggered, this, [this](bool on) {
+        pcInfo->setVisible(on);
+        if (on)
+            m_monitor->UpdateChart();
+        UpdateActions();
+    });
+}
+
+TAnalogNumber *TfrmMain::CreateCounter(int digits, const QString &hint)
+{
+    auto *counter = new TAnalogNumber;
+    counter->SetDigits(digits);
+    counter->SetColor(Qt::black);
+    counter->SetTextColor(Qt::white);
+    counter->SetClockRate(CounterClockRate);
+    counter->SetDigitPicture(m_digitPicture);
+    counter->setToolTip(hint);
+    return counter;
+}
+
+QWidget *TfrmMain::CreateCountersStrip()
+{
+    auto *strip = new QWidget;
+    strip->setFixedHeight(CountersStripHeight);
+    auto *layout = new QHBoxLayout(strip);
+    layout->setContentsMargins(2, 1, 2, 1);
+    layout->setSpacing(3);
+    const QList<QIcon> icons = Artwork::CounterIcons();
+    const auto addIcon = [&](int index) {
+        auto *label = new QLabel;
+        label->setPixmap(icons[index].pixmap(16, 16));
+        layout->addWidget(label);
+        return label;
+    };
+    addIcon(0);
+    anOnline = CreateCounter(3, QStringLiteral("Online bellers"));
+    layout->addWidget(anOnline);
+    addIcon(1);
+    anCalls = CreateCounter(4, QStringLiteral("Aantal bellers vandaag"));
+    layout->addWidget(anCalls);
+    addIcon(2);
+    anMinutes = CreateCounter(8, QStringLiteral("Aantal minuten vandaag"));
+    anMinutes->SetSeparatorPos(5);
+    layout->addWidget(anMinutes);
+    imgEuros = addIcon(3);
+    anEuros = CreateCounter(5, QStringLiteral("Aantal minuten vandaag"));
+    layout->addWidget(anEuros);
+    lblInfo = new QLabel;
+    layout->addWidget(lblInfo, 1);
+    pbCountdown = new QWidget;
+    pbCountdown->setFixedSize(CountdownSize, CountdownSize);
+    pbCountdown->installEventFilter(this);
+    layout->addWidget(pbCountdown);
+    return strip;
+}
+
+QWidget *TfrmMain::CreateGraphStrip()
+{
+    pnlGraph = new QWidget;
+    pnlGraph->setFixedHeight(GraphStripHeight);
+    auto *layout = new QHBoxLayout(pnlGraph);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *labels = new QWidget;
+    labels->setFixedWidth(GraphLabelPanelWidth);
+    auto *grid = new QVBoxLayout(labels);
+    grid->setContentsMargins(2, 0, 2, 0);
+    grid->setSpacing(0);
+    QFont small = font();
+    small.setPixelSize(9);
+    const auto row = [&](const QString &caption, QLabel **value) {
+        auto *line = new QHBoxLayout;
+        auto *label = new QLabel(caption);
+        label->setFont(small);
+        *value = new QLabel;
+        (*value)->setFont(small);
+        (*value)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        line->addWidget(label);
+        line->addWidget(*value, 1);
+        grid->addLayout(line);
+    };
+    row(QStringLiteral("max"), &lblVMax);
+    row(QStringLiteral("min"), &lblVMin);
+    stItem = new QLabel(QStringLiteral("Online"));
+    stItem->setFont(small);
+    stItem->setCursor(Qt::PointingHandCursor);
+    stItem->installEventFilter(this);
+    grid->addWidget(stItem);
+    layout->addWidget(labels);
+
+    pbHistory = new TNoDrawPaintBox;
+    layout->addWidget(pbHistory, 1);
+    return pnlGraph;
+}
+
+QWidget *TfrmMain::CreateHistoryPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Beller historie vandaag")));
+    lblHistoryCount = new QLabel;
+    top->addWidget(lblHistoryCount);
+    top->addStretch(1);
+    lblHistoryNotice = new QLabel(QStringLiteral("Historie ophalen..."));
+    lblHistoryNotice->hide();
+    top->addWidget(lblHistoryNotice);
+    btnHistoryUpdate = new QPushButton(QStringLiteral("Update"));
+    connect(btnHistoryUpdate, &QPushButton::clicked, this, &TfrmMain::btnHistoryUpdateClick);
+    top->addWidget(btnHistoryUpdate);
+    layout->addLayout(top);
+    lvHistory = new QTreeWidget;
+    SetUpCallerColumns(lvHistory);
+    layout->addWidget(lvHistory, 1);
+    return page;
+}
+
+QWidget *TfrmMain::CreateInfoPanel()
+{
+    pcInfo = new QTabWidget;
+    lvTotalDetails = new QTreeWidget;
+    SetUpList(lvTotalDetails);
+    lvTotalDetails->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Waarde")});
+    pcInfo->addTab(lvTotalDetails, QStringLiteral("&Details"));
+
+    chtTotals = new QChartView;
+    chtTotals->setRenderHint(QPainter::Antialiasing);
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setBold(true);
+    chtTotals->chart()->setTitleFont(titleFont);
+    chtTotals->chart()->setTitleBrush(QColor(Qt::blue));
+    pcInfo->addTab(chtTotals, QStringLiteral("&Grafiek"));
+    connect(pcInfo, &QTabWidget::currentChanged, this, [this](int index) {
+        if (pcInfo->widget(index) == chtTotals)
+            m_monitor->UpdateChart();
+    });
+    return pcInfo;
+}
+
+void TfrmMain::CreateControls()
+{
+    auto *central = new QWidget;
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    pcMain = new QTabWidget;
+    lvCallers = new QTreeWidget;
+    SetUpCallerColumns(lvCallers);
+    pcMain->addTab(lvCallers, QStringLiteral("&Online bellers"));
+    lvTotals = new QTreeWidget;
+    SetUpList(lvTotals);
+    lvTotals->setSelectionMode(QAbstractItemView::MultiSelection);
+    lvTotals->setHeaderLabels({QStringLiteral("Programma"), QStringLiteral("Bellers"), QStringLiteral("Minuten"),
+                               QStringLiteral("Gemiddeld")});
+    lvTotals->setColumnWidth(0, 134);
+    lvTotals->setColumnWidth(2, 60);
+    for (int c = 1; c < 4; ++c)
+        lvTotals->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    connect(lvTotals, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        auto *row = dynamic_cast<TTotalsItem *>(item);
+        m_monitor->ShowTotalsDetails(lvTotalDetails, row ? row->Totals : nullptr);
+    });
+    pcMain->addTab(lvTotals, QStringLiteral("&Totalen"));
+    pcMain->addTab(CreateHistoryPage(), QStringLiteral("&Historie"));
+    connect(pcMain, &QTabWidget::currentChanged, this, [this] { UpdateActions(); });
+
+    splMain = new QSplitter(Qt::Horizontal);
+    splMain->addWidget(pcMain);
+    splMain->addWidget(CreateInfoPanel());
+    splMain->setStretchFactor(0, 3);
+    splMain->setStretchFactor(1, 2);
+    layout->addWidget(splMain, 1);
+    layout->addWidget(CreateGraphStrip());
+    layout->addWidget(CreateCountersStrip());
+    setCentralWidget(central);
+}
+
+void TfrmMain::UpdateActions()
+{
+    const bool running = tiUpdate.isActive();
+    acStartStop->setIcon(Artwork::ToolIcon(running ? Artwork::TToolIcon::Running : Artwork::TToolIcon::Stopped));
+    acSound->setChecked(Settings.SoundOn);
+    acCallers->setChecked(pcMain->currentIndex() == TabOnline);
+    acTotals->setChecked(pcMain->currentIndex() == TabTotals);
+    acHistory->setChecked(pcMain->currentIndex() == TabHistory);
+    acGraph->setChecked(!pnlGraph->isHidden());
+    acInfo->setChecked(!pcInfo->isHidden());
+}
+
+void TfrmMain::UpdateEuroVisibility()
+{
+    const bool euros = !PayoutRules.empty();
+    imgEuros->setVisible(euros);
+    anEuros->setVisible(euros);
+}
+
+void TfrmMain::ShowTab(int index)
+{
+    pcMain->setCurrentIndex(index);
+    UpdateActions();
+}
+
+void TfrmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_activated)
+        QMetaObject::invokeMethod(this, &TfrmMain::FirstActivation, Qt::QueuedConnection);
+}
+
+void TfrmMain::FirstActivation()
+{
+    if (m_activated)
+        return;
+    if (Settings.MainFG) {
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        show(); // changing flags hides a window
+    }
+    const bool shiftHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
+    if (!shiftHeld && InternetConnected() && !Settings.Password.isEmpty()) {
+        m_monitor->Update();
+        StartPolling();
+    }
+    m_activated = true;
+}
+
+void TfrmMain::StartPolling()
+{
+    tiUpdate.start();
+    m_countdownFrame = 0;
+    tiCountdown.start();
+    pbCountdown->update();
+    UpdateActions();
+}
+
+void TfrmMain::StopPolling()
+{
+    tiUpdate.stop();
+    tiCountdown.stop();
+    UpdateActions();
+}
+
+void TfrmMain::acStartStopExecute()
+{
+    if (Settings.Password.isEmpty()) {
+        Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, windowTitle(),
+                                    QStringLiteral("Er is geen password ingesteld!"));
+        return;
+    }
+    if (tiUpdate.isActive()) {
+        StopPolling();
+        Connector()->SignOff(false);
+    } else {
+        StartPolling();
+        m_monitor->Update();
+    }
+}
+
+void TfrmMain::tiUpdateTimer()
+{
+    try {
+        m_monitor->Update();
+        RefreshGraphLabels();
+        m_countdownFrame = 0;
+        pbCountdown->update();
+        if (++m_tickCount >= TicksPerHistorySave) {
+            m_tickCount = 0;
+            m_monitor->SaveHistory();
+        }
+        if (Settings.BalloonTips && m_hiddenToTray && !m_monitor->NewCallersText.isEmpty())
+            Platform::Get().ShowBalloon(QStringLiteral("Inbellers"), m_monitor->NewCallersText, CallersBalloonMs);
+        if (pcMain->currentIndex() == TabTotals) {
+            auto *row = dynamic_cast<TTotalsItem *>(lvTotals->currentItem());
+            if (row)
+                m_monitor->ShowTotalsDetails(lvTotalDetails, row->Totals);
+        } else if (pcMain->currentIndex() == TabHistory && !m_hiddenToTray && m_tickCount == 0) {
+            btnHistoryUpdateClick();
+        }
+    } catch (const std::exception &error) {
+        DebugLog(DebugLevel::Requests,
+                 QStringLiteral("Main.Timer exception: %1").arg(QString::fromLocal8Bit(error.what())));
+        StopPolling();
+    }
+}
+
+void TfrmMain::tiCountdownTimer()
+{
+    m_countdownFrame = (m_countdownFrame + 1) % int(m_countdownFrames.size());
+    pbCountdown->update();
+}
+
+void TfrmMain::RefreshGraphLabels()
+{
+    const THistoryGraph &history = m_monitor->History();
+    lblVMax->setText(history.MaxText());
+    lblVMin->setText(history.MinText());
+    stItem->setText(history.SeriesName());
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == pbCountdown && event->type() == QEvent::Paint) {
+        QPainter painter(pbCountdown);
+        painter.fillRect(pbCountdown->rect(), pbCountdown->palette().window());
+        if (!m_countdownFrames.isEmpty())
+            painter.drawImage(0, 0, m_countdownFrames[m_countdownFrame % m_countdownFrames.size()]);
+        return true;
+    }
+    if (watched == stItem && event->type() == QEvent::MouseButtonRelease) {
+        m_monitor->History().NextSeries();
+        RefreshGraphLabels();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::OnFetchFailed()
+{
+    TfrmFetcher *connector = Connector();
+    if (connector && connector->ErrorCount() > 0) {
+        connector->show();
+        StopPolling();
+    }
+}
+
+void TfrmMain::OnServerMessage(const QString &text)
+{
+    m_serverMessagePending = true;
+    m_notifier->ShowClickable(QStringLiteral("Inkomend bericht"), text);
+}
+
+void TfrmMain::ServerMessageClicked()
+{
+    if (!m_serverMessagePending)
+        return;
+    m_serverMessagePending = false;
+    const TfrmFetcher *connector = Connector();
+    const QString action = connector ? connector->MessageAction().trimmed() : QString();
+    if (action.isEmpty())
+        return;
+    if (action == QLatin1String("QUIT")) {
+        Q_EMIT QuitRequested();
+    } else if (IsWebLink(action)) {
+        Platform::Get().ShellOpen(action);
+    } else {
+        DebugLog(DebugLevel::Requests, QStringLiteral("Ignored server message action: %1").arg(action));
+    }
+}
+
+void TfrmMain::btnHistoryUpdateClick()
+{
+    if (!btnHistoryUpdate->isEnabled())
+        return;
+    btnHistoryUpdate->setEnabled(false);
+    lblHistoryNotice->show();
+    Connector()->RequestCallerHistory([this](TfrmFetcher &sender) { HistoryFetched(sender); });
+}
+
+void TfrmMain::HistoryFetched(TfrmFetcher &sender)
+{
+    if (!sender.ReplyOk()) {
+        // A later periodic refresh tries again.
+        btnHistoryUpdate->setEnabled(true);
+        return;
+    }
+    ParseCallerHistory(HistoryCallers, sender.ReplyLines());
+    UpdateHistoryRows(HistoryCallers, lvHistory, m_monitor->Images);
+    lblHistoryCount->setText(QStringLiteral("%1 calls").arg(HistoryCallers.size()));
+    lblHistoryNotice->hide();
+    btnHistoryUpdate->setEnabled(true);
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    StopPolling();
+    if (TfrmFetcher *connector = Connector())
+        connector->SignOff(false);
+    event->accept();
+}
+
+void TfrmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMinimized))
+        return;
+    // Without a tray there is no way back from hidden: stay minimised then.
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || !m_tray->isVisible())
+        return;
+    QMetaObject::invokeMethod(this, [this] {
+        hide();
+        m_hiddenToTray = true;
+    }, Qt::QueuedConnection);
+}
+
+void TfrmMain::RestoreFromTray()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    showNormal();
+    raise();
+    activateWindow();
+    m_hiddenToTray = false;
+}
+
+void TfrmMain::TrayActivated()
+{
+    if (!isVisible())
+        RestoreFromTray();
+    else if (m_ready)
+        showMinimized();
 }

@@ -1,9 +1,33 @@
 #pragma once
 
+#include <QImage>
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
 
-// The program's one permanent window and the root object of a run: it loads the
-// settings when created and writes them back when destroyed.
+#include <memory>
+
+#include "uGlobal.h"
+
+class QAction;
+class QChartView;
+class QLabel;
+class QPushButton;
+class QSplitter;
+class QSystemTrayIcon;
+class QTabWidget;
+class QTreeWidget;
+class QWidget;
+class TAnalogNumber;
+class TBelvoraMonitor;
+class TfrmFetcher;
+class TNoDrawPaintBox;
+class TNotifier;
+
+// The program's one permanent window and the root object of a run. It loads the
+// settings, owns the connector and the monitor, hands the monitor its views and
+// counters, drives polling with its update timer and lives on in the tray.
 class TfrmMain final : public QMainWindow
 {
     Q_OBJECT
@@ -13,7 +37,97 @@ public:
     ~TfrmMain() override;
 
     bool Ready() const { return m_ready; }
+    bool Polling() const { return tiUpdate.isActive(); }
+    TBelvoraMonitor &Monitor() const { return *m_monitor; }
+
+    // Start/Stop: toggles polling, or only complains when no password is set.
+    void acStartStopExecute();
+    void tiUpdateTimer();
+    // Acts on the action of a server message whose balloon was clicked.
+    void ServerMessageClicked();
+
+Q_SIGNALS:
+    // The service's fatal reply or a "QUIT" message: end the program.
+    void QuitRequested();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void CreateActions();
+    void CreateControls();
+    QWidget *CreateCountersStrip();
+    QWidget *CreateGraphStrip();
+    QWidget *CreateHistoryPage();
+    QWidget *CreateInfoPanel();
+    TAnalogNumber *CreateCounter(int digits, const QString &hint);
+    TfrmFetcher *MakeConnector();
+    void FirstActivation();
+    void StartPolling();
+    void StopPolling();
+    void UpdateActions();
+    void UpdateEuroVisibility();
+    void OnFetchFailed();
+    void OnServerMessage(const QString &text);
+    void tiCountdownTimer();
+    void RefreshGraphLabels();
+    void ShowTab(int index);
+    void btnHistoryUpdateClick();
+    void HistoryFetched(TfrmFetcher &sender);
+    void RestoreFromTray();
+    void TrayActivated();
+
+    std::unique_ptr<TBelvoraMonitor> m_monitor;
+    QTimer tiUpdate;
+    QTimer tiCountdown;
+    int m_countdownInterval = 0;
+    int m_countdownFrame = 0;
+    int m_tickCount = 0;
     bool m_ready = false;
+    bool m_activated = false;
+    bool m_hiddenToTray = false;
+    bool m_serverMessagePending = false;
+    QString m_startDate;
+    TCallerList HistoryCallers;
+
+    QList<QImage> m_countdownFrames;
+    QImage m_digitPicture;
+
+    QAction *acStartStop = nullptr;
+    QAction *acSetup = nullptr;
+    QAction *acSound = nullptr;
+    QAction *acCallers = nullptr;
+    QAction *acTotals = nullptr;
+    QAction *acHistory = nullptr;
+    QAction *acGraph = nullptr;
+    QAction *acInfo = nullptr;
+
+    QTabWidget *pcMain = nullptr;
+    QTabWidget *pcInfo = nullptr;
+    QSplitter *splMain = nullptr;
+    QTreeWidget *lvCallers = nullptr;
+    QTreeWidget *lvTotals = nullptr;
+    QTreeWidget *lvHistory = nullptr;
+    QTreeWidget *lvTotalDetails = nullptr;
+    QLabel *lblHistoryCount = nullptr;
+    QLabel *lblHistoryNotice = nullptr;
+    QPushButton *btnHistoryUpdate = nullptr;
+    QChartView *chtTotals = nullptr;
+    QWidget *pnlGraph = nullptr;
+    TNoDrawPaintBox *pbHistory = nullptr;
+    QLabel *lblVMax = nullptr;
+    QLabel *lblVMin = nullptr;
+    QLabel *stItem = nullptr;
+    TAnalogNumber *anOnline = nullptr;
+    TAnalogNumber *anCalls = nullptr;
+    TAnalogNumber *anMinutes = nullptr;
+    TAnalogNumber *anEuros = nullptr;
+    QLabel *imgEuros = nullptr;
+    QLabel *lblInfo = nullptr;
+    QWidget *pbCountdown = nullptr;
+    QSystemTrayIcon *m_tray = nullptr;
+    TNotifier *m_notifier = nullptr;
 };

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+#include <QList>
+
+// The program's pictures, drawn at start-up so nothing binary is shipped: access-type
+// pictures (index = access type), country flags (0 = test call, k + 1 = country k),
+// countdown frames, the counter-strip icons and the tool-bar icons.
+namespace Artwork {
+
+QList<QIcon> AccessTypeIcons();
+QList<QIcon> FlagIcons();
+QList<QImage> CountdownFrames();
+// 0 online, 1 calls, 2 minutes, 3 euros.
+QList<QIcon> CounterIcons();
+QIcon ApplicationIcon();
+
+enum class TToolIcon { Stopped, Running, Setup, Sound, Callers, Totals, History, Graph, Info };
+QIcon ToolIcon(TToolIcon which);
+
+} // namespace Artwork
