@@ -177,6 +177,12 @@ void TfrmFetcher::StartPump()
         tiCounter.start();
 }
 
+void TfrmFetcher::Resume()
+{
+    if (!Requests.empty())
+        StartPump();
+}
+
 const QStringList &TfrmFetcher::ReplyLines() const
 {
     return FReplyLines;

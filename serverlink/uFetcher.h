@@ -74,6 +74,9 @@ public:
 
     // Sends command 100 outside the queue and stops the pump.
     void SignOff(bool show);
+    // Starts the pump again when requests are still queued, as after a sign-off: a poll
+    // queued just before it would otherwise wait for ever and keep the monitor busy.
+    void Resume();
 
     // Handles the oldest queued request; normally called by the timer.
     void Fetch();

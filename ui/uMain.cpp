@@ -457,6 +457,8 @@ void TfrmMain::FirstActivation()
 
 void TfrmMain::StartPolling()
 {
+    if (TfrmFetcher *connector = Connector())
+        connector->Resume();
     tiUpdate.start();
     m_countdownFrame = 0;
     tiCountdown.start();

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void refusedReplyChangesNothing();
     void replacesConnectorAfterFourFailures();
     void cancelledRequestReturnsToIdle();
+    void pollQueuedAtSignOffIsSentOnResume();
 
 private:
     QTemporaryDir m_dir;
@@ -165,6 +166,21 @@ void TestPollCycle::cancelledRequestReturnsToIdle()
 
     m_server->Enqueue(TServerAction::Reply(CallersReply("$AB|0|1|2|60")));
     m_monitor->Update();
+    QTRY_VERIFY(!m_monitor->Busy);
+    QCOMPARE(m_monitor->CallsToday(), 2);
+}
+
+void TestPollCycle::pollQueuedAtSignOffIsSentOnResume()
+{
+    m_server->SetResponder(TLoopbackServer::EchoResponder(Key, "$AB|0|1|2|60"));
+    m_monitor->Update();
+    Connector()->SignOff(false); // the user stops before the pump sent the poll
+    QTRY_COMPARE(m_server->Requests.size(), 1);
+    QTest::qWait(200);
+    QCOMPARE(m_server->Requests.size(), 1); // only the sign-off
+    QVERIFY(m_monitor->Busy);
+
+    Connector()->Resume(); // started again
     QTRY_VERIFY(!m_monitor->Busy);
     QCOMPARE(m_monitor->CallsToday(), 2);
 }
