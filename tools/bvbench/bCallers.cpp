@@ -1,0 +1,88 @@
+#include <QChartView>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <benchmark/benchmark.h>
+
+#include "uClock.h"
+#include "uMonitor.h"
+#include "uPayout.h"
+#include "uSettings.h"
+
+namespace {
+
+constexpr int ProgrammeCount = 20;
+constexpr int CallerCount = 200;
+constexpr int TotalsLineCount = 2000;
+
+QString Code(int i)
+{
+    return QStringLiteral("%1%2").arg(QChar('A' + i / 26)).arg(QChar('A' + i % 26));
+}
+
+// A big callers reply as the service sends it: 200 callers and 2,000 totals lines.
+QStringList BigReply(int poll)
+{
+    QStringList lines{QStringLiteral("103")};
+    for (int i = 0; i < CallerCount; ++i) {
+        lines.append(QStringLiteral("+%1|c%2|Beller %2|%3|1|2|%4|06%2|20261208 101500|%5|1765188900|promo|10.0.0.%6")
+                         .arg(Code(i % ProgrammeCount))
+                         .arg(i)
+                         .arg(i % 18)
+                         .arg(i % 17)
+                         .arg(poll * 5 + i)
+                         .arg(i % 250));
+    }
+    for (int i = 0; i < TotalsLineCount; ++i) {
+        lines.append(QStringLiteral("$%1|%2|%3|%4|%5")
+                         .arg(Code(i % ProgrammeCount))
+                         .arg(i / ProgrammeCount % 18)
+                         .arg(i / ProgrammeCount / 18 % 17)
+                         .arg(i + poll)
+                         .arg((i + poll) * 60));
+    }
+    return lines;
+}
+
+void BM_CallersReply(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    ProgramDir = dir.path() + QLatin1Char('/');
+    TPProgs.clear();
+    for (int i = 0; i < ProgrammeCount; ++i) {
+        auto prog = std::make_unique<TPProgItem>();
+        prog->ProgCode = Code(i);
+        prog->ProgName = QStringLiteral("Programma %1").arg(i);
+        TPProgs.push_back(std::move(prog));
+    }
+    FindPayoutRule(QString(), true)->Amounts.Set(-1, -1, 0.2);
+    ApplyPayoutRules();
+
+    QTreeWidget callers;
+    callers.setColumnCount(5);
+    QTreeWidget totals;
+    totals.show();
+    QChartView chart;
+    chart.show();
+    TBelvoraMonitor monitor(nullptr);
+    monitor.CallersView = &callers;
+    monitor.TotalsView = &totals;
+    monitor.SetChart(chart.chart());
+    monitor.SetChartStyle(5);
+    monitor.PollTime = Clock::LocalSecondsNow();
+
+    // Two replies that differ, alternated, so every poll changes figures and rows.
+    const QStringList replies[2] = {BigReply(0), BigReply(1)};
+    monitor.ProcessCallersReply(replies[1]);
+    int poll = 0;
+    for (auto _ : state) {
+        monitor.ProcessCallersReply(replies[poll++ % 2]);
+        benchmark::DoNotOptimize(monitor.CallsToday());
+    }
+    TPProgs.clear();
+    PayoutRules.clear();
+}
+
+} // namespace
+
+BENCHMARK(BM_CallersReply)->Unit(benchmark::kMillisecond);
