@@ -596,6 +596,14 @@ void TfrmFetcher::SignOff(bool show)
     CurCommand = QStringLiteral("100");
     CurArgs = QStringLiteral("c=100");
     QByteArray ignored;
+    // A service that never answers must not keep the program from closing.
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, this, [this] {
+        if (FReply)
+            FReply->abort();
+    });
+    limit.start(signOffWaitMs);
     try {
         InternalFetch(ignored);
     } catch (const std::exception &error) {

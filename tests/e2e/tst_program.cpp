@@ -4,10 +4,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tLoopbackServer.h"
 #include "uIniFile.h"
 #include "uSettings.h"
 
 #include <csignal>
+#include <functional>
 
 namespace {
 
@@ -26,13 +28,14 @@ class TestProgram final : public QObject
 private Q_SLOTS:
     void firstStartWritesDefaults();
     void keepsWhatItDoesNotOwn();
+    void pollsAndSignsOff();
 
 private:
-    // Starts the program in `dir`, waits until it has settled, then sends SIGTERM.
-    void RunAndTerminate(const QString &dir);
+    // Starts the program in `dir`, waits until `ready` holds, then sends SIGTERM.
+    void RunAndTerminate(const QString &dir, const std::function<bool()> &ready = {});
 };
 
-void TestProgram::RunAndTerminate(const QString &dir)
+void TestProgram::RunAndTerminate(const QString &dir, const std::function<bool()> &ready)
 {
     const QString program = dir + "/bvmonitor";
     QFile::remove(program);
@@ -47,8 +50,11 @@ void TestProgram::RunAndTerminate(const QString &dir)
     // The settings are loaded (and a new version stored) before the window shows.
     QTRY_VERIFY_WITH_TIMEOUT(QDir(dir + "/History").exists(), 10000);
     QTest::qWait(300);
+    if (ready)
+        QTRY_VERIFY_WITH_TIMEOUT(ready(), 20000);
     ::kill(pid_t(process.processId()), SIGTERM);
-    QVERIFY(process.waitForFinished(10000));
+    // Keep our own event loop running: the program may still talk to a server of ours.
+    QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 15000);
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
 }
@@ -94,6 +100,46 @@ void TestProgram::keepsWhatItDoesNotOwn()
             QVERIFY2(saved.contains(line + '\n'), line.constData());
     }
     QVERIFY(saved.contains("version=" BV_APP_VERSION "\r\n"));
+}
+
+void TestProgram::pollsAndSignsOff()
+{
+    const QByteArray key = "K";
+    TLoopbackServer server;
+    server.SetResponder([&key](const TRecordedRequest &request) {
+        const QByteArray args = TLoopbackServer::Unscramble(request.Body, key);
+        if (args == "c=106")
+            return TServerAction::Reply(TLoopbackServer::HttpReply("106\r\nAB:Alpha"));
+        return TLoopbackServer::EchoResponder(key, "+AB|c1|Jan|0|1|2|1|06|20261208 101500|5|1|x|1.2.3.4\r\n"
+                                                   "$AB|0|1|3|600")(request);
+    });
+    QTemporaryDir dir;
+    {
+        QFile file(dir.filePath("bvsettings.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[settings]\r\nfetchurl=" + server.Url().toString().toLatin1()
+                   + "\r\nkey=K\r\npassword=pw\r\nInterval=5\r\n");
+    }
+    const auto argsOf = [&] {
+        QList<QByteArray> args;
+        for (const TRecordedRequest &request : server.Requests)
+            args.append(TLoopbackServer::Unscramble(request.Body, key));
+        return args;
+    };
+    // Programmes first, then the callers with none known, then a poll after Interval.
+    RunAndTerminate(dir.path(), [&] { return server.Requests.size() >= 3; });
+    QTRY_VERIFY_WITH_TIMEOUT(argsOf().contains("c=100"), 5000);
+    const QList<QByteArray> args = argsOf();
+    QCOMPARE(args.mid(0, 3), (QList<QByteArray>{"c=106", "c=103&x=0", "c=103&x=1"}));
+    QCOMPARE(args.last(), QByteArray("c=100"));
+    for (const TRecordedRequest &request : server.Requests) {
+        QCOMPARE(request.Method, QByteArray("POST"));
+        QCOMPARE(request.Headers.value("authorization"), "Basic " + QByteArray("K:pw").toBase64());
+        QCOMPARE(request.Headers.value("user-agent"), QByteArray("BVMonitor V" BV_APP_VERSION));
+    }
+    // The day's file holds the samples of the polls, saved at exit.
+    const QString dayFile = dir.filePath("History/" + QDate::currentDate().toString("dd-MM-yyyy") + ".hlg");
+    QVERIFY(!ReadAll(dayFile).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -147,6 +147,7 @@ private Q_SLOTS:
     void cancelDuringSlowReply();
     void signOffWhilePostHangs();
     void signOffBypassesQueue();
+    void signOffToHangingServerEnds();
     void failCountSeenBeforeRaise();
     void callbackFailingTwiceKeepsQueueMoving();
     void retireFromCallback_data();
@@ -581,6 +582,20 @@ void TestFetcher::signOffWhilePostHangs()
     QCOMPARE(status, QStringLiteral("Afmelden..."));
     QVERIFY(seen[0].Ok);   // the hanging post still ends normally
     QCOMPARE(m_server->Requests.size(), 1);   // the sign-off post was never sent
+}
+
+void TestFetcher::signOffToHangingServerEnds()
+{
+    FetcherTesting::SetSignOffWaitMs(300);
+    m_server->Enqueue(TServerAction::Hang());
+    TfrmFetcher fetcher;
+    QElapsedTimer timer;
+    timer.start();
+    fetcher.SignOff(false);
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(m_server->Requests.size(), 1);
+    QVERIFY(!fetcher.Busy());
+    FetcherTesting::SetSignOffWaitMs(0);
 }
 
 void TestFetcher::signOffBypassesQueue()
