@@ -9,6 +9,8 @@ namespace {
 
 // A client that says nothing for this long loses its connection.
 constexpr int IdleTimeoutMs = 60 * 1000;
+// More unread input than a few whole requests is a flood, not a client.
+constexpr qsizetype MaxBufferedBytes = 4 * (HttpParser::MaxHeadBytes + HttpParser::MaxBodyBytes);
 
 } // namespace
 
@@ -31,6 +33,10 @@ void THttpConnection::SocketReadyRead()
     if (Closing)
         return;
     Buffer += Socket->readAll();
+    if (Buffer.size() > MaxBufferedBytes) {
+        Abort();
+        return;
+    }
     IdleTimer.start();
     ProcessBuffer();
 }

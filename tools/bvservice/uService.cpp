@@ -94,7 +94,8 @@ THttpAnswer TService::HandleGet(const THttpRequest &request) const
     } else {
         answer.Response = THttpResponse::Text(404, "Niet gevonden\n");
     }
-    Log(QStringLiteral("GET %1 -> %2").arg(QString::fromLatin1(path)).arg(answer.Response.Status));
+    // One arg() call: a second one would read "%1" inside the client's text.
+    Log(QStringLiteral("GET %1 -> %2").arg(QString::fromLatin1(path), QString::number(answer.Response.Status)));
     return answer;
 }
 
@@ -168,7 +169,7 @@ THttpAnswer TService::HandlePost(const THttpRequest &request)
         Sessions.Remove(session);
         response.AddHeader("Set-Cookie", TSessionStore::ExpireCookie());
     }
-    Log(QStringLiteral("POST %1 -> %2 (%3 lines)").arg(argString, lines.value(0)).arg(lines.size()));
+    Log(QStringLiteral("POST %1 -> %2 (%3 lines)").arg(argString, lines.value(0), QString::number(lines.size())));
     return answer;
 }
 

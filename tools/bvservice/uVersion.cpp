@@ -31,9 +31,4 @@ std::optional<TVersion> FromUserAgent(const QByteArray &userAgent)
     return Parse(QString::fromLatin1(blank < 0 ? rest : rest.left(blank)));
 }
 
-QString ToString(const TVersion &version)
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(version[0]).arg(version[1]).arg(version[2]).arg(version[3]);
-}
-
 } // namespace Version

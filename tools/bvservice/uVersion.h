@@ -15,6 +15,5 @@ using TVersion = std::array<int, 4>;
 std::optional<TVersion> Parse(const QString &text);
 // The version a "BVMonitor V1.4.0.0" user agent carries, if it carries one.
 std::optional<TVersion> FromUserAgent(const QByteArray &userAgent);
-QString ToString(const TVersion &version);
 
 } // namespace Version
