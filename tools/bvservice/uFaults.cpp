@@ -69,17 +69,17 @@ bool ParseKind(const QString &kind, const QString &argument, bool hasArgument, T
 
 } // namespace
 
-std::optional<TFault> ParseFault(const QString &spec, QString &error)
+std::optional<TFault> ParseFault(const QString &text, QString &error)
 {
     TFault fault;
-    const qsizetype at = spec.indexOf(u'@');
-    const QString head = at < 0 ? spec : spec.left(at);
+    const qsizetype at = text.indexOf(u'@');
+    const QString head = at < 0 ? text : text.left(at);
     const qsizetype colon = head.indexOf(u':');
     const QString kind = colon < 0 ? head : head.left(colon);
     if (!ParseKind(kind, colon < 0 ? QString() : head.mid(colon + 1), colon >= 0, fault, error))
         return std::nullopt;
     if (at >= 0) {
-        for (const QString &condition : spec.mid(at + 1).split(u',')) {
+        for (const QString &condition : text.mid(at + 1).split(u',')) {
             if (!ParseCondition(condition, fault, error))
                 return std::nullopt;
         }

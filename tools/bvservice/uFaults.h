@@ -26,8 +26,8 @@ struct TFault
     int Struck = 0;
 };
 
-// The fault a specification describes, or nothing with a reason in error.
-std::optional<TFault> ParseFault(const QString &spec, QString &error);
+// The fault a command-line text describes, or nothing with a reason in error.
+std::optional<TFault> ParseFault(const QString &text, QString &error);
 
 // The faults of one run, matched against each request in the order they were given.
 class TFaultPlan final

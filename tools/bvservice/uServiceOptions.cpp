@@ -52,7 +52,7 @@ std::optional<int> ParseServiceOptions(const QStringList &arguments, TServiceOpt
     const QCommandLineOption messageEvery(QStringLiteral("message-every"), QStringLiteral("Send the message with reply 1, 1+N, 1+2N ... of each session; 0 (the default) only with its first reply."), QStringLiteral("n"), QStringLiteral("0"));
     const QCommandLineOption minVersion(QStringLiteral("min-version"), QStringLiteral("Lowest program version served, four dotted numbers; older programs (by their User-Agent) get \"X\" \"UPGRADE\" (default: none)."), QStringLiteral("version"));
     const QCommandLineOption offerVersion(QStringLiteral("offer-version"), QStringLiteral("Version served at GET /bvmonitor.ver (default %1).").arg(QLatin1String(BV_APP_VERSION)), QStringLiteral("version"), QLatin1String(BV_APP_VERSION));
-    const QCommandLineOption fault(QStringLiteral("fault"), TFaultPlan::Help(), QStringLiteral("spec"));
+    const QCommandLineOption fault(QStringLiteral("fault"), TFaultPlan::Help(), QStringLiteral("fault"));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every request on stderr."));
     parser.addOptions({port, key, password, seed, rate, startTime, speed, plain, message, messageEvery,
                        minVersion, offerVersion, fault, verbose});
@@ -110,9 +110,9 @@ std::optional<int> ParseServiceOptions(const QStringList &arguments, TServiceOpt
     }
     options.OfferVersion = parser.value(offerVersion);
 
-    for (const QString &spec : parser.values(fault)) {
+    for (const QString &text : parser.values(fault)) {
         QString error;
-        const std::optional<TFault> parsed = ParseFault(spec, error);
+        const std::optional<TFault> parsed = ParseFault(text, error);
         if (!parsed)
             return Fail(error);
         options.Faults.push_back(*parsed);
