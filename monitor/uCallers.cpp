@@ -17,13 +17,7 @@ constexpr int CallerColumnCount = 5;
 // Fields 3 to 13 of a caller line; the scanner stands after field 2.
 void ReadCallerFields(TCaller &caller)
 {
-    caller.Name = NextToken();
-    caller.Country = NextTokenInt();
-    caller.SiteId = NextTokenInt();
-    caller.PromoterId = NextTokenInt();
-    caller.Access = NextTokenInt();
-    caller.CallerId = NextToken();
-    caller.Start = FormatStamp(NextToken());
+    ReadCallerIdentity(caller);
     caller.Seconds = NextTokenInt();
     caller.StartValue = NextTokenInt();
     caller.Info = NextToken();

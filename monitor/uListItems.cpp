@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "uGlobal.h"
+#include "uTokens.h"
 
 namespace {
 
@@ -84,4 +85,15 @@ void FillCallerRow(QTreeWidgetItem &item, const TCaller &caller, const QString &
     item.setText(StartColumn, caller.Start);
     item.setText(InfoColumn, caller.Info);
     item.setTextAlignment(TimeColumn, Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void ReadCallerIdentity(TCaller &caller)
+{
+    caller.Name = NextToken();
+    caller.Country = NextTokenInt();
+    caller.SiteId = NextTokenInt();
+    caller.PromoterId = NextTokenInt();
+    caller.Access = NextTokenInt();
+    caller.CallerId = NextToken();
+    caller.Start = FormatStamp(NextToken());
 }

@@ -47,6 +47,10 @@ void SetCallerPictures(QTreeWidgetItem &item, int access, int country, const TIm
 // A call length as "hh:mm:ss"; from 24 hours on the hours start at 00 again.
 QString FormatDuration(int seconds);
 
+// Fields 3 to 9 of a caller or history line, which both kinds share: name, country,
+// site, promoter, access type, calling number and start. The scanner stands after field 2.
+void ReadCallerIdentity(TCaller &caller);
+
 // Fills the five columns of a caller row: name, time, number, start and info.
 void FillCallerRow(QTreeWidgetItem &item, const TCaller &caller, const QString &caption,
                    const TImageLists &images);

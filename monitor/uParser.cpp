@@ -31,13 +31,8 @@ void ParseCallerHistory(TCallerList &list, const QStringList &replyLines)
             TCaller &caller = *list[index];
             caller.ProgCode = progCode;
             caller.Id = id;
-            caller.Name = NextToken();
-            caller.Country = NextTokenInt();
-            caller.SiteId = NextTokenInt();
-            caller.PromoterId = NextTokenInt();
-            caller.Access = NextTokenInt();
-            caller.CallerId = NextToken();
-            caller.Start = FormatStamp(NextToken());
+            ReadCallerIdentity(caller);
+            // Unlike a caller line: the start number, the end and then the length.
             caller.StartValue = NextTokenInt();
             caller.Stop = FormatStamp(NextToken());
             caller.Seconds = NextTokenInt();

@@ -1,24 +1,12 @@
 #include <QLocale>
 #include <QTest>
 
+#include "tTestData.h"
 #include "uAccounts.h"
 #include "uGlobal.h"
 #include "uPayout.h"
 
 Q_DECLARE_METATYPE(QLocale::Language)
-
-namespace {
-
-TPProgItem &AddProg(const QString &code, const QString &name)
-{
-    auto prog = std::make_unique<TPProgItem>();
-    prog->ProgCode = code;
-    prog->ProgName = name;
-    TPProgs.push_back(std::move(prog));
-    return *TPProgs.back();
-}
-
-} // namespace
 
 class TestGlobal final : public QObject
 {
@@ -125,8 +113,8 @@ void TestGlobal::totalsTexts()
 
 void TestGlobal::lookups()
 {
-    AddProg("AB", "Alpha");
-    AddProg("ab", "lower");
+    AddTestProg("AB", "Alpha");
+    AddTestProg("ab", "lower");
     QCOMPARE(IndexOfProg("ab"), 1);
     QCOMPARE(IndexOfProg("XY"), -1);
     QCOMPARE(ProgName("AB"), QString("Alpha"));
@@ -179,7 +167,7 @@ void TestGlobal::stampDates()
 
 void TestGlobal::readsProgrammes()
 {
-    AddProg("ZZ", "old");
+    AddTestProg("ZZ", "old");
     ProgsFetched(false, {"106", "AB:Alpha"});
     QCOMPARE(int(TPProgs.size()), 1); // a failed request keeps what we had
 
@@ -232,7 +220,7 @@ void TestGlobal::earnsEuros()
     TPayoutRule *rule = FindPayoutRule("AB", true);
     rule->Amounts.Set(-1, -1, 0.10);
     rule->Amounts.Set(0, 2, 0.50);
-    AddProg("AB", "Alpha");
+    AddTestProg("AB", "Alpha");
     ApplyPayoutRules();
     const double amount = EuroAmount(access, calls, seconds, RateFor(*TPProgs[0], country, access));
     QVERIFY2(qAbs(amount - euros) < 1e-9, qPrintable(QString::number(amount)));
@@ -241,8 +229,8 @@ void TestGlobal::earnsEuros()
 
 void TestGlobal::rulesApplyPerProgramme()
 {
-    AddProg("AB", "Alpha");
-    AddProg("CD", "Delta");
+    AddTestProg("AB", "Alpha");
+    AddTestProg("CD", "Delta");
     QVERIFY(FindPayoutRule("AB", false) == nullptr);
     FindPayoutRule("", true)->Amounts.Set(-1, -1, 0.1);
     ApplyPayoutRules();
@@ -297,7 +285,7 @@ void TestGlobal::readsAccountReplies()
     QCOMPARE(ReadAddAccountKeyReply(true, {"101", "OK", "Nieuw"}, "K2", false), QString("Key is toegevoegd"));
     QCOMPARE(TAccounts.back()->Name, QString("Nieuw"));
 
-    AddProg("AB", "Alpha");
+    AddTestProg("AB", "Alpha");
     QCOMPARE(ReadRemoveAccountKeyReply(true, {"105", "OK", "unknown"}), QString("Key is verwijderd"));
     QCOMPARE(int(TPProgs.size()), 1);
     QCOMPARE(ReadRemoveAccountKeyReply(true, {"105", "OK", "K1"}), QString("Key is verwijderd"));

@@ -1,18 +1,11 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "tTestData.h"
 #include "uParser.h"
 
 namespace {
 
-TPProgItem &AddProg(const QString &code, const QString &name)
-{
-    auto prog = std::make_unique<TPProgItem>();
-    prog->ProgCode = code;
-    prog->ProgName = name;
-    TPProgs.push_back(std::move(prog));
-    return *TPProgs.back();
-}
 
 QString HistoryLine(const QString &prog, const QString &id, int access, int seconds = 65)
 {
@@ -56,7 +49,7 @@ void TestCallerHistory::readsFields()
 
 void TestCallerHistory::mergesById()
 {
-    AddProg("AB", "Alpha");
+    AddTestProg("AB", "Alpha");
     TCallerList list;
     QTreeWidget view;
     ParseCallerHistory(list, {"108", HistoryLine("AB", "120", 1, 10), "", HistoryLine("AB", "121", 1)});
@@ -77,7 +70,7 @@ void TestCallerHistory::mergesById()
 
 void TestCallerHistory::raisesMarks()
 {
-    TPProgItem &ab = AddProg("AB", "Alpha");
+    TPProgItem &ab = AddTestProg("AB", "Alpha");
     TCallerList list;
     ParseCallerHistory(list, {"108", HistoryLine("AB", "120", 1), HistoryLine("AB", "340", 5),
                               HistoryLine("AB", "100", 0), HistoryLine("AB", "x9", 5)});
@@ -88,7 +81,7 @@ void TestCallerHistory::raisesMarks()
 
 void TestCallerHistory::unknownProgrammesGetNoRow()
 {
-    TPProgItem &ab = AddProg("AB", "Alpha");
+    TPProgItem &ab = AddTestProg("AB", "Alpha");
     TCallerList list;
     QTreeWidget view;
     ParseCallerHistory(list, {"108", HistoryLine("ZZ", "500", 1), HistoryLine("AB", "7", 2)});

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "tTestData.h"
 #include "tRecordingPlatform.h"
 #include "uClock.h"
 #include "uAnalogNumber.h"
@@ -12,13 +13,6 @@
 
 namespace {
 
-void AddProg(const QString &code, const QString &name)
-{
-    auto prog = std::make_unique<TPProgItem>();
-    prog->ProgCode = code;
-    prog->ProgName = name;
-    TPProgs.push_back(std::move(prog));
-}
 
 // A caller line as the service sends it.
 QString CallerLine(const QString &prog, const QString &id, const QString &name, int country = 0, int access = 1,
@@ -89,8 +83,8 @@ void TestCallers::init()
 {
     TPProgs.clear();
     PayoutRules.clear();
-    AddProg("AB", "Alpha");
-    AddProg("CD", "Delta");
+    AddTestProg("AB", "Alpha");
+    AddTestProg("CD", "Delta");
     Settings = TSettings();
     m_platform = std::make_unique<TRecordingPlatformGuard>();
     m_view = std::make_unique<QTreeWidget>();
@@ -320,7 +314,7 @@ void TestCallers::hostileRepliesDoNotCrash()
         lines.append("=junk");
     lines.append(CallerLine("AB", "last", "Laatste"));
     TPProgs.clear(); // totals records may outlive the programme list
-    AddProg("AB", "Alpha");
+    AddTestProg("AB", "Alpha");
     m_monitor->ProcessCallersReply(Reply(lines));
     // Lines after an empty one are still read; sums saturate.
     QVERIFY(IndexOfCaller("last", m_monitor->Callers) >= 0);

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "tTestData.h"
 #include "uClock.h"
 #include "uMonitor.h"
 #include "uPayout.h"
@@ -13,13 +14,6 @@
 
 namespace {
 
-void AddProg(const QString &code, const QString &name)
-{
-    auto prog = std::make_unique<TPProgItem>();
-    prog->ProgCode = code;
-    prog->ProgName = name;
-    TPProgs.push_back(std::move(prog));
-}
 
 // The texts of the columns the view shows.
 QStringList RowTexts(const QTreeWidgetItem *item)
@@ -77,9 +71,9 @@ void TestTotals::init()
 {
     TPProgs.clear();
     PayoutRules.clear();
-    AddProg("AB", "Alpha");
-    AddProg("CD", "Delta");
-    AddProg("EF", "Echo");
+    AddTestProg("AB", "Alpha");
+    AddTestProg("CD", "Delta");
+    AddTestProg("EF", "Echo");
     m_view = std::make_unique<QTreeWidget>();
     m_view->setHeaderLabels({"Programma", "Bellers", "Minuten", "Gemiddeld"});
     m_view->setSelectionMode(QAbstractItemView::MultiSelection);
