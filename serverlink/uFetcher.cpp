@@ -26,6 +26,8 @@
 namespace {
 
 constexpr int SignOffWaitMs = 5000;
+// Far beyond any real reply (a day's callers and totals are tens of kilobytes).
+constexpr qsizetype MaxReplyBytes = 16 * 1024 * 1024;
 // SignOff lets the interface run in slices of this length while it waits.
 constexpr int SignOffWaitStepMs = 10;
 // Only the first characters of a scrambled reply go into the log.
@@ -278,6 +280,9 @@ void TfrmFetcher::HandOverQueue(TfrmFetcher &to)
 
 void TfrmFetcher::Fetch()
 {
+    // A tick posted just before a sign-off may arrive inside the sign-off's post.
+    if (FBusy)
+        return;
     if (Requests.empty()) {
         Ticks = 0;
         HideIfShownByFetch();
@@ -385,6 +390,7 @@ bool TfrmFetcher::InternalFetch(QByteArray &buffer)
     FBusy = true;
     WorkEnded = false;
     Cancelled = false;
+    FTooLarge = false;
     btnCancel->setEnabled(true);
 
     QNetworkRequest request{QUrl(Settings.FetchUrl)};
@@ -420,7 +426,9 @@ bool TfrmFetcher::InternalFetch(QByteArray &buffer)
 
     if (!Cancelled) {
         QString failure;
-        if (error != QNetworkReply::NoError)
+        if (FTooLarge)
+            failure = QStringLiteral("Antwoord is te groot");
+        else if (error != QNetworkReply::NoError)
             failure = errorString;
         else if (const int code = status.toInt(); !status.isValid() || code < 200 || code > 299)
             failure = QStringLiteral("HTTP/1.1 %1 %2").arg(code).arg(reason);
@@ -468,7 +476,14 @@ void TfrmFetcher::ConnectReply(QNetworkReply *reply, QByteArray &buffer)
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
         httpWorkBegin(reply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
     });
-    connect(reply, &QNetworkReply::readyRead, this, [reply, &buffer] { buffer.append(reply->readAll()); });
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply, &buffer] {
+        buffer.append(reply->readAll());
+        // No read time-out is allowed, so an endless stream is cut off by size.
+        if (buffer.size() > MaxReplyBytes) {
+            FTooLarge = true;
+            reply->abort();
+        }
+    });
     connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 done, qint64) { httpWork(done); });
 }
 
@@ -584,15 +599,20 @@ void TfrmFetcher::SignOff(bool show)
     Ticks = 0;
     lblStatus->setText(QStringLiteral("Verbinding afsluiten..."));
 
+    // A post that is busy now runs beneath this call (everything shares one thread), so
+    // Busy itself cannot clear before we return: wait for its transfer instead.
     QElapsedTimer waited;
     waited.start();
-    while (FBusy && !waited.hasExpired(signOffWaitMs)) {
+    while (FBusy && FReply && !FReply->isFinished() && !waited.hasExpired(signOffWaitMs)) {
         QEventLoop pause;
         QTimer::singleShot(SignOffWaitStepMs, &pause, &QEventLoop::quit);
         pause.exec();
     }
+    const bool transferBelow = FBusy && FReply && !FReply->isFinished();
 
     lblStatus->setText(QStringLiteral("Afmelden..."));
+    const QString command = CurCommand;
+    const QString args = CurArgs;
     CurCommand = QStringLiteral("100");
     CurArgs = QStringLiteral("c=100");
     QByteArray ignored;
@@ -604,10 +624,26 @@ void TfrmFetcher::SignOff(bool show)
             FReply->abort();
     });
     limit.start(signOffWaitMs);
+    // When the post beneath has finished its transfer, sign off all the same, and leave
+    // its state as it was for the post to complete.
+    const bool busyBelow = FBusy && !transferBelow;
+    const bool workEnded = WorkEnded;
+    const bool cancelled = Cancelled;
+    QPointer<QNetworkReply> replyBelow = FReply;
+    if (busyBelow)
+        FBusy = false;
     try {
         InternalFetch(ignored);
     } catch (const std::exception &error) {
         DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(ErrorText(error)));
+    }
+    if (busyBelow) {
+        FBusy = true;
+        WorkEnded = workEnded;
+        Cancelled = cancelled;
+        FReply = replyBelow;
+        CurCommand = command;
+        CurArgs = args;
     }
     --FActiveCalls;
     ReleaseIfRetired();

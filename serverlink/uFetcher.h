@@ -173,6 +173,7 @@ private:
     bool FReplyOk = false;
     bool FBusy = false;
     bool WorkEnded = false;
+    bool FTooLarge = false;             // the running post's reply passed the size limit
     bool Cancelled = false;
     int FErrorCount = 0;
     int FFailCount = 0;

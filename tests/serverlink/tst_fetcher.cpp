@@ -148,6 +148,8 @@ private Q_SLOTS:
     void signOffWhilePostHangs();
     void signOffBypassesQueue();
     void signOffToHangingServerEnds();
+    void signOffDuringSlowPostSignsOff();
+    void endlessReplyIsCutOff();
     void failCountSeenBeforeRaise();
     void callbackFailingTwiceKeepsQueueMoving();
     void retireFromCallback_data();
@@ -596,6 +598,45 @@ void TestFetcher::signOffToHangingServerEnds()
     QCOMPARE(m_server->Requests.size(), 1);
     QVERIFY(!fetcher.Busy());
     FetcherTesting::SetSignOffWaitMs(0);
+}
+
+void TestFetcher::signOffDuringSlowPostSignsOff()
+{
+    // Stop pressed while a poll is on the wire: the poll completes and 100 still goes out.
+    TServerAction slow = TServerAction::Reply(TLoopbackServer::HttpReply("110\r\nmail"));
+    slow.Steps.first().DelayMs = 300;
+    m_server->Enqueue(slow);
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    qint64 signOffMs = -1;
+    QTimer::singleShot(100, &fetcher, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        fetcher.SignOff(false);
+        signOffMs = timer.elapsed();
+    });
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 1);
+    QVERIFY(seen[0].Ok);
+    QCOMPARE(seen[0].Lines, (QStringList{"110", "mail"}));
+    QVERIFY2(signOffMs >= 0 && signOffMs < 3000, qPrintable(QString::number(signOffMs)));
+    QCOMPARE(m_server->Requests.size(), 2);
+    QCOMPARE(ArgsOf(m_server->Requests[1]), QByteArray("c=100"));
+    QVERIFY(!fetcher.Busy());
+}
+
+void TestFetcher::endlessReplyIsCutOff()
+{
+    QByteArray endless = "HTTP/1.1 200 OK\r\nContent-Length: 40000000\r\n\r\n110\r\n";
+    endless.append(QByteArray(20 * 1024 * 1024, 'x'));
+    m_server->Enqueue(TServerAction{{{0, endless}}, false});
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 1, 20000);
+    QVERIFY(!seen[0].Ok);
+    QCOMPARE(Text(fetcher, "lblInfo"), QStringLiteral("FOUT IN COMMUCATIE!"));
+    QTRY_COMPARE(fetcher.FailCount(), 1);
 }
 
 void TestFetcher::signOffBypassesQueue()
