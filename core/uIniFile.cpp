@@ -174,6 +174,18 @@ QStringList TIniFile::ReadSection(const QString &section) const
     return keys;
 }
 
+QList<QPair<QString, QString>> TIniFile::ReadSectionValues(const QString &section) const
+{
+    QList<QPair<QString, QString>> entries;
+    if (const TSection *found = FindSection(section)) {
+        for (const TLine &line : found->Lines) {
+            if (!line.Key.isEmpty())
+                entries.append({line.Key, line.Value});
+        }
+    }
+    return entries;
+}
+
 void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
     TSection &target = ObtainSection(section);

@@ -35,6 +35,8 @@ public:
     bool ReadBool(const QString &section, const QString &key, bool defaultValue) const;
     // Keys of a section in file order.
     QStringList ReadSection(const QString &section) const;
+    // Every key line of a section in file order, repeated keys included.
+    QList<QPair<QString, QString>> ReadSectionValues(const QString &section) const;
 
     void WriteString(const QString &section, const QString &key, const QString &value);
     void WriteInteger(const QString &section, const QString &key, int value);

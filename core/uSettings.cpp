@@ -63,8 +63,8 @@ void LoadSettings(const QString &programDir)
     ini.SetOwnerOnly(true);
     TSettings &s = Settings;
 
-    s.Interval = qMax(ini.ReadInteger(SectionSettings, QStringLiteral("Interval"), DefaultInterval),
-                      MinimumInterval);
+    s.Interval = qBound(MinimumInterval, ini.ReadInteger(SectionSettings, QStringLiteral("Interval"), DefaultInterval),
+                        MaximumInterval);
 
     s.SmallPos = QPoint(PrimaryScreenWidth() - SmallWindowRightOffset, 0);
     s.LargePos = QPoint(0, 0);

@@ -10,6 +10,8 @@ inline constexpr char DefaultUpdateUrl[] = "http://www.belvora.example/update.ph
 
 constexpr int DefaultInterval = 10;
 constexpr int MinimumInterval = 5;
+// A hand-edited huge interval would overflow the timer's milliseconds.
+constexpr int MaximumInterval = 86400;
 // The small counter window opens this far from the primary screen's right edge.
 constexpr int SmallWindowRightOffset = 410;
 // Used when no screen can be asked (a program without a GUI, a test).

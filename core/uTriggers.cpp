@@ -213,9 +213,10 @@ void LoadTriggers(const TIniFile &ini)
     if (!ini.SectionExists(section))
         return;
     TTriggerList loaded;
-    for (const QString &key : ini.ReadSection(section)) {
+    // Line by line: a hand-edited file may repeat a key, and each line is a trigger.
+    for (const auto &[key, value] : ini.ReadSectionValues(section)) {
         auto trigger = std::make_unique<TTrigger>();
-        ParseTrigger(*trigger, ini.ReadString(section, key));
+        ParseTrigger(*trigger, value);
         loaded.push_back(std::move(trigger));
     }
     TTriggers = std::move(loaded);
@@ -261,7 +262,7 @@ void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures)
         LastTriggerTime = pollTime;
         // Once after each start, edit or day change, not on every poll.
         if (!timeHolds && trigger->State != TriggerState::ConditionFalse) {
-            DebugLog(DebugLevel::Always, QStringLiteral("Trigger %1: \"%2\" is no usable time of day")
+            DebugLog(DebugLevel::Requests, QStringLiteral("Trigger %1: \"%2\" is no usable time of day")
                                              .arg(i)
                                              .arg(trigger->WhenText));
         }

@@ -89,7 +89,7 @@ bool THistoryGraph::AddSample(qint64 time, int online, int callers, int seconds,
     bool newDay = false;
     if (time >= m_dayStart + DaySeconds) {
         if (!SaveDay())
-            DebugLog(DebugLevel::Always, QStringLiteral("History.SaveDay exception: %1").arg(m_lastError));
+            DebugLog(DebugLevel::Requests, QStringLiteral("History.SaveDay exception: %1").arg(m_lastError));
         m_dayStart = MidnightNow();
         ClearDay();
         m_scaleTop = -1;
@@ -137,7 +137,7 @@ void THistoryGraph::LoadDay()
         if (file.open(QIODevice::ReadOnly))
             m_count = ReadDayFile(file, m_samples.data(), Capacity);
         else
-            DebugLog(DebugLevel::Always, QStringLiteral("History.LoadDay: %1: %2").arg(file.fileName(), file.errorString()));
+            DebugLog(DebugLevel::Requests, QStringLiteral("History.LoadDay: %1: %2").arg(file.fileName(), file.errorString()));
     }
     // The labels are right before the first redraw too.
     RecomputeExtremes();
@@ -147,11 +147,9 @@ void THistoryGraph::LoadDay()
 QString THistoryGraph::DayFileName() const
 {
     const QDate date = Clock::FromLocalSeconds(m_dayStart).date();
-    return QStringLiteral("%1History/%2-%3-%4.hlg")
-        .arg(ProgramDir)
-        .arg(date.day(), 2, 10, QLatin1Char('0'))
-        .arg(date.month(), 2, 10, QLatin1Char('0'))
-        .arg(date.year(), 4, 10, QLatin1Char('0'));
+    // Concatenated, not arg()-chained: a "%2" in the folder's name must stay as it is.
+    return ProgramDir + QStringLiteral("History/") + date.toString(QStringLiteral("dd-MM-yyyy"))
+        + QStringLiteral(".hlg");
 }
 
 void THistoryGraph::RecomputeExtremes()

@@ -331,8 +331,7 @@ void TBelvoraMonitor::NewDay()
     Figures = {};
 }
 
-void TBelvoraMonitor::SaveHistory()
+bool TBelvoraMonitor::SaveHistory()
 {
-    if (!m_history->SaveDay())
-        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_history->LastError()));
+    return m_history->SaveDay();
 }

@@ -55,7 +55,8 @@ public:
     // The reply handling proper, on the lines of an accepted reply.
     void ProcessCallersReply(const QStringList &replyLines);
     void NewDay();
-    void SaveHistory();
+    // False when the day file could not be written; History().LastError() says why.
+    bool SaveHistory();
 
     // Binds counters (each may be null) and the graph target; shows the figures at once.
     void SetCounters(TAnalogNumber *online, TAnalogNumber *calls, QWidget *graphBox, TAnalogNumber *euros,

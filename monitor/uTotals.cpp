@@ -72,9 +72,11 @@ void TBelvoraMonitor::UpdateTotalsView(bool rebuild)
             if (wanted == SimpleColumnsWithEuros)
                 captions.append(QStringLiteral("Euro's"));
             view.setColumnCount(wanted);
-            view.setHeaderLabels(captions);
+            // A new header item: the detail form's access-type pictures must not stay.
+            auto *header = new QTreeWidgetItem(captions);
             for (int c = 1; c < wanted; ++c)
-                view.headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+                header->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+            view.setHeaderItem(header);
         }
     }
 

@@ -78,6 +78,8 @@ void TDesktopPlatform::ShellOpen(const QString &target)
 
 void TDesktopPlatform::ShowBalloon(const QString &title, const QString &text, int timeoutMs)
 {
+    if (OrdinaryBalloonShown)
+        OrdinaryBalloonShown();
     // Without a tray (offscreen, a bare X server) balloons are dropped.
     if (m_tray && QSystemTrayIcon::isSystemTrayAvailable() && m_tray->isVisible())
         m_tray->showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 
+#include <functional>
+
 #include "uPlatform.h"
 
 struct ca_context;
@@ -18,6 +20,9 @@ public:
     TDesktopPlatform &operator=(const TDesktopPlatform &) = delete;
 
     void SetTrayIcon(QSystemTrayIcon *tray) { m_tray = tray; }
+    // Told whenever an ordinary balloon is shown: a click on it must not act on an
+    // earlier server message.
+    std::function<void()> OrdinaryBalloonShown;
 
     void PlaySoundAsync(const QString &fileName) override;
     void PlaySoundSync(const QString &fileName) override;

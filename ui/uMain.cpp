@@ -22,6 +22,8 @@
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
 
+#include <stdexcept>
+
 #include "uAnalogNumber.h"
 #include "uArtwork.h"
 #include "uClock.h"
@@ -129,14 +131,20 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     m_tray = new QSystemTrayIcon(Artwork::ApplicationIcon(), this);
     m_tray->setToolTip(windowTitle());
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+        // Only the click: a double click would restore and at once minimise again.
+        if (reason == QSystemTrayIcon::Trigger)
             TrayActivated();
     });
     if (QSystemTrayIcon::isSystemTrayAvailable())
         m_tray->show();
-    if (auto *desktop = dynamic_cast<TDesktopPlatform *>(&Platform::Get()))
-        desktop->SetTrayIcon(m_tray);
     m_notifier = new TNotifier(m_tray, this);
+    if (auto *desktop = dynamic_cast<TDesktopPlatform *>(&Platform::Get())) {
+        desktop->SetTrayIcon(m_tray);
+        desktop->OrdinaryBalloonShown = [this] {
+            m_serverMessagePending = false;
+            m_notifier->ForgetTrayClick();
+        };
+    }
     connect(m_notifier, &TNotifier::Clicked, this, &TfrmMain::ServerMessageClicked);
 
     connect(&m_monitor->History(), &THistoryGraph::ExtremesChanged, this,
@@ -162,11 +170,13 @@ TfrmMain::~TfrmMain()
     tiUpdate.stop();
     tiCountdown.stop();
     Settings.List = pcMain->currentIndex();
-    Settings.Graph = pnlGraph->isVisible() || (!isVisible() && Settings.Graph && !pnlGraph->isHidden());
+    // isHidden, not isVisible: the window itself may be hidden in the tray.
+    Settings.Graph = !pnlGraph->isHidden();
     Settings.Info = !pcInfo->isHidden();
     Settings.ChartItem = m_monitor->ChartGrouping;
     SaveSettings();
-    m_monitor->SaveHistory();
+    if (!m_monitor->SaveHistory())
+        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_monitor->History().LastError()));
     // Rows point at records of this window; the views go first.
     m_monitor->CallersView = nullptr;
     HistoryCallers.clear();
@@ -175,7 +185,9 @@ TfrmMain::~TfrmMain()
 TfrmFetcher *TfrmMain::MakeConnector()
 {
     auto *connector = new TfrmFetcher(this);
-    connect(connector, &TfrmFetcher::Message, this, &TfrmMain::OnServerMessage);
+    // The action is kept with the message: a connector may be replaced before the click.
+    connect(connector, &TfrmFetcher::Message, this,
+            [this, connector](const QString &text) { OnServerMessage(text, connector->MessageAction()); });
     connect(connector, &TfrmFetcher::StopPolling, this, &TfrmMain::StopPolling);
     connect(connector, &TfrmFetcher::QuitRequested, this, &TfrmMain::QuitRequested);
     return connector;
@@ -498,7 +510,8 @@ void TfrmMain::tiUpdateTimer()
         pbCountdown->update();
         if (++m_tickCount >= TicksPerHistorySave) {
             m_tickCount = 0;
-            m_monitor->SaveHistory();
+            if (!m_monitor->SaveHistory())
+                throw std::runtime_error(m_monitor->History().LastError().toStdString());
         }
         if (Settings.BalloonTips && m_hiddenToTray && !m_monitor->NewCallersText.isEmpty())
             Platform::Get().ShowBalloon(QStringLiteral("Inbellers"), m_monitor->NewCallersText, CallersBalloonMs);
@@ -556,9 +569,10 @@ void TfrmMain::OnFetchFailed()
     }
 }
 
-void TfrmMain::OnServerMessage(const QString &text)
+void TfrmMain::OnServerMessage(const QString &text, const QString &action)
 {
     m_serverMessagePending = true;
+    m_serverAction = action.trimmed();
     m_notifier->ShowClickable(QStringLiteral("Inkomend bericht"), text);
 }
 
@@ -567,8 +581,7 @@ void TfrmMain::ServerMessageClicked()
     if (!m_serverMessagePending)
         return;
     m_serverMessagePending = false;
-    const TfrmFetcher *connector = Connector();
-    const QString action = connector ? connector->MessageAction().trimmed() : QString();
+    const QString action = m_serverAction;
     if (action.isEmpty())
         return;
     if (action == QLatin1String("QUIT")) {

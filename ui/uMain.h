@@ -71,7 +71,7 @@ private:
     void UpdateActions();
     void UpdateEuroVisibility();
     void OnFetchFailed();
-    void OnServerMessage(const QString &text);
+    void OnServerMessage(const QString &text, const QString &action);
     void tiCountdownTimer();
     void RefreshGraphLabels();
     void ShowTab(int index);
@@ -90,6 +90,7 @@ private:
     bool m_activated = false;
     bool m_hiddenToTray = false;
     bool m_serverMessagePending = false;
+    QString m_serverAction;
     QString m_startDate;
     TCallerList HistoryCallers;
 

@@ -1,9 +1,9 @@
 #include "uNotifier.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QVariantMap>
 
 namespace {
@@ -13,12 +13,6 @@ const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 const QString DefaultAction = QStringLiteral("default");
 
-bool HasNotificationService()
-{
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(Service).value();
-}
-
 } // namespace
 
 TNotifier::TNotifier(QSystemTrayIcon *tray, QObject *parent)
@@ -26,6 +20,7 @@ TNotifier::TNotifier(QSystemTrayIcon *tray, QObject *parent)
     , m_tray(tray)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
+    // D-Bus signals can only be connected by name.
     if (bus.isConnected())
         bus.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this,
                     SLOT(ActionInvoked(uint, QString)));
@@ -41,17 +36,30 @@ TNotifier::TNotifier(QSystemTrayIcon *tray, QObject *parent)
 
 void TNotifier::ShowClickable(const QString &title, const QString &text)
 {
-    if (HasNotificationService()) {
-        QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
-        // Display time 0: the message stays until the user deals with it.
-        call << QStringLiteral("Belvora Webmaster Monitor") << m_lastId << QStringLiteral("dialog-information")
-             << title << text << QStringList{DefaultAction, QStringLiteral("Openen")} << QVariantMap() << 0;
-        const QDBusReply<uint> reply = QDBusConnection::sessionBus().call(call);
-        if (reply.isValid()) {
-            m_lastId = reply.value();
-            return;
-        }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        ShowInTray(title, text);
+        return;
     }
+    QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
+    // Display time 0: the message stays until the user deals with it.
+    call << QStringLiteral("Belvora Webmaster Monitor") << m_lastId << QStringLiteral("dialog-information") << title
+         << text << QStringList{DefaultAction, QStringLiteral("Openen")} << QVariantMap() << 0;
+    // Asynchronous: this runs inside a request, and a slow notification service must
+    // not freeze the program.
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, title, text](QDBusPendingCallWatcher *done) {
+        const QDBusPendingReply<uint> reply = *done;
+        done->deleteLater();
+        if (reply.isValid())
+            m_lastId = reply.value();
+        else
+            ShowInTray(title, text);
+    });
+}
+
+void TNotifier::ShowInTray(const QString &title, const QString &text)
+{
     if (m_tray && QSystemTrayIcon::isSystemTrayAvailable() && m_tray->isVisible()) {
         m_waitingForTrayClick = true;
         m_tray->showMessage(title, text, QSystemTrayIcon::Information, 0);

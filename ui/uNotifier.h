@@ -15,6 +15,8 @@ public:
     explicit TNotifier(QSystemTrayIcon *tray, QObject *parent = nullptr);
 
     void ShowClickable(const QString &title, const QString &text);
+    // An ordinary balloon took the tray's place: its click is not ours.
+    void ForgetTrayClick() { m_waitingForTrayClick = false; }
 
 Q_SIGNALS:
     void Clicked();
@@ -23,6 +25,8 @@ private Q_SLOTS:
     void ActionInvoked(uint id, const QString &actionKey);
 
 private:
+    void ShowInTray(const QString &title, const QString &text);
+
     QPointer<QSystemTrayIcon> m_tray;
     uint m_lastId = 0;
     bool m_waitingForTrayClick = false;

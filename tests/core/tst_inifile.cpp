@@ -99,6 +99,10 @@ void TestIniFile::readsSectionKeysInOrder()
     ini.Parse("[t]\r\n2=b\r\n0=a\r\n; comment=no\r\nnot a key\r\n1=c\r\n");
     QCOMPARE(ini.ReadSection("t"), (QStringList{"2", "0", "1"}));
     QCOMPARE(ini.ReadSection("none"), QStringList());
+
+    // Line by line, a repeated key included.
+    ini.Parse("[t]\r\n0=a\r\n0=b\r\n");
+    QCOMPARE(ini.ReadSectionValues("t"), (QList<QPair<QString, QString>>{{"0", "a"}, {"0", "b"}}));
 }
 
 void TestIniFile::replacesAndErasesSections()

@@ -95,6 +95,7 @@ void TestSettings::readsIntervals_data()
     QTest::newRow("negative is raised") << QByteArray("Interval=-20") << 5;
     QTest::newRow("5 stays") << QByteArray("Interval=5") << 5;
     QTest::newRow("30 stays") << QByteArray("Interval=30") << 30;
+    QTest::newRow("a day at most") << QByteArray("Interval=3000000") << 86400;
     QTest::newRow("not a number") << QByteArray("Interval=tien") << 10;
     QTest::newRow("missing") << QByteArray("other=1") << 10;
 }

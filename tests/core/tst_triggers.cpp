@@ -333,6 +333,8 @@ void TestTriggers::unreadableTimeSkipsOnlyItsTrigger()
     QTemporaryDir dir;
     const QString oldDir = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
+    const int oldDebug = Settings.Debug;
+    Settings.Debug = DebugLevel::Requests;
     TTrigger &broken = Add(TriggerWhen::Before, "14.30", 1, TriggerCompare::Greater, "10", 2);
     Add(0, "", 1, TriggerCompare::Greater, "10", 2);
     for (int pass = 0; pass < 3; ++pass)
@@ -341,6 +343,7 @@ void TestTriggers::unreadableTimeSkipsOnlyItsTrigger()
     const bool opened = log.open(QIODevice::ReadOnly);
     const QByteArray content = log.readAll();
     QDir::setCurrent(oldDir);
+    Settings.Debug = oldDebug;
     QVERIFY(opened);
     QCOMPARE(content.count("14.30"), 1);
     QCOMPARE(broken.State, 1);

@@ -316,6 +316,12 @@ void TestDayFile::namesTheFileByDate()
     SetNow(QDateTime(QDate(2027, 3, 1), QTime(23, 59, 59)));
     THistoryGraph history;
     QCOMPARE(history.DayFileName(), ProgramDir + QStringLiteral("History/01-03-2027.hlg"));
+
+    // A folder name is taken as it is, placeholders and all.
+    const QString oldDir = ProgramDir;
+    ProgramDir = QStringLiteral("/tmp/a%2b%4/");
+    QCOMPARE(history.DayFileName(), QStringLiteral("/tmp/a%2b%4/History/01-03-2027.hlg"));
+    ProgramDir = oldDir;
 }
 
 void TestDayFile::createsMissingFolder()
