@@ -10,6 +10,7 @@
 
 #include "uGlobal.h"
 #include "uListItems.h"
+#include "uTotalsChart.h"
 
 class QChart;
 class QTreeWidget;
@@ -17,7 +18,6 @@ class QWidget;
 class TAnalogNumber;
 class TfrmFetcher;
 class THistoryGraph;
-class TTotalsChart;
 
 // What the monitor needs of the caller-details panel of the window that shows it.
 struct TDetailsPanel
@@ -25,13 +25,6 @@ struct TDetailsPanel
     std::function<TCaller *()> ShownCaller;  // the caller it shows, or null
     std::function<void()> ShowNoCaller;
     std::function<void()> Refresh;           // the caller it shows has new values
-};
-
-// A point of the totals chart.
-struct TChartPoint
-{
-    double Value = 0.0;
-    QString Label;
 };
 
 enum TChartGrouping { GroupByProgramme = 0, GroupByAccess = 1, GroupByProgrammeAndAccess = 2, GroupByCountry = 3 };

@@ -46,6 +46,7 @@ void TTotalsChart::SetStyle(int style)
 {
     m_style = style >= Line && style <= FastLine ? style : Pie;
     m_axesVisible = style >= 0 && style <= LastStyleWithAxes;
+    m_shown = false;
     if (m_chart)
         RemoveSeriesAndAxes();
 }
@@ -54,6 +55,11 @@ void TTotalsChart::Show(const QString &title, const std::vector<TChartPoint> &po
 {
     if (!m_chart)
         return;
+    if (m_shown && title == m_shownTitle && points == m_shownPoints)
+        return;
+    m_shown = true;
+    m_shownTitle = title;
+    m_shownPoints = points;
     RemoveSeriesAndAxes();
     m_chart->setTitle(title);
     m_chart->legend()->setVisible(m_style == Pie);

@@ -6,7 +6,13 @@
 
 #include <vector>
 
-struct TChartPoint;
+// A point of the totals chart.
+struct TChartPoint
+{
+    double Value = 0.0;
+    QString Label;
+    friend bool operator==(const TChartPoint &, const TChartPoint &) = default;
+};
 
 // The chart of the totals: one series of labelled points in one of seven styles.
 class TTotalsChart final
@@ -29,6 +35,10 @@ private:
     void RemoveSeriesAndAxes();
 
     QPointer<QChart> m_chart;
+    // What the chart shows now: a poll that changes nothing rebuilds nothing.
+    QString m_shownTitle;
+    std::vector<TChartPoint> m_shownPoints;
+    bool m_shown = false;
     int m_style = Pie;
     bool m_axesVisible = false;
 };

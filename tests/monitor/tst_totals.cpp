@@ -209,6 +209,13 @@ void TestTotals::chartStyles()
         QCOMPARE(pie->count(), 2);
         QCOMPARE(pie->slices().first()->label(), QString("Alpha"));
     }
+    // A poll that changes nothing keeps the series; new minutes rebuild it.
+    QAbstractSeries *series = view.chart()->series().value(0);
+    Reply({"$AB|0|1|1|120"});
+    QCOMPARE(view.chart()->series().value(0), series);
+    Reply({"$AB|0|1|2|180"});
+    QVERIFY(view.chart()->series().value(0) != series);
+
     // A hidden chart is not refilled.
     view.hide();
     m_monitor->ChartGrouping = GroupByCountry;
