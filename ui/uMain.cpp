@@ -26,7 +26,6 @@
 
 #include "uAnalogNumber.h"
 #include "uArtwork.h"
-#include "uClock.h"
 #include "uDebugLog.h"
 #include "uDesktopPlatform.h"
 #include "uFetcher.h"
@@ -101,7 +100,6 @@ bool IsWebLink(const QString &action)
 TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     : QMainWindow(parent)
 {
-    m_startDate = Clock::Now().toString(QStringLiteral("dd-MM-yyyy"));
     LoadSettings(programDir);
     setWindowTitle(QStringLiteral("Belvora Webmaster Monitor"));
     setWindowIcon(Artwork::ApplicationIcon());
@@ -110,8 +108,8 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     m_countdownFrames = Artwork::CountdownFrames();
     m_digitPicture = MakeDigitPicture();
     tiUpdate.setInterval(Settings.Interval * 1000);
-    m_countdownInterval = tiUpdate.interval() / int(m_countdownFrames.size());
-    tiCountdown.setInterval(m_countdownInterval);
+    // The countdown runs once through its pictures per poll interval.
+    tiCountdown.setInterval(tiUpdate.interval() / int(m_countdownFrames.size()));
     connect(&tiUpdate, &QTimer::timeout, this, &TfrmMain::tiUpdateTimer);
     connect(&tiCountdown, &QTimer::timeout, this, &TfrmMain::tiCountdownTimer);
 
@@ -167,6 +165,8 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
 
 TfrmMain::~TfrmMain()
 {
+    if (auto *desktop = dynamic_cast<TDesktopPlatform *>(&Platform::Get()))
+        desktop->OrdinaryBalloonShown = nullptr;
     tiUpdate.stop();
     tiCountdown.stop();
     Settings.List = pcMain->currentIndex();
@@ -177,9 +177,6 @@ TfrmMain::~TfrmMain()
     SaveSettings();
     if (!m_monitor->SaveHistory())
         DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_monitor->History().LastError()));
-    // Rows point at records of this window; the views go first.
-    m_monitor->CallersView = nullptr;
-    HistoryCallers.clear();
 }
 
 TfrmFetcher *TfrmMain::MakeConnector()

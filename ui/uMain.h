@@ -83,7 +83,6 @@ private:
     std::unique_ptr<TBelvoraMonitor> m_monitor;
     QTimer tiUpdate;
     QTimer tiCountdown;
-    int m_countdownInterval = 0;
     int m_countdownFrame = 0;
     int m_tickCount = 0;
     bool m_ready = false;
@@ -91,7 +90,6 @@ private:
     bool m_hiddenToTray = false;
     bool m_serverMessagePending = false;
     QString m_serverAction;
-    QString m_startDate;
     TCallerList HistoryCallers;
 
     QList<QImage> m_countdownFrames;
