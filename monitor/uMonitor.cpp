@@ -71,7 +71,6 @@ int MakeInteger(double value)
 
 TBelvoraMonitor::TBelvoraMonitor(QWidget *owner)
     : QObject(owner)
-    , m_owner(owner)
 {
     if (Settings.FetchUrl.isEmpty())
         Settings.FetchUrl = QLatin1String(DefaultFetchUrl);

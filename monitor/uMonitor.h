@@ -114,7 +114,6 @@ private:
     void MoveCounters();
     static qint64 MidnightAfterToday();
 
-    QPointer<QWidget> m_owner;
     std::unique_ptr<THistoryGraph> m_history;
     std::unique_ptr<TTotalsChart> m_chart;
     QPointer<TAnalogNumber> m_onlineCounter;
