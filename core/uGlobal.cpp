@@ -153,6 +153,13 @@ QString FormatFixed2(double value)
     return locale.toString(value, 'f', 2);
 }
 
+double LocaleNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = QLocale().toDouble(text.trimmed(), &ok);
+    return ok ? value : 0.0;
+}
+
 QString CallsText(const TTotals &t, int access, bool all)
 {
     return QString::number(SumCells(t.Calls, access, all));

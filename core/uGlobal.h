@@ -172,6 +172,8 @@ QString AverageText(const TTotals &t, int access, bool all);
 QString EurosText(const TTotals &t, int access, bool all);
 // "%.2f" with the user's decimal separator and no grouping.
 QString FormatFixed2(double value);
+// A number in the user's locale form, blanks around it allowed; anything else is 0.
+double LocaleNumber(const QString &text);
 
 TPProgItem *FindProg(const QString &code);
 int IndexOfProg(const QString &code);

@@ -20,13 +20,6 @@ QString PayoutKey(int rule, int country)
 }
 
 // Amounts in the settings file are written and read in the user's locale form.
-double ReadLocaleAmount(const QString &text)
-{
-    bool ok = false;
-    const double value = QLocale().toDouble(text.trimmed(), &ok);
-    return ok ? value : 0.0;
-}
-
 QString WriteLocaleAmount(double amount)
 {
     QLocale locale;
@@ -151,7 +144,7 @@ void LoadPayoutRules(const TIniFile &ini)
         TokenInit(row.Value, QStringLiteral(";"));
         TPayoutRule *rule = FindPayoutRule(NextToken(), true);
         for (int access = TRateTable::FirstAccess; access <= TRateTable::LastAccess; ++access)
-            rule->Amounts.Set(row.Country, access, ReadLocaleAmount(NextToken()));
+            rule->Amounts.Set(row.Country, access, LocaleNumber(NextToken()));
     }
 }
 

@@ -105,20 +105,13 @@ std::optional<bool> TimeConditionHolds(const TTrigger &trigger, qint64 now)
     }
 }
 
-// A threshold in the user's locale form; anything else is 0.
-double ReadThreshold(const QString &text)
-{
-    bool ok = false;
-    const double value = QLocale().toDouble(text.trimmed(), &ok);
-    return ok ? value : 0.0;
-}
-
 bool FigureConditionHolds(const TTrigger &trigger, const TFigureBlock &figures)
 {
     const std::optional<double> figure = TriggerFigure(trigger.What, figures);
     if (!figure)
         return false;
-    const double threshold = ReadThreshold(trigger.Value);
+    // A threshold as typed, in the user's locale form.
+    const double threshold = LocaleNumber(trigger.Value);
     switch (trigger.Compare) {
     case TriggerCompare::Less:
         return *figure < threshold;
