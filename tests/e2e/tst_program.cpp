@@ -137,9 +137,20 @@ void TestProgram::pollsAndSignsOff()
         QCOMPARE(request.Headers.value("authorization"), "Basic " + QByteArray("K:pw").toBase64());
         QCOMPARE(request.Headers.value("user-agent"), QByteArray("BVMonitor V" BV_APP_VERSION));
     }
-    // The day's file holds the samples of the polls, saved at exit.
+    // The day's file holds one line per processed poll, saved at exit.
     const QString dayFile = dir.filePath("History/" + QDate::currentDate().toString("dd-MM-yyyy") + ".hlg");
-    QVERIFY(!ReadAll(dayFile).isEmpty());
+    const QByteArray firstRun = ReadAll(dayFile);
+    const int polls = int(args.count("c=103&x=0") + args.count("c=103&x=1"));
+    QCOMPARE(int(firstRun.count('\n')), polls);
+    QVERIFY(firstRun.contains(",1,3,600,0\r\n")); // online 1, 3 calls, 600 seconds, no euros
+
+    // A restart continues the day: the old lines stay and new polls are added.
+    server.Requests.clear();
+    RunAndTerminate(dir.path(), [&] { return server.Requests.size() >= 3; });
+    QTRY_VERIFY_WITH_TIMEOUT(argsOf().contains("c=100"), 5000);
+    const QByteArray secondRun = ReadAll(dayFile);
+    QVERIFY(secondRun.startsWith(firstRun));
+    QVERIFY(secondRun.size() > firstRun.size());
 }
 
 QTEST_GUILESS_MAIN(TestProgram)
