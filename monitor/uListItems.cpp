@@ -13,18 +13,20 @@ constexpr int NumberColumn = 2;
 constexpr int StartColumn = 3;
 constexpr int InfoColumn = 4;
 
+// Flag left, access picture right, each in its own place so captions stay aligned
+// when a row lacks one of them.
 QIcon Combined(const QIcon &state, const QIcon &image)
 {
-    if (state.isNull())
-        return image;
-    if (image.isNull())
-        return state;
+    if (state.isNull() && image.isNull())
+        return {};
     constexpr int Size = 16;
     QPixmap both(2 * Size, Size);
     both.fill(Qt::transparent);
     QPainter painter(&both);
-    painter.drawPixmap(0, 0, state.pixmap(Size, Size));
-    painter.drawPixmap(Size, 0, image.pixmap(Size, Size));
+    if (!state.isNull())
+        painter.drawPixmap(0, 0, state.pixmap(Size, Size));
+    if (!image.isNull())
+        painter.drawPixmap(Size, 0, image.pixmap(Size, Size));
     return QIcon(both);
 }
 
