@@ -10,6 +10,7 @@ public:
     void ShellOpen(const QString &) override {}
     void ShowBalloon(const QString &, const QString &, int) override {}
     void ShowMessage(TMessageKind, const QString &, const QString &) override {}
+    bool AskYesNo(const QString &, const QString &) override { return false; }
 };
 
 std::unique_ptr<TPlatform> &Current()

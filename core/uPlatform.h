@@ -22,6 +22,8 @@ public:
     virtual void ShellOpen(const QString &target) = 0;
     virtual void ShowBalloon(const QString &title, const QString &text, int timeoutMs) = 0;
     virtual void ShowMessage(TMessageKind kind, const QString &title, const QString &text) = 0;
+    // A question with Yes and No buttons; true for Yes.
+    virtual bool AskYesNo(const QString &title, const QString &text) = 0;
 };
 
 namespace Platform {

@@ -99,3 +99,9 @@ void TDesktopPlatform::ShowMessage(TMessageKind kind, const QString &title, cons
         break;
     }
 }
+
+bool TDesktopPlatform::AskYesNo(const QString &title, const QString &text)
+{
+    return QMessageBox::question(nullptr, title, text, QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes;
+}

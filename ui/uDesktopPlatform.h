@@ -10,7 +10,8 @@
 struct ca_context;
 
 // The real desktop behind the platform seam: libcanberra for sounds, the desktop's
-// opener for files and URLs, the tray icon for balloons, QMessageBox for messages.
+// opener for files and URLs, the tray icon for balloons, QMessageBox for messages
+// and questions.
 class TDesktopPlatform final : public TPlatform
 {
 public:
@@ -29,6 +30,7 @@ public:
     void ShellOpen(const QString &target) override;
     void ShowBalloon(const QString &title, const QString &text, int timeoutMs) override;
     void ShowMessage(TMessageKind kind, const QString &title, const QString &text) override;
+    bool AskYesNo(const QString &title, const QString &text) override;
 
 private:
     bool Playing();

@@ -25,6 +25,12 @@ void TRecordingPlatform::ShowMessage(TMessageKind kind, const QString &title, co
     Events.append(QStringLiteral("message:%1|%2|%3").arg(int(kind)).arg(title, text));
 }
 
+bool TRecordingPlatform::AskYesNo(const QString &title, const QString &text)
+{
+    Events.append(QStringLiteral("ask:%1|%2").arg(title, text));
+    return Answer;
+}
+
 TRecordingPlatformGuard::TRecordingPlatformGuard()
 {
     auto recorder = std::make_unique<TRecordingPlatform>();

@@ -12,12 +12,15 @@ class TRecordingPlatform final : public TPlatform
 {
 public:
     QStringList Events;
+    // What AskYesNo answers ("ask:title|text" is recorded).
+    bool Answer = false;
 
     void PlaySoundAsync(const QString &fileName) override;
     void PlaySoundSync(const QString &fileName) override;
     void ShellOpen(const QString &target) override;
     void ShowBalloon(const QString &title, const QString &text, int timeoutMs) override;
     void ShowMessage(TMessageKind kind, const QString &title, const QString &text) override;
+    bool AskYesNo(const QString &title, const QString &text) override;
 };
 
 // Installs a recorder for the life of the guard and puts the previous platform back.
