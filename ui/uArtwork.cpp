@@ -190,4 +190,20 @@ QIcon ToolIcon(TToolIcon which)
     return {};
 }
 
+QIcon SortArrow(TSortArrow which)
+{
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(96, 96, 96));
+    // A small triangle: point up for ascending, down for descending.
+    const bool up = which == TSortArrow::Ascending;
+    const qreal top = up ? 5.0 : 11.0;
+    const qreal base = up ? 11.0 : 5.0;
+    const QPointF triangle[] = {{8.0, top}, {4.0, base}, {12.0, base}};
+    p.drawPolygon(triangle, 3);
+    return QIcon(pixmap);
+}
+
 } // namespace Artwork

@@ -19,4 +19,8 @@ QIcon ApplicationIcon();
 enum class TToolIcon { Stopped, Running, Setup, Sound, Callers, Totals, History, Graph, Info };
 QIcon ToolIcon(TToolIcon which);
 
+// The header pictures of a sorted list: ascending (picture 17) and descending (16).
+enum class TSortArrow { Descending = 16, Ascending = 17 };
+QIcon SortArrow(TSortArrow which);
+
 } // namespace Artwork
