@@ -5,12 +5,14 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QNetworkInformation>
+#include <QNetworkReply>
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
@@ -26,6 +28,7 @@
 
 #include "uAnalogNumber.h"
 #include "uArtwork.h"
+#include "uCodec.h"
 #include "uDebugLog.h"
 #include "uDesktopPlatform.h"
 #include "uFetcher.h"
@@ -36,6 +39,7 @@
 #include "uParser.h"
 #include "uPlatform.h"
 #include "uSettings.h"
+#include "uVersionCheck.h"
 
 namespace {
 
@@ -153,8 +157,14 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     m_monitor->History().SetShowTimeLabels(true);
     UpdateEuroVisibility();
     m_monitor->SetCounters(anOnline, anCalls, pbHistory, anEuros, anMinutes);
-    m_monitor->ChartGrouping = qBound(0, Settings.ChartItem, 3);
+    cbxChart->setCurrentIndex(qBound(0, Settings.ChartLabels, cbxChart->count() - 1));
+    cbxType->setCurrentIndex(qBound(0, Settings.ChartItem, cbxType->count() - 1));
+    m_monitor->ChartGrouping = cbxType->currentIndex();
     m_monitor->SetChartStyle(Settings.ChartType);
+    ApplyChartMarks(true);
+    connect(cbxChart, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxChartChange);
+    connect(cbxType, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxTypeChange);
+    CreateListMenus();
 
     pnlGraph->setVisible(Settings.Graph);
     pcInfo->setVisible(Settings.Info);
@@ -167,13 +177,18 @@ TfrmMain::~TfrmMain()
 {
     if (auto *desktop = dynamic_cast<TDesktopPlatform *>(&Platform::Get()))
         desktop->OrdinaryBalloonShown = nullptr;
+    if (m_versionReply) {
+        m_versionReply->disconnect(this);
+        m_versionReply->abort();
+    }
     tiUpdate.stop();
     tiCountdown.stop();
     Settings.List = pcMain->currentIndex();
     // isHidden, not isVisible: the window itself may be hidden in the tray.
     Settings.Graph = !pnlGraph->isHidden();
     Settings.Info = !pcInfo->isHidden();
-    Settings.ChartItem = m_monitor->ChartGrouping;
+    Settings.ChartLabels = cbxChart->currentIndex();
+    Settings.ChartItem = cbxType->currentIndex();
     SaveSettings();
     if (!m_monitor->SaveHistory())
         DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_monitor->History().LastError()));
@@ -350,6 +365,7 @@ QWidget *TfrmMain::CreateHistoryPage()
     top->addWidget(btnHistoryUpdate);
     layout->addLayout(top);
     lvHistory = new QTreeWidget;
+    lvHistory->setObjectName(QStringLiteral("lvHistory"));
     SetUpCallerColumns(lvHistory);
     layout->addWidget(lvHistory, 1);
     return page;
@@ -363,16 +379,12 @@ QWidget *TfrmMain::CreateInfoPanel()
     lvTotalDetails->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Waarde")});
     pcInfo->addTab(lvTotalDetails, QStringLiteral("&Details"));
 
-    chtTotals = new QChartView;
-    chtTotals->setRenderHint(QPainter::Antialiasing);
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setBold(true);
-    chtTotals->chart()->setTitleFont(titleFont);
-    chtTotals->chart()->setTitleBrush(QColor(Qt::blue));
-    pcInfo->addTab(chtTotals, QStringLiteral("&Grafiek"));
+    pcInfo->addTab(CreateChartPage(), QStringLiteral("&Grafiek"));
     connect(pcInfo, &QTabWidget::currentChanged, this, [this](int index) {
-        if (pcInfo->widget(index) == chtTotals)
+        if (pcInfo->widget(index) == tsChart) {
             m_monitor->UpdateChart();
+            ApplyChartMarks(false);
+        }
     });
     return pcInfo;
 }
@@ -386,9 +398,11 @@ void TfrmMain::CreateControls()
 
     pcMain = new QTabWidget;
     lvCallers = new QTreeWidget;
+    lvCallers->setObjectName(QStringLiteral("lvCallers"));
     SetUpCallerColumns(lvCallers);
     pcMain->addTab(lvCallers, QStringLiteral("&Online bellers"));
     lvTotals = new QTreeWidget;
+    lvTotals->setObjectName(QStringLiteral("lvTotals"));
     SetUpList(lvTotals);
     lvTotals->setSelectionMode(QAbstractItemView::MultiSelection);
     lvTotals->setHeaderLabels({QStringLiteral("Programma"), QStringLiteral("Bellers"), QStringLiteral("Minuten"),
@@ -452,16 +466,50 @@ void TfrmMain::FirstActivation()
 {
     if (m_activated)
         return;
+    const bool online = InternetConnected();
+    if (online)
+        CheckVersion();
     if (Settings.MainFG) {
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
         show(); // changing flags hides a window
     }
     const bool shiftHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
-    if (!shiftHeld && InternetConnected() && !Settings.Password.isEmpty()) {
+    if (!shiftHeld && online && !Settings.Password.isEmpty()) {
         m_monitor->Update();
         StartPolling();
     }
     m_activated = true;
+}
+
+void TfrmMain::CheckVersion()
+{
+    // Asynchronous, so a site that does not answer never holds up the start.
+    if (m_versionReply)
+        return;
+    m_versionReply = m_http.get(QNetworkRequest(QUrl(Settings.VersionUrl)));
+    connect(m_versionReply, &QNetworkReply::finished, this, &TfrmMain::VersionFetched);
+}
+
+void TfrmMain::VersionFetched()
+{
+    QNetworkReply *reply = m_versionReply;
+    m_versionReply = nullptr;
+    if (!reply)
+        return;
+    reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError) {
+        // Logged, not shown: a site that is down must not greet every start with a box.
+        DebugLog(DebugLevel::Requests, QStringLiteral("Version check failed: %1").arg(reply->errorString()));
+        return;
+    }
+    const QString offered = Codec::Decode(reply->readAll());
+    if (!NewerVersionOffered(AppVersion, offered))
+        return;
+    if (!Platform::Get().AskYesNo(QStringLiteral("Update"),
+                                  QStringLiteral("Er is een nieuwe versie beschikbaar!\nWilt u deze versie nu ophalen?")))
+        return;
+    Platform::Get().ShellOpen(Settings.UpdateUrl);
+    Q_EMIT QuitRequested();
 }
 
 void TfrmMain::StartPolling()
@@ -548,6 +596,10 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
         if (!m_countdownFrames.isEmpty())
             painter.drawImage(0, 0, m_countdownFrames[m_countdownFrame % m_countdownFrames.size()]);
         return true;
+    }
+    if (watched == chtTotals && event->type() == QEvent::Resize) {
+        chtTotalsResize();
+        return false;
     }
     if (watched == stItem && event->type() == QEvent::MouseButtonRelease) {
         m_monitor->History().NextSeries();

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QList>
 #include <QMainWindow>
+#include <QNetworkAccessManager>
+#include <QPageLayout>
 #include <QPointer>
 #include <QTimer>
 
@@ -10,9 +12,13 @@
 
 #include "uGlobal.h"
 
+class QAbstractSeries;
 class QAction;
 class QChartView;
+class QComboBox;
 class QLabel;
+class QMenu;
+class QNetworkReply;
 class QPushButton;
 class QSplitter;
 class QSystemTrayIcon;
@@ -45,6 +51,14 @@ public:
     void tiUpdateTimer();
     // Acts on the action of a server message whose balloon was clicked.
     void ServerMessageClicked();
+
+    // Header clicks. The callers and history lists share one sort column and state.
+    void lvCallersColumnClick(int column);
+    void lvTotalsColumnClick(int column);
+    // The totals list to the clipboard as tab-separated text.
+    void mnuCopyClick();
+    // Fetches the version file; when it offers a newer version, asks to fetch that.
+    void CheckVersion();
 
 Q_SIGNALS:
     // The service's fatal reply or a "QUIT" message: end the program.
@@ -80,6 +94,32 @@ private:
     void RestoreFromTray();
     void TrayActivated();
 
+    // Sorting and pop-up menus of the lists (uMainLists.cpp).
+    void CreateListMenus();
+    void SortCallerList(QTreeWidget *list);
+    void SortTotalsList();
+    void ListChanged(QTreeWidget *list);
+    void ResortChangedLists();
+    void ShowCallerSortPictures();
+    void mnuDetailsClick();
+    void mnuListClick();
+    void mnuTotalsDetailsClick();
+
+    // The chart page, its combo boxes and its pop-up menu (uMainChart.cpp).
+    QWidget *CreateChartPage();
+    void CreateChartMenu();
+    void cbxChartChange(int index);
+    void cbxTypeChange(int index);
+    void chtTotalsResize();
+    // Gives a new series the label style of cbxChart and the legend rule of the width.
+    void ApplyChartMarks(bool force);
+    void mnuShortNamesClick();
+    void mnuChartTypeClick(int style);
+    void mnuCopyChartClick();
+    void PrintChart(QPageLayout::Orientation orientation);
+
+    void VersionFetched();
+
     std::unique_ptr<TBelvoraMonitor> m_monitor;
     QTimer tiUpdate;
     QTimer tiCountdown;
@@ -91,6 +131,19 @@ private:
     bool m_serverMessagePending = false;
     QString m_serverAction;
     TCallerList HistoryCallers;
+
+    int CallerSortColumn = -1;
+    int CallerSortState = 0;
+    int TotalsSortColumn = -1;
+    int TotalsSortState = 0;
+    // Lists whose rows changed since they were last sorted; sorted once events settle.
+    QList<QPointer<QTreeWidget>> m_changedLists;
+    bool m_sorting = false;
+    QPointer<QTreeWidget> m_popupList;
+    QPointer<QAbstractSeries> m_markedSeries;
+
+    QNetworkAccessManager m_http;
+    QPointer<QNetworkReply> m_versionReply;
 
     QList<QImage> m_countdownFrames;
     QImage m_digitPicture;
@@ -115,6 +168,16 @@ private:
     QLabel *lblHistoryNotice = nullptr;
     QPushButton *btnHistoryUpdate = nullptr;
     QChartView *chtTotals = nullptr;
+    QWidget *tsChart = nullptr;
+    QLabel *lblLabels = nullptr;
+    QComboBox *cbxChart = nullptr;
+    QComboBox *cbxType = nullptr;
+    QMenu *pmCallers = nullptr;
+    QMenu *pmTotals = nullptr;
+    QMenu *pmChart = nullptr;
+    QAction *mnuTotalsDetails = nullptr;
+    QAction *mnuShortNames = nullptr;
+    QList<QAction *> mnuChartTypes;
     QWidget *pnlGraph = nullptr;
     TNoDrawPaintBox *pbHistory = nullptr;
     QLabel *lblVMax = nullptr;

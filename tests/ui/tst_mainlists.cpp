@@ -1,0 +1,323 @@
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <QTabWidget>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "tLoopbackServer.h"
+#include "tRecordingPlatform.h"
+#include "tTestData.h"
+#include "uClock.h"
+#include "uListItems.h"
+#include "uMain.h"
+#include "uMonitor.h"
+#include "uSettings.h"
+
+namespace {
+
+QString CallerLine(const QString &id, const QString &name, const QString &start, int startValue)
+{
+    return QStringLiteral("+AB|%1|%2|0|1|2|1|0612345678|%3|60|%4|info|10.0.0.1")
+        .arg(id, name, start)
+        .arg(startValue);
+}
+
+QStringList Captions(const QTreeWidget &list)
+{
+    QStringList captions;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        captions.append(list.topLevelItem(i)->text(0));
+    return captions;
+}
+
+} // namespace
+
+// The main window's lists (sorting, copying), its chart grouping and the version offer.
+class TestMainLists final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void callersClicks_data();
+    void callersClicks();
+    void startColumn();
+    void sortedAfterPoll();
+    void totalsClicks_data();
+    void totalsClicks();
+    void copyTotals();
+    void chartChoices();
+    void chartLabels_data();
+    void chartLabels();
+    void versionOffer_data();
+    void versionOffer();
+
+private:
+    void WriteSettings(const QByteArray &extra = {});
+    void Poll(TfrmMain &main, const QStringList &lines);
+    static QTreeWidget &List(TfrmMain &main, const char *name);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TRecordingPlatformGuard> m_platform;
+};
+
+void TestMainLists::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_platform = std::make_unique<TRecordingPlatformGuard>();
+    TPProgs.clear();
+    PayoutRules.clear();
+    AddTestProg(QStringLiteral("AB"), QStringLiteral("Alpha"));
+    AddTestProg(QStringLiteral("AA"), QStringLiteral("Een"));
+    AddTestProg(QStringLiteral("BB"), QStringLiteral("Twee"));
+    AddTestProg(QStringLiteral("CC"), QStringLiteral("Drie"));
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+}
+
+void TestMainLists::cleanup()
+{
+    QLocale::setDefault(QLocale::c());
+    m_platform.reset();
+    m_dir.reset();
+}
+
+void TestMainLists::WriteSettings(const QByteArray &extra)
+{
+    QFile file(m_dir->filePath("bvsettings.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[settings]\r\nfetchurl=http://127.0.0.1:9/\r\nkey=K\r\n" + extra);
+}
+
+void TestMainLists::Poll(TfrmMain &main, const QStringList &lines)
+{
+    main.Monitor().PollTime = Clock::LocalSecondsNow();
+    main.Monitor().ProcessCallersReply(QStringList{QStringLiteral("103")} + lines);
+    // Re-sorting waits until the monitor has filled every row.
+    QCoreApplication::processEvents();
+}
+
+QTreeWidget &TestMainLists::List(TfrmMain &main, const char *name)
+{
+    auto *list = main.findChild<QTreeWidget *>(QLatin1String(name));
+    Q_ASSERT(list);
+    return *list;
+}
+
+void TestMainLists::callersClicks_data()
+{
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QStringList>("order");
+    QTest::addColumn<bool>("picture");
+    QTest::newRow("once: ascending") << 1 << QStringList{"Alpha: jan", "Alpha: Kees", "Alpha: Piet"} << true;
+    QTest::newRow("twice: descending") << 2 << QStringList{"Alpha: Piet", "Alpha: Kees", "Alpha: jan"} << true;
+    QTest::newRow("three times: monitor order") << 3 << QStringList{"Alpha: Kees", "Alpha: Piet", "Alpha: jan"}
+                                                << false;
+    QTest::newRow("four times: ascending again") << 4 << QStringList{"Alpha: jan", "Alpha: Kees", "Alpha: Piet"}
+                                                 << true;
+}
+
+void TestMainLists::callersClicks()
+{
+    QFETCH(int, clicks);
+    QFETCH(bool, picture);
+    WriteSettings();
+    TfrmMain main(m_dir->path());
+    Poll(main, {CallerLine("c1", "Kees", "", 1), CallerLine("c2", "Piet", "", 2), CallerLine("c3", "jan", "", 3)});
+    const QString announced = main.Monitor().NewCallersText;
+    QTreeWidget &callers = List(main, "lvCallers");
+    for (int i = 0; i < clicks; ++i)
+        main.lvCallersColumnClick(0);
+    QTEST(Captions(callers), "order");
+    QCOMPARE(!callers.headerItem()->icon(0).isNull(), picture);
+    QCOMPARE(!List(main, "lvHistory").headerItem()->icon(0).isNull(), picture);
+    // Rows and records still point at each other, and refilling announced nobody again.
+    QCOMPARE(callers.topLevelItemCount(), 3);
+    for (int i = 0; i < callers.topLevelItemCount(); ++i) {
+        auto *row = static_cast<TCallerItem *>(callers.topLevelItem(i));
+        QCOMPARE(row->Caller->ListItem, row);
+    }
+    QCOMPARE(main.Monitor().NewCallersText, announced);
+}
+
+void TestMainLists::startColumn()
+{
+    WriteSettings();
+    TfrmMain main(m_dir->path());
+    Poll(main, {CallerLine("c1", "Laat", "01-02-2024 08:00:00", 20240201),
+                CallerLine("c2", "Vroeg", "31-01-2024 23:00:00", 20240131)});
+    main.lvCallersColumnClick(3);
+    QCOMPARE(Captions(List(main, "lvCallers")), (QStringList{"Alpha: Vroeg", "Alpha: Laat"}));
+}
+
+void TestMainLists::sortedAfterPoll()
+{
+    WriteSettings();
+    TfrmMain main(m_dir->path());
+    Poll(main, {CallerLine("c1", "Kees", "", 1), CallerLine("c2", "Piet", "", 2)});
+    main.lvCallersColumnClick(0);
+    main.lvCallersColumnClick(0);
+    Poll(main, {CallerLine("c1", "Kees", "", 1), CallerLine("c2", "Piet", "", 2), CallerLine("c3", "Zoe", "", 3),
+                CallerLine("c4", "Anna", "", 4)});
+    QCOMPARE(Captions(List(main, "lvCallers")),
+             (QStringList{"Alpha: Zoe", "Alpha: Piet", "Alpha: Kees", "Alpha: Anna"}));
+}
+
+void TestMainLists::totalsClicks_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QStringList>("order");
+    // Minutes 10,90 (Een), 10,40 (Twee) and 5,00 (Drie): the first two tie and keep their order.
+    QTest::newRow("minutes ascending") << 2 << 1 << QStringList{"Drie", "Een", "Twee"};
+    QTest::newRow("minutes descending") << 2 << 2 << QStringList{"Een", "Twee", "Drie"};
+    QTest::newRow("names ascending") << 0 << 1 << QStringList{"Drie", "Een", "Twee"};
+    QTest::newRow("names descending") << 0 << 2 << QStringList{"Twee", "Een", "Drie"};
+    QTest::newRow("names unsorted") << 0 << 3 << QStringList{"Een", "Twee", "Drie"};
+}
+
+void TestMainLists::totalsClicks()
+{
+    QFETCH(int, column);
+    QFETCH(int, clicks);
+    WriteSettings();
+    TfrmMain main(m_dir->path());
+    Poll(main, {"$AA|0|1|1|654", "$BB|0|1|1|624", "$CC|0|1|1|300"});
+    main.Monitor().UpdateTotalsView(false);
+    QTreeWidget &totals = List(main, "lvTotals");
+    QCOMPARE(Captions(totals), (QStringList{"Een", "Twee", "Drie"}));
+    for (int i = 0; i < clicks; ++i)
+        main.lvTotalsColumnClick(column);
+    QTEST(Captions(totals), "order");
+    QCOMPARE(totals.topLevelItemCount(), 3);
+    for (int i = 0; i < totals.topLevelItemCount(); ++i) {
+        auto *row = static_cast<TTotalsItem *>(totals.topLevelItem(i));
+        QCOMPARE(row->Totals->ListItem, row);
+    }
+}
+
+void TestMainLists::copyTotals()
+{
+    WriteSettings();
+    TfrmMain main(m_dir->path());
+    Poll(main, {"$AA|0|1|2|654", "$CC|0|1|1|300"});
+    main.Monitor().UpdateTotalsView(false);
+    main.lvTotalsColumnClick(0);
+    main.mnuCopyClick();
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    QVERIFY(data);
+    QCOMPARE(data->data("text/plain"), QByteArray("Programma\tBellers\tMinuten\tGemiddeld\r\n"
+                                                  "Drie\t1\t5,00\t5,00\r\n"
+                                                  "Een\t2\t10,90\t5,45\r\n"));
+}
+
+void TestMainLists::chartChoices()
+{
+    WriteSettings("[chart]\r\nlabels=2\r\nitem=1\r\n");
+    {
+        TfrmMain main(m_dir->path());
+        auto *cbxChart = main.findChild<QComboBox *>("cbxChart");
+        auto *cbxType = main.findChild<QComboBox *>("cbxType");
+        QCOMPARE(cbxChart->currentText(), QStringLiteral("Procenten"));
+        QCOMPARE(cbxType->currentText(), QStringLiteral("Toegang"));
+        QCOMPARE(main.Monitor().ChartGrouping, 1);
+        cbxType->setCurrentIndex(3);
+        QCOMPARE(main.Monitor().ChartGrouping, 3);
+        cbxChart->setCurrentIndex(5);
+    }
+    QFile file(m_dir->filePath("bvsettings.ini"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    QVERIFY2(saved.contains("item=3\r\n"), saved.constData());
+    QVERIFY2(saved.contains("labels=5\r\n"), saved.constData());
+}
+
+void TestMainLists::chartLabels_data()
+{
+    QTest::addColumn<int>("labels");
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<QString>("text");
+    // Een has 10,9 of 15,9 minutes.
+    QTest::newRow("Geen") << 0 << false << "Een";
+    QTest::newRow("Waarden") << 1 << true << "10,9";
+    QTest::newRow("Procenten") << 2 << true << "68,55 %";
+    QTest::newRow("Naam + waarde") << 5 << true << "Een 10,9";
+    QTest::newRow("Naam+procent+totaal") << 8 << true << "Een 68,55 % van 15,9";
+}
+
+void TestMainLists::chartLabels()
+{
+    QFETCH(int, labels);
+    WriteSettings("[window]\r\ninfo=1\r\n[chart]\r\ntype=5\r\nlabels=" + QByteArray::number(labels) + "\r\n");
+    TfrmMain main(m_dir->path());
+    auto *view = main.findChild<QChartView *>("chtTotals");
+    QWidget *page = view->parentWidget();
+    auto *tabs = qobject_cast<QTabWidget *>(page->parentWidget()->parentWidget());
+    QVERIFY(tabs);
+    tabs->setCurrentWidget(page);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    Poll(main, {"$AA|0|1|1|654", "$CC|0|1|1|300"});
+    const auto series = view->chart()->series();
+    QCOMPARE(series.size(), 1);
+    auto *pie = qobject_cast<QPieSeries *>(series.first());
+    QVERIFY(pie);
+    QPieSlice *een = pie->slices().first();
+    QTEST(een->isLabelVisible(), "visible");
+    QTEST(een->label(), "text");
+    // The legend keeps naming the programmes.
+    QCOMPARE(view->chart()->legend()->markers(pie).first()->label(), QStringLiteral("Een"));
+}
+
+void TestMainLists::versionOffer_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<int>("quits");
+    const QString ask = QStringLiteral("ask:Update|Er is een nieuwe versie beschikbaar!\nWilt u deze versie nu ophalen?");
+    const QString open = QStringLiteral("open:http://www.belvora.example/update.php");
+    QTest::newRow("newer, yes") << TLoopbackServer::HttpReply("1.2.0.5\r\n") << true << QStringList{ask, open} << 1;
+    QTest::newRow("newer, no") << TLoopbackServer::HttpReply("1.2.0.5\r\n") << false << QStringList{ask} << 0;
+    QTest::newRow("older") << TLoopbackServer::HttpReply("1.1.9.8\r\n") << true << QStringList{} << 0;
+    QTest::newRow("not found") << TLoopbackServer::HttpReply("9.9.9.9", 404) << true << QStringList{} << 0;
+}
+
+void TestMainLists::versionOffer()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, answer);
+    TLoopbackServer server;
+    server.SetResponder([reply](const TRecordedRequest &) { return TServerAction::Reply(reply); });
+    WriteSettings("versionurl=" + server.Url().toString().toLatin1() + "bvmonitor.ver\r\n");
+    const QString ownVersion = AppVersion;
+    AppVersion = QStringLiteral("1.1.9.9");
+    m_platform->Recorder().Answer = answer;
+    {
+        TfrmMain main(m_dir->path());
+        QSignalSpy quit(&main, &TfrmMain::QuitRequested);
+        main.CheckVersion();
+        QTRY_COMPARE(server.Requests.size(), 1);
+        // The answer is awaited without blocking, so give the reply a moment to arrive.
+        QTest::qWait(200);
+        QCOMPARE(server.Requests.first().Method, QByteArray("GET"));
+        QCOMPARE(server.Requests.first().Path, QByteArray("/bvmonitor.ver"));
+        QFETCH(QStringList, events);
+        QTRY_COMPARE(m_platform->Events(), events);
+        QTEST(int(quit.size()), "quits");
+    }
+    AppVersion = ownVersion;
+}
+
+QTEST_MAIN(TestMainLists)
+#include "tst_mainlists.moc"
