@@ -141,6 +141,49 @@ QList<QImage> CountdownFrames()
     return frames;
 }
 
+QList<QImage> SmallCountdownFrames()
+{
+    constexpr int Size = 18;
+    QList<QImage> frames;
+    for (const QImage &frame : CountdownFrames()) {
+        QImage image(Size, Size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRect(0, 0, Size, Size), frame);
+        frames.append(image);
+    }
+    return frames;
+}
+
+QImage SmallBackground(bool withEuros)
+{
+    const int width = withEuros ? 500 : 410;
+    constexpr int Height = 30;
+    QImage image(width, Height, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient shade(0, 0, 0, Height);
+    shade.setColorAt(0, QColor(70, 70, 78));
+    shade.setColorAt(1, QColor(25, 25, 30));
+    p.fillRect(image.rect(), shade);
+    // The left band closes the window on a click: marked apart from the drag area.
+    p.fillRect(QRect(0, 0, 12, Height), QColor(120, 30, 30));
+    p.setPen(QPen(Qt::white, 1.5));
+    p.setRenderHint(QPainter::Antialiasing);
+    p.drawLine(QPointF(3, 12), QPointF(9, 18));
+    p.drawLine(QPointF(9, 12), QPointF(3, 18));
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QColor(140, 140, 150));
+    p.drawRect(image.rect().adjusted(0, 0, -1, -1));
+    // Icons in the gaps left of the counters they name.
+    const QList<QIcon> icons = CounterIcons();
+    p.drawPixmap(24, 7, icons[0].pixmap(IconSize, IconSize));
+    p.drawPixmap(85, 7, icons[1].pixmap(IconSize, IconSize));
+    if (withEuros)
+        p.drawPixmap(300, 7, icons[3].pixmap(IconSize, IconSize));
+    return image;
+}
+
 QList<QIcon> CounterIcons()
 {
     return {Badge(QColor(40, 160, 60), QStringLiteral("O")), Badge(QColor(40, 90, 200), QStringLiteral("#")),

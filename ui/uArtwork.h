@@ -12,6 +12,12 @@ namespace Artwork {
 QList<QIcon> AccessTypeIcons();
 QList<QIcon> FlagIcons();
 QList<QImage> CountdownFrames();
+// The small counter window's countdown: as many frames as CountdownFrames(), 18 x 18 on
+// white, so one cycle still takes one poll interval.
+QList<QImage> SmallCountdownFrames();
+// The small counter window's background strip: 410 x 30 without the euro counter,
+// 500 x 30 with it.
+QImage SmallBackground(bool withEuros);
 // 0 online, 1 calls, 2 minutes, 3 euros.
 QList<QIcon> CounterIcons();
 QIcon ApplicationIcon();

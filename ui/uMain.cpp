@@ -15,6 +15,7 @@
 #include <QNetworkReply>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -28,6 +29,7 @@
 
 #include "uAnalogNumber.h"
 #include "uArtwork.h"
+#include "uBig.h"
 #include "uCodec.h"
 #include "uDebugLog.h"
 #include "uDesktopPlatform.h"
@@ -39,6 +41,7 @@
 #include "uParser.h"
 #include "uPlatform.h"
 #include "uSettings.h"
+#include "uSmall.h"
 #include "uVersionCheck.h"
 
 namespace {
@@ -154,9 +157,8 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
                 lblVMax->setText(maxText);
                 lblVMin->setText(minText);
             });
-    m_monitor->History().SetShowTimeLabels(true);
     UpdateEuroVisibility();
-    m_monitor->SetCounters(anOnline, anCalls, pbHistory, anEuros, anMinutes);
+    BindCountersHere();
     cbxChart->setCurrentIndex(qBound(0, Settings.ChartLabels, cbxChart->count() - 1));
     cbxType->setCurrentIndex(qBound(0, Settings.ChartItem, cbxType->count() - 1));
     m_monitor->ChartGrouping = cbxType->currentIndex();
@@ -183,6 +185,16 @@ TfrmMain::~TfrmMain()
     }
     tiUpdate.stop();
     tiCountdown.stop();
+    // Closing stores the counter windows' places; the restore they ask for is moot now.
+    for (QWidget *window : {static_cast<QWidget *>(frmSmall), static_cast<QWidget *>(frmBig)}) {
+        if (!window)
+            continue;
+        window->disconnect(this);
+        window->close();
+    }
+    BindCountersHere();
+    delete frmSmall;
+    delete frmBig;
     Settings.List = pcMain->currentIndex();
     // isHidden, not isVisible: the window itself may be hidden in the tray.
     Settings.Graph = !pnlGraph->isHidden();
@@ -553,18 +565,20 @@ void TfrmMain::tiUpdateTimer()
         RefreshGraphLabels();
         m_countdownFrame = 0;
         pbCountdown->update();
+        if (frmSmall)
+            frmSmall->RestartCountdown();
         if (++m_tickCount >= TicksPerHistorySave) {
             m_tickCount = 0;
             if (!m_monitor->SaveHistory())
                 throw std::runtime_error(m_monitor->History().LastError().toStdString());
         }
-        if (Settings.BalloonTips && m_hiddenToTray && !m_monitor->NewCallersText.isEmpty())
+        if (Settings.BalloonTips && (m_hiddenToTray || frmSmall) && !m_monitor->NewCallersText.isEmpty())
             Platform::Get().ShowBalloon(QStringLiteral("Inbellers"), m_monitor->NewCallersText, CallersBalloonMs);
         if (pcMain->currentIndex() == TabTotals) {
             auto *row = dynamic_cast<TTotalsItem *>(lvTotals->currentItem());
             if (row)
                 m_monitor->ShowTotalsDetails(lvTotalDetails, row->Totals);
-        } else if (pcMain->currentIndex() == TabHistory && !m_hiddenToTray && m_tickCount == 0) {
+        } else if (pcMain->currentIndex() == TabHistory && !m_hiddenToTray && !frmSmall && m_tickCount == 0) {
             btnHistoryUpdateClick();
         }
     } catch (const std::exception &error) {
@@ -676,30 +690,112 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 void TfrmMain::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMinimized))
+    if (event->type() != QEvent::WindowStateChange)
         return;
-    // Without a tray there is no way back from hidden: stay minimised then.
-    if (!QSystemTrayIcon::isSystemTrayAvailable() || !m_tray->isVisible())
-        return;
-    QMetaObject::invokeMethod(this, [this] {
-        hide();
-        m_hiddenToTray = true;
-    }, Qt::QueuedConnection);
+    // Hiding inside the state change confuses the window system: do it right after.
+    if (windowState() & Qt::WindowMinimized)
+        QMetaObject::invokeMethod(this, &TfrmMain::Minimise, Qt::QueuedConnection);
+    else if (windowState() & Qt::WindowMaximized)
+        QMetaObject::invokeMethod(this, &TfrmMain::Maximise, Qt::QueuedConnection);
 }
 
-void TfrmMain::RestoreFromTray()
+void TfrmMain::Minimise()
 {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (!(windowState() & Qt::WindowMinimized) || frmSmall)
+        return;
+    if (Settings.NoMini) {
+        // Without a tray there is no way back from hidden: stay minimised then.
+        if (!QSystemTrayIcon::isSystemTrayAvailable() || !m_tray->isVisible())
+            return;
+        hide();
+        m_hiddenToTray = true;
+        return;
+    }
+    hide();
+    frmSmall = new TfrmSmall(m_digitPicture);
+    connect(frmSmall, &TfrmSmall::RestoreRequested, this, &TfrmMain::Restore, Qt::QueuedConnection);
+    frmSmall->move(Settings.SmallPos);
+    frmSmall->SetCountdownInterval(tiCountdown.interval());
+    m_monitor->History().SetShowTimeLabels(false);
+    m_monitor->SetCounters(frmSmall->anOnline, frmSmall->anCalls, frmSmall->pbMiniGraph, frmSmall->anEuros,
+                           frmSmall->anMinutes);
+    SetTopmost(Settings.MiniFG);
+    frmSmall->show();
+}
+
+void TfrmMain::Maximise()
+{
+    if (!(windowState() & Qt::WindowMaximized) || !isVisible())
+        return;
+    hide();
+    if (!frmBig) {
+        frmBig = new TfrmBig;
+        connect(frmBig, &TfrmBig::RestoreRequested, this, &TfrmMain::Restore, Qt::QueuedConnection);
+    }
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, Settings.LargeW, Settings.LargeH);
+    const QSize size(qMin(Settings.LargeW, area.width()), qMin(Settings.LargeH, area.height()));
+    frmBig->resize(size);
+    // A place saved on a screen that is gone would put the window out of reach.
+    frmBig->move(qBound(area.left(), Settings.LargePos.x(), area.left() + area.width() - size.width()),
+                 qBound(area.top(), Settings.LargePos.y(), area.top() + area.height() - size.height()));
+    frmBig->pnOnline->setVisible(Settings.ShowOnline);
+    frmBig->pnCalls->setVisible(Settings.ShowCalls);
+    frmBig->pnMin->setVisible(Settings.ShowMinutes);
+    m_monitor->SetCounters(frmBig->anOnline, frmBig->anCalls, nullptr, frmBig->anEuro, frmBig->anMinutes);
+    frmBig->show();
+}
+
+TfrmSmall *TfrmMain::SmallWindow() const
+{
+    return frmSmall;
+}
+
+TfrmBig *TfrmMain::BigWindow() const
+{
+    return frmBig;
+}
+
+void TfrmMain::BindCountersHere()
+{
+    m_monitor->History().SetShowTimeLabels(true);
+    m_monitor->SetCounters(anOnline, anCalls, pbHistory, anEuros, anMinutes);
+}
+
+void TfrmMain::SetTopmost(bool on)
+{
+    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == on)
+        return;
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (shown)
+        show(); // changing flags hides a window
+}
+
+void TfrmMain::Restore()
+{
+    // Each closes with a restore request of its own, which then finds nothing to close.
+    if (frmSmall)
+        frmSmall->close();
+    if (frmBig)
+        frmBig->close();
+    BindCountersHere();
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     showNormal();
     raise();
     activateWindow();
+    SetTopmost(Settings.MainFG);
     m_hiddenToTray = false;
 }
 
 void TfrmMain::TrayActivated()
 {
-    if (!isVisible())
-        RestoreFromTray();
+    if (frmSmall)
+        frmSmall->close();
+    else if (frmBig)
+        frmBig->close();
+    else if (!isVisible())
+        Restore();
     else if (m_ready)
         showMinimized();
 }

@@ -27,7 +27,9 @@ class QTreeWidget;
 class QWidget;
 class TAnalogNumber;
 class TBelvoraMonitor;
+class TfrmBig;
 class TfrmFetcher;
+class TfrmSmall;
 class TNoDrawPaintBox;
 class TNotifier;
 
@@ -60,6 +62,15 @@ public:
     // Fetches the version file; when it offers a newer version, asks to fetch that.
     void CheckVersion();
 
+    // The tray icon's click: closes a counter window, restores or minimises.
+    void TrayActivated();
+    // Closes the counter windows and shows this window again with the counters bound.
+    void Restore();
+    bool HiddenToTray() const { return m_hiddenToTray; }
+    // The counter windows while they exist, else null.
+    TfrmSmall *SmallWindow() const;
+    TfrmBig *BigWindow() const;
+
 Q_SIGNALS:
     // The service's fatal reply or a "QUIT" message: end the program.
     void QuitRequested();
@@ -91,8 +102,10 @@ private:
     void ShowTab(int index);
     void btnHistoryUpdateClick();
     void HistoryFetched(TfrmFetcher &sender);
-    void RestoreFromTray();
-    void TrayActivated();
+    void Minimise();
+    void Maximise();
+    void BindCountersHere();
+    void SetTopmost(bool on);
 
     // Sorting and pop-up menus of the lists (uMainLists.cpp).
     void CreateListMenus();
@@ -191,5 +204,7 @@ private:
     QLabel *lblInfo = nullptr;
     QWidget *pbCountdown = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
+    QPointer<TfrmSmall> frmSmall;
+    QPointer<TfrmBig> frmBig;
     TNotifier *m_notifier = nullptr;
 };

@@ -1,0 +1,187 @@
+#include "uSmall.h"
+
+#include <cstdlib>
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include "uAnalogNumber.h"
+#include "uArtwork.h"
+#include "uNoDrawPanel.h"
+#include "uGlobal.h"
+#include "uSettings.h"
+
+namespace {
+
+constexpr int CounterClockRate = 700;
+constexpr int GraphXWithEuros = 392;
+constexpr int GraphXWithoutEuros = 300;
+const QSize WideStrip(500, 30);
+const QSize NarrowStrip(410, 30);
+
+} // namespace
+
+TfrmSmall::TfrmSmall(const QImage &digitPicture, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    // The main window only hides behind this one: closing it must not end the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QStringLiteral("Belvora Webmaster Monitor"));
+
+    im1 = new QLabel(this);
+    im1->setGeometry(QRect(QPoint(0, 0), NarrowStrip));
+    im1->setPixmap(QPixmap::fromImage(Artwork::SmallBackground(false)));
+    im2 = new QLabel(this);
+    im2->setGeometry(QRect(QPoint(0, 0), WideStrip));
+    im2->setPixmap(QPixmap::fromImage(Artwork::SmallBackground(true)));
+
+    anOnline = CreateCounter(digitPicture, 2, QStringLiteral("Online bellers"), 15, QRect(45, 6, 28, 19));
+    anCalls = CreateCounter(digitPicture, 4, QStringLiteral("Aantal bellers vandaag"), 15, QRect(106, 5, 56, 19));
+    anMinutes = CreateCounter(digitPicture, 8, QStringLiteral("Aantal minuten vandaag"), 14, QRect(185, 6, 112, 18));
+    anMinutes->SetSeparatorPos(5);
+    anEuros = CreateCounter(digitPicture, 5, QStringLiteral("Verdiende Euro's vandaag"), 14, QRect(319, 6, 70, 18));
+
+    ilCountdown = Artwork::SmallCountdownFrames();
+    pbCountdown = new QWidget(this);
+    pbCountdown->setGeometry(165, 6, 18, 18);
+    pbCountdown->installEventFilter(this);
+    connect(&tiCountdown, &QTimer::timeout, this, &TfrmSmall::tiCountdownTimer);
+
+    pbMiniGraph = new TNoDrawPaintBox(this);
+    pbMiniGraph->setGeometry(GraphXWithEuros, 6, 34, 18);
+    // The graph handles its own presses; one must not reach the window and close it.
+    pbMiniGraph->setAttribute(Qt::WA_NoMousePropagation);
+
+    ApplyEuroLayout();
+}
+
+TAnalogNumber *TfrmSmall::CreateCounter(const QImage &digitPicture, int digits, const QString &hint, int fontSize,
+                                        const QRect &place)
+{
+    auto *counter = new TAnalogNumber(this);
+    counter->SetDigits(digits);
+    counter->SetColor(Qt::black);
+    counter->SetTextColor(Qt::white);
+    counter->SetClockRate(CounterClockRate);
+    counter->SetDigitPicture(digitPicture);
+    QFont font = counter->font();
+    font.setBold(true);
+    font.setPixelSize(fontSize);
+    counter->setFont(font);
+    counter->setToolTip(hint);
+    counter->setGeometry(place);
+    return counter;
+}
+
+void TfrmSmall::ApplyEuroLayout()
+{
+    const bool euros = !PayoutRules.empty();
+    im1->setVisible(!euros);
+    im2->setVisible(euros);
+    anEuros->setVisible(euros);
+    pbMiniGraph->move(euros ? GraphXWithEuros : GraphXWithoutEuros, pbMiniGraph->y());
+    // The window is as large as the background strip it shows.
+    setFixedSize(euros ? WideStrip : NarrowStrip);
+}
+
+void TfrmSmall::showEvent(QShowEvent *event)
+{
+    ApplyEuroLayout();
+    QWidget::showEvent(event);
+}
+
+void TfrmSmall::SetCountdownInterval(int milliseconds)
+{
+    tiCountdown.start(qMax(1, milliseconds));
+}
+
+void TfrmSmall::RestartCountdown()
+{
+    m_countdownTag = 0;
+    pbCountdown->update();
+}
+
+void TfrmSmall::tiCountdownTimer()
+{
+    // Keeps the strip above windows that asked to stay on top after it.
+    if (Settings.MiniFG)
+        raise();
+    if (++m_countdownTag >= int(ilCountdown.size()))
+        m_countdownTag = 0;
+    pbCountdown->update();
+}
+
+QPoint TfrmSmall::SnapToEdges(const QRect &frame, const QRect &workArea)
+{
+    QPoint pos = frame.topLeft();
+    const auto near = [](int a, int b) { return std::abs(a - b) <= SnapDistance; };
+    if (near(frame.left(), workArea.left()))
+        pos.setX(workArea.left());
+    else if (near(frame.left() + frame.width(), workArea.left() + workArea.width()))
+        pos.setX(workArea.left() + workArea.width() - frame.width());
+    if (near(frame.top(), workArea.top()))
+        pos.setY(workArea.top());
+    else if (near(frame.top() + frame.height(), workArea.top() + workArea.height()))
+        pos.setY(workArea.top() + workArea.height() - frame.height());
+    return pos;
+}
+
+bool TfrmSmall::InDragBand(const QPoint &pos) const
+{
+    // The strip between the close band and the graph acts as the title bar.
+    return pos.x() >= CloseBandWidth && pos.x() < pbMiniGraph->x();
+}
+
+void TfrmSmall::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && InDragBand(event->position().toPoint())) {
+        m_dragging = true;
+        m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        return;
+    }
+    close();
+}
+
+void TfrmSmall::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_dragging)
+        return;
+    const QPoint wanted = event->globalPosition().toPoint() - m_dragOffset;
+    const QScreen *area = screen();
+    const QRect frame(wanted, frameGeometry().size());
+    move(area ? SnapToEdges(frame, area->availableGeometry()) : wanted);
+}
+
+void TfrmSmall::mouseReleaseEvent(QMouseEvent *)
+{
+    m_dragging = false;
+}
+
+void TfrmSmall::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (!InDragBand(event->position().toPoint()))
+        close();
+}
+
+void TfrmSmall::closeEvent(QCloseEvent *event)
+{
+    hide();
+    Settings.SmallPos = pos();
+    event->accept();
+    Q_EMIT RestoreRequested();
+}
+
+bool TfrmSmall::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == pbCountdown && event->type() == QEvent::Paint) {
+        QPainter painter(pbCountdown);
+        if (!ilCountdown.isEmpty())
+            painter.drawImage(0, 0, ilCountdown[m_countdownTag % ilCountdown.size()]);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
