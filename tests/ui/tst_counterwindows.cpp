@@ -304,7 +304,8 @@ void TestCounterWindows::dragSnapsToEdge()
 void TestCounterWindows::maximiseOpensBigWindow_data()
 {
     QTest::addColumn<QByteArray>("window");
-    QTest::addColumn<QRect>("expected");   // width or height 0: that of the work area
+    // Width or height 0: that of the work area; x or y -1: against the far edge of it.
+    QTest::addColumn<QRect>("expected");
     QTest::addColumn<bool>("online");
     QTest::addColumn<bool>("calls");
     QTest::addColumn<bool>("minutes");
@@ -313,6 +314,8 @@ void TestCounterWindows::maximiseOpensBigWindow_data()
     QTest::newRow("larger than the screen")
         << QByteArray("largeX=0\r\nlargeY=0\r\nlargeW=9000\r\nlargeH=7000\r\nonline=0\r\n") << QRect(0, 0, 0, 0)
         << false << true << true;
+    QTest::newRow("placed off the screen") << QByteArray("largeX=9000\r\nlargeY=9000\r\nlargeW=300\r\nlargeH=100\r\n")
+                                           << QRect(-1, -1, 300, 100) << true << true << true;
     QTest::newRow("only minutes") << QByteArray("largeW=300\r\nlargeH=100\r\nonline=0\r\ncalls=0\r\n")
                                   << QRect(0, 0, 300, 100) << false << false << true;
 }
@@ -332,7 +335,9 @@ void TestCounterWindows::maximiseOpensBigWindow()
     const int width = expected.width() ? expected.width() : area.width();
     const int height = expected.height() ? expected.height() : area.height();
     QCOMPARE(big->size(), QSize(width, height));
-    QCOMPARE(big->pos(), expected.topLeft());
+    const int x = expected.x() < 0 ? area.left() + area.width() - width : expected.x();
+    const int y = expected.y() < 0 ? area.top() + area.height() - height : expected.y();
+    QCOMPARE(big->pos(), QPoint(x, y));
     QTEST(!big->pnOnline->isHidden(), "online");
     QTEST(!big->pnCalls->isHidden(), "calls");
     QTEST(!big->pnMin->isHidden(), "minutes");
