@@ -16,8 +16,10 @@ int main(int argc, char *argv[])
 
     int exitCode = 0;
     {
-        TfrmMain frmMain;
+        // Catch the signals before the window exists: one that arrives while it is being
+        // built waits in the notifier's socket until the event loop runs.
         TTerminationSignals termination;
+        TfrmMain frmMain;
         // A signal, a "QUIT" server message and a fatal service reply all end the run as
         // if the window were closed: stop polling, sign off, then save on destruction.
         const auto endRun = [&frmMain] {
