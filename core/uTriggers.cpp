@@ -306,6 +306,14 @@ std::optional<double> TriggerFigure(int what, const TFigureBlock &figures)
     }
 }
 
+bool IsValidWhenText(int whenKind, const QString &whenText)
+{
+    TTrigger trigger;
+    trigger.WhenKind = whenKind;
+    trigger.WhenText = whenText;
+    return TimeConditionHolds(trigger, 0).has_value();
+}
+
 std::optional<int> ReadTimeOfDay(const QString &text)
 {
     const QString trimmed = text.trimmed();

@@ -77,6 +77,9 @@ void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures);
 
 // The watched figure `what` (0..11); none for any other code.
 std::optional<double> TriggerFigure(int what, const TFigureBlock &figures);
+// Whether a time text can be read for this kind of time condition: one time for "voor",
+// "op" and "na", two for "tussen"; any text for "altijd" and an empty text for every kind.
+bool IsValidWhenText(int whenKind, const QString &whenText);
 // Seconds after midnight of "H:mm", "H:mm:ss" or the locale's short time form, surrounding
 // blanks allowed; none when the text is no time of day.
 std::optional<int> ReadTimeOfDay(const QString &text);

@@ -38,7 +38,9 @@
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
 #include "uNotifier.h"
+#include "uOptions.h"
 #include "uParser.h"
+#include "uPayout.h"
 #include "uPlatform.h"
 #include "uSettings.h"
 #include "uSmall.h"
@@ -230,8 +232,7 @@ void TfrmMain::CreateActions()
 
     acSetup = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Setup), QString());
     acSetup->setToolTip(QStringLiteral("Instellingen"));
-    // The options dialog comes later; until then the settings file is edited by hand.
-    acSetup->setEnabled(false);
+    connect(acSetup, &QAction::triggered, this, &TfrmMain::acSetupExecute);
 
     acSound = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Sound), QStringLiteral("Sound"));
     acSound->setToolTip(QStringLiteral("Geluid uit/aan"));
@@ -309,6 +310,7 @@ QWidget *TfrmMain::CreateCountersStrip()
     layout->addWidget(anMinutes);
     imgEuros = addIcon(3);
     anEuros = CreateCounter(5, QStringLiteral("Aantal minuten vandaag"));
+    anEuros->setObjectName(QStringLiteral("anEuros"));
     layout->addWidget(anEuros);
     lblInfo = new QLabel;
     layout->addWidget(lblInfo, 1);
@@ -452,6 +454,26 @@ void TfrmMain::UpdateActions()
     acHistory->setChecked(pcMain->currentIndex() == TabHistory);
     acGraph->setChecked(!pnlGraph->isHidden());
     acInfo->setChecked(!pcInfo->isHidden());
+}
+
+void TfrmMain::acSetupExecute()
+{
+    m_ready = false;
+    auto *dialog = new TfrmOptions(this);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    delete dialog;
+    if (accepted) {
+        ApplyPayoutRules();
+        UpdateEuroVisibility();
+        Settings.Interval = qBound(MinimumInterval, Settings.Interval, MaximumInterval);
+        // setInterval restarts a running timer and leaves a stopped one stopped.
+        tiUpdate.setInterval(Settings.Interval * 1000);
+        SetTopmost(Settings.MainFG);
+    }
+    tiCountdown.setInterval(tiUpdate.interval() / int(m_countdownFrames.size()));
+    if (frmSmall)
+        frmSmall->SetCountdownInterval(tiCountdown.interval());
+    m_ready = true;
 }
 
 void TfrmMain::UpdateEuroVisibility()

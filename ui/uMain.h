@@ -51,6 +51,8 @@ public:
     // Start/Stop: toggles polling, or only complains when no password is set.
     void acStartStopExecute();
     void tiUpdateTimer();
+    // Opens the options dialog modally and applies what OK changed.
+    void acSetupExecute();
     // Acts on the action of a server message whose balloon was clicked.
     void ServerMessageClicked();
 

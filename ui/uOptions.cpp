@@ -1,0 +1,488 @@
+#include "uOptions.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "uAccounts.h"
+#include "uArtwork.h"
+#include "uFetcher.h"
+#include "uGlobal.h"
+#include "uPayout.h"
+#include "uPayoutEditor.h"
+#include "uPlatform.h"
+#include "uSettings.h"
+#include "uTriggerEditor.h"
+
+TfrmOptions *frmOptions = nullptr;
+
+namespace {
+
+constexpr int TabCommunication = 1;
+constexpr int TabTriggers = 3;
+constexpr int TabPayout = 4;
+constexpr int TrackMinimum = 5;
+constexpr int SpinMinimum = 10;
+constexpr int IntervalMaximum = 300;
+constexpr int TickEvery = 10;
+const QStringList SoundFilters{QStringLiteral("Sound files (*.wav)"), QStringLiteral("All files (*.*)")};
+
+QPushButton *MakeButton(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit *MakeEdit(const QString &name, QWidget *parent)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    return edit;
+}
+
+QCheckBox *MakeCheck(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *check = new QCheckBox(text, parent);
+    check->setObjectName(name);
+    return check;
+}
+
+} // namespace
+
+TfrmOptions::TfrmOptions(QWidget *parent)
+    : QDialog(parent)
+{
+    frmOptions = this;
+    setWindowTitle(QStringLiteral("Opties"));
+    setMinimumSize(425, 305);
+
+    dlgOpen = new QFileDialog(this);
+    dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
+    dlgOpen->setFileMode(QFileDialog::ExistingFile);
+    dlgOpen->setNameFilters(SoundFilters);
+    connect(dlgOpen, &QFileDialog::fileSelected, this, [this](const QString &path) {
+        if (m_fileChosen)
+            m_fileChosen(path);
+    });
+    // Each use sets its own filter; the dialog's own comes back afterwards.
+    connect(dlgOpen, &QFileDialog::finished, this, [this] {
+        m_fileChosen = nullptr;
+        dlgOpen->setNameFilters(SoundFilters);
+    });
+
+    pgOptions = new QTabWidget(this);
+    pgOptions->setObjectName(QStringLiteral("pgOptions"));
+    pgOptions->addTab(CreateOptionsPage(), QStringLiteral("&Opties"));
+    pgOptions->addTab(CreateCommunicationPage(), QStringLiteral("&Communicatie"));
+    pgOptions->addTab(CreateAccountsPage(), QStringLiteral("&Accounts"));
+    tsTriggers = new TTriggerEditor(pgOptions);
+    tsTriggers->setObjectName(QStringLiteral("tsTriggers"));
+    tsTriggers->Browse = [this](const QStringList &filters, std::function<void(const QString &)> chosen) {
+        BrowseFile(filters, std::move(chosen));
+    };
+    pgOptions->addTab(tsTriggers, QStringLiteral("&Triggers"));
+    tsPayout = new TPayoutEditor(pgOptions);
+    tsPayout->setObjectName(QStringLiteral("tsPayout"));
+    tsPayout->ShowInfo = [this](const QString &text) { lblInfo->setText(text); };
+    tsPayout->DialogOpen = [this] { return frmOptions == this; };
+    pgOptions->addTab(tsPayout, QStringLiteral("&Uitbetaling"));
+
+    imgLogo = new QLabel(this);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setPixmap(Artwork::ApplicationIcon().pixmap(24, 24));
+    lblInfo = new QLabel(this);
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    btnCancel = new QPushButton(QStringLiteral("Annuleren"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setAutoDefault(false);
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(imgLogo);
+    bottom->addWidget(lblInfo, 1);
+    bottom->addWidget(btnCancel);
+    bottom->addWidget(btnOk);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(pgOptions, 1);
+    layout->addLayout(bottom);
+
+    connect(btnOk, &QPushButton::clicked, this, &TfrmOptions::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmOptions::btnCancelClick);
+    FormCreate();
+    connect(pgOptions, &QTabWidget::currentChanged, this, &TfrmOptions::pgOptionsChange);
+}
+
+TfrmOptions::~TfrmOptions()
+{
+    if (frmOptions == this)
+        frmOptions = nullptr;
+}
+
+QWidget *TfrmOptions::CreateOptionsPage()
+{
+    auto *page = new QWidget;
+    eUpSound = MakeEdit(QStringLiteral("eUpSound"), page);
+    btnOpenUp = MakeButton(QStringLiteral("btnOpenUp"), QStringLiteral("..."), page);
+    SpeedButton1 = MakeButton(QStringLiteral("SpeedButton1"), QStringLiteral("\u25B6"), page);
+    eDownSound = MakeEdit(QStringLiteral("eDownSound"), page);
+    btnOpenDown = MakeButton(QStringLiteral("btnOpenDown"), QStringLiteral("..."), page);
+    SpeedButton2 = MakeButton(QStringLiteral("SpeedButton2"), QStringLiteral("\u25B6"), page);
+    for (QPushButton *button : {btnOpenUp, SpeedButton1, btnOpenDown, SpeedButton2})
+        button->setFixedWidth(24);
+
+    tbInterval = new QSlider(Qt::Horizontal, page);
+    tbInterval->setObjectName(QStringLiteral("tbInterval"));
+    tbInterval->setRange(TrackMinimum, IntervalMaximum);
+    tbInterval->setTickInterval(TickEvery);
+    tbInterval->setTickPosition(QSlider::TicksBelow);
+    tbInterval->setValue(TrackMinimum);
+    seInterval = new QSpinBox(page);
+    seInterval->setObjectName(QStringLiteral("seInterval"));
+    seInterval->setRange(SpinMinimum, IntervalMaximum);
+    seInterval->setValue(SpinMinimum);
+    seInterval->installEventFilter(this);
+
+    chkForeground = MakeCheck(QStringLiteral("chkForeground"), QStringLiteral("Hoofdscherm"), page);
+    chkFGMini = MakeCheck(QStringLiteral("chkFGMini"), QStringLiteral("Miniatuur venster"), page);
+    chkNoMini = MakeCheck(QStringLiteral("chkNoMini"), QStringLiteral("Geen miniatuur venster"), page);
+    chkBalloonTips = MakeCheck(QStringLiteral("chkBalloonTips"), QStringLiteral("Ballon-tips als geminimaliseerd"), page);
+    // One line of text, as the sign-in key is.
+    mBVKey = MakeEdit(QStringLiteral("mBVKey"), page);
+    ePass = MakeEdit(QStringLiteral("ePass"), page);
+    ePass->setEchoMode(QLineEdit::Password);
+    lblVersion = new QLabel(page);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setStyleSheet(QStringLiteral("color: grey"));
+
+    auto *grid = new QGridLayout(page);
+    grid->addWidget(new QLabel(QStringLiteral("Geluid bij beller online"), page), 0, 0);
+    grid->addWidget(eUpSound, 0, 1, 1, 2);
+    grid->addWidget(btnOpenUp, 0, 3);
+    grid->addWidget(SpeedButton1, 0, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Geluid bij beller offline"), page), 1, 0);
+    grid->addWidget(eDownSound, 1, 1, 1, 2);
+    grid->addWidget(btnOpenDown, 1, 3);
+    grid->addWidget(SpeedButton2, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Update interval"), page), 2, 0);
+    grid->addWidget(tbInterval, 2, 1);
+    grid->addWidget(seInterval, 2, 2);
+    grid->addWidget(new QLabel(QStringLiteral("seconden"), page), 2, 3, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Altijd op voorgrond"), page), 3, 0);
+    grid->addWidget(chkForeground, 3, 1);
+    grid->addWidget(chkFGMini, 3, 2, 1, 3);
+    grid->addWidget(chkNoMini, 4, 1, 1, 4);
+    grid->addWidget(chkBalloonTips, 5, 1, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Belvora Key"), page), 6, 0);
+    grid->addWidget(mBVKey, 6, 1, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Wachtwoord"), page), 7, 0);
+    grid->addWidget(ePass, 7, 1, 1, 4);
+    grid->addWidget(lblVersion, 8, 0, 1, 5);
+
+    connect(btnOpenUp, &QPushButton::clicked, this, &TfrmOptions::btnOpenUpClick);
+    connect(btnOpenDown, &QPushButton::clicked, this, &TfrmOptions::btnOpenDownClick);
+    connect(SpeedButton1, &QPushButton::clicked, this, &TfrmOptions::SpeedButton1Click);
+    connect(SpeedButton2, &QPushButton::clicked, this, &TfrmOptions::SpeedButton2Click);
+    connect(tbInterval, &QSlider::valueChanged, this, &TfrmOptions::tbIntervalChange);
+    connect(seInterval, &QSpinBox::valueChanged, this, &TfrmOptions::seIntervalChange);
+    return page;
+}
+
+QWidget *TfrmOptions::CreateCommunicationPage()
+{
+    auto *page = new QWidget;
+    eEmail = MakeEdit(QStringLiteral("eEmail"), page);
+    eMobile = MakeEdit(QStringLiteral("eMobile"), page);
+    eMSN = MakeEdit(QStringLiteral("eMSN"), page);
+    auto *grid = new QGridLayout(page);
+    grid->addWidget(new QLabel(QStringLiteral("E-mail "), page), 0, 0);
+    grid->addWidget(eEmail, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Mobiel"), page), 1, 0);
+    grid->addWidget(eMobile, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("MSN"), page), 2, 0);
+    grid->addWidget(eMSN, 2, 1);
+    grid->setRowStretch(3, 1);
+    for (QLineEdit *edit : {eEmail, eMobile, eMSN})
+        connect(edit, &QLineEdit::textChanged, this, &TfrmOptions::eEmailChange);
+    return page;
+}
+
+QWidget *TfrmOptions::CreateAccountsPage()
+{
+    auto *page = new QWidget;
+    lvAccounts = new QTreeWidget(page);
+    lvAccounts->setObjectName(QStringLiteral("lvAccounts"));
+    lvAccounts->setRootIsDecorated(false);
+    lvAccounts->setAllColumnsShowFocus(true);
+    lvAccounts->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvAccounts->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvAccounts->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvAccounts->setHeaderLabels({QStringLiteral("Key"), QStringLiteral("Naam"), QStringLiteral("Actief")});
+    lvAccounts->setColumnWidth(0, 165);
+    lvAccounts->setColumnWidth(1, 100);
+    lvAccounts->setColumnWidth(2, 40);
+    btnDel = MakeButton(QStringLiteral("btnDel"), QStringLiteral("&Verwijder"), page);
+
+    auto *group = new QGroupBox(page);
+    eAKey = MakeEdit(QStringLiteral("eAKey"), group);
+    chkActive = MakeCheck(QStringLiteral("chkActive"), QStringLiteral("Dit account uitlezen"), group);
+    chkActive->setChecked(true);
+    chkActive->hide();
+    Edit1 = MakeEdit(QStringLiteral("Edit1"), group);
+    Edit1->hide();
+    auto *groupLayout = new QHBoxLayout(group);
+    groupLayout->addWidget(new QLabel(QStringLiteral("Key"), group));
+    groupLayout->addWidget(eAKey, 1);
+    btnAdd = MakeButton(QStringLiteral("btnAdd"), QStringLiteral("&Toevoegen"), page);
+
+    auto *grid = new QGridLayout(page);
+    grid->addWidget(lvAccounts, 0, 0);
+    grid->addWidget(btnDel, 0, 1, Qt::AlignTop);
+    grid->addWidget(group, 1, 0);
+    grid->addWidget(btnAdd, 1, 1);
+    connect(btnAdd, &QPushButton::clicked, this, &TfrmOptions::btnAddClick);
+    connect(btnDel, &QPushButton::clicked, this, &TfrmOptions::btnDelClick);
+    return page;
+}
+
+void TfrmOptions::FormCreate()
+{
+    lblVersion->setText(QStringLiteral("Versie ") + AppVersion);
+    seInterval->setValue(Settings.Interval);
+    tbInterval->setValue(Settings.Interval);
+    eUpSound->setText(Settings.SoundUp);
+    eDownSound->setText(Settings.SoundDown);
+    mBVKey->setText(Settings.Key);
+    ePass->setText(Settings.Password);
+    chkForeground->setChecked(Settings.MainFG);
+    chkFGMini->setChecked(Settings.MiniFG);
+    chkNoMini->setChecked(Settings.NoMini);
+    chkBalloonTips->setChecked(Settings.BalloonTips);
+    RefreshAccounts();
+    tsTriggers->RefreshList();
+    tsTriggers->eActionEnter();
+    pgOptions->setCurrentIndex(0);
+    btnAdd->setEnabled(false);
+    TfrmFetcher *connector = Connector();
+    if (!Settings.Key.isEmpty() && !Settings.Password.isEmpty() && connector) {
+        if (TPProgs.empty())
+            connector->RequestPartnerProgrammes(
+                [](TfrmFetcher &sender) { ProgsFetched(sender.ReplyOk(), sender.ReplyLines()); });
+        lblInfo->setText(QStringLiteral("Account keys ophalen..."));
+        connector->RequestAccountKeys(Handler(&TfrmOptions::AccountKeysFetched));
+    }
+}
+
+std::function<void(TfrmFetcher &)> TfrmOptions::Handler(void (TfrmOptions::*handler)(TfrmFetcher &))
+{
+    return [self = QPointer<TfrmOptions>(this), handler](TfrmFetcher &sender) {
+        if (self && frmOptions == self)
+            (self->*handler)(sender);
+    };
+}
+
+bool TfrmOptions::eventFilter(QObject *watched, QEvent *event)
+{
+    // Before the spin box's own handling, which would put the old value back.
+    if (watched == seInterval && event->type() == QEvent::FocusOut)
+        seIntervalExit();
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmOptions::done(int result)
+{
+    if (frmOptions == this)
+        frmOptions = nullptr;
+    QDialog::done(result);
+}
+
+void TfrmOptions::BrowseFile(const QStringList &filters, std::function<void(const QString &)> chosen)
+{
+    dlgOpen->setNameFilters(filters);
+    m_fileChosen = std::move(chosen);
+    dlgOpen->open();
+}
+
+void TfrmOptions::btnOpenUpClick()
+{
+    BrowseFile(SoundFilters, [this](const QString &path) { eUpSound->setText(path); });
+}
+
+void TfrmOptions::btnOpenDownClick()
+{
+    BrowseFile(SoundFilters, [this](const QString &path) { eDownSound->setText(path); });
+}
+
+void TfrmOptions::SpeedButton1Click()
+{
+    Platform::Get().PlaySoundSync(eUpSound->text());
+}
+
+void TfrmOptions::SpeedButton2Click()
+{
+    Platform::Get().PlaySoundSync(eDownSound->text());
+}
+
+void TfrmOptions::tbIntervalChange(int position)
+{
+    seInterval->setValue(position);
+}
+
+void TfrmOptions::seIntervalChange(int value)
+{
+    if (!seInterval->text().isEmpty() && value > 0)
+        tbInterval->setValue(value);
+}
+
+void TfrmOptions::seIntervalExit()
+{
+    if (seInterval->text().isEmpty())
+        seInterval->setValue(0);
+}
+
+void TfrmOptions::eEmailChange()
+{
+    CommChanged = true;
+}
+
+void TfrmOptions::pgOptionsChange(int index)
+{
+    // Requests made from now on sign in with what the user typed.
+    if (mBVKey->text() != Settings.Key || ePass->text() != Settings.Password) {
+        Settings.Key = mBVKey->text();
+        Settings.Password = ePass->text();
+    }
+    TfrmFetcher *connector = Connector();
+    if (index == TabCommunication && eEmailTag == 0 && connector)
+        connector->RequestData(Handler(&TfrmOptions::DataFetched));
+    if (index == TabPayout)
+        tsPayout->Open();
+}
+
+void TfrmOptions::DataFetched(TfrmFetcher &sender)
+{
+    if (!sender.ReplyOk())
+        return;
+    const QStringList &lines = sender.ReplyLines();
+    eEmail->setText(lines.value(1));
+    eEmailTag = 1;
+    eMobile->setText(lines.value(2));
+    eMSN->setText(lines.value(3));
+    // The fetched data go back with OK even when a text happened to stay the same.
+    CommChanged = true;
+}
+
+void TfrmOptions::RefreshAccounts()
+{
+    lvAccounts->clear();
+    for (const auto &account : TAccounts) {
+        lvAccounts->addTopLevelItem(new QTreeWidgetItem(
+            {account->Key, account->Name, account->Active ? QStringLiteral("Ja") : QStringLiteral("Nee")}));
+    }
+}
+
+void TfrmOptions::AccountKeysFetched(TfrmFetcher &sender)
+{
+    const QStringList &lines = sender.ReplyLines();
+    const bool answered = sender.ReplyOk() && lines.size() >= 2;
+    const QString text = ReadAccountKeysReply(sender.ReplyOk(), lines);
+    if (answered)
+        btnAdd->setEnabled(true);
+    lblInfo->setText(text);
+    RefreshAccounts();
+}
+
+void TfrmOptions::btnAddClick()
+{
+    const QString key = eAKey->text();
+    if (key.isEmpty())
+        return;
+    lblInfo->clear();
+    for (const auto &account : TAccounts) {
+        if (account->Key == key) {
+            lblInfo->setText(QStringLiteral("Key is al toegevoegd!"));
+            return;
+        }
+    }
+    if (TfrmFetcher *connector = Connector())
+        connector->AddAccountKey(key, chkActive->isChecked(), Handler(&TfrmOptions::AccountKeyAdded));
+    // The new key's programmes come with the next request that needs programmes.
+    TPProgs.clear();
+}
+
+void TfrmOptions::AccountKeyAdded(TfrmFetcher &sender)
+{
+    lblInfo->setText(ReadAddAccountKeyReply(sender.ReplyOk(), sender.ReplyLines(), eAKey->text(),
+                                            chkActive->isChecked()));
+    RefreshAccounts();
+}
+
+void TfrmOptions::btnDelClick()
+{
+    const QList<QTreeWidgetItem *> selected = lvAccounts->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int row = lvAccounts->indexOfTopLevelItem(selected.first());
+    if (row < 0 || row >= int(TAccounts.size()))
+        return;
+    const QString key = TAccounts[row]->Key;
+    if (!Platform::Get().AskYesNo(QStringLiteral("Bevestigen"),
+                                  QStringLiteral("Account Key \"%1\" verwijderen ?").arg(key)))
+        return;
+    if (TfrmFetcher *connector = Connector())
+        connector->RemoveAccountKey(key, Handler(&TfrmOptions::AccountKeyRemoved));
+}
+
+void TfrmOptions::AccountKeyRemoved(TfrmFetcher &sender)
+{
+    lblInfo->setText(ReadRemoveAccountKeyReply(sender.ReplyOk(), sender.ReplyLines()));
+    RefreshAccounts();
+}
+
+void TfrmOptions::btnOkClick()
+{
+    // A time the triggers cannot read keeps the dialog open on that tab.
+    if (tsTriggers->TriggerChanged && !tsTriggers->ApplyTriggerEdit()) {
+        pgOptions->setCurrentIndex(TabTriggers);
+        return;
+    }
+    if (!seInterval->text().isEmpty())
+        Settings.Interval = seInterval->value();
+    else
+        seInterval->setValue(0);
+    Settings.SoundUp = eUpSound->text();
+    Settings.SoundDown = eDownSound->text();
+    if (CommChanged) {
+        if (TfrmFetcher *connector = Connector())
+            connector->SaveData(eEmail->text(), eMobile->text(), eMSN->text(), nullptr);
+    }
+    Settings.Key = mBVKey->text();
+    Settings.Password = ePass->text();
+    Settings.MainFG = chkForeground->isChecked();
+    Settings.MiniFG = chkFGMini->isChecked();
+    Settings.NoMini = chkNoMini->isChecked();
+    Settings.BalloonTips = chkBalloonTips->isChecked();
+    tsPayout->RebuildRules();
+    SaveSettings();
+    accept();
+}
+
+void TfrmOptions::btnCancelClick()
+{
+    reject();
+}

@@ -1,0 +1,357 @@
+#include "uTriggerEditor.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "uPlatform.h"
+#include "uTriggers.h"
+
+namespace {
+
+const QStringList WhenItems{QStringLiteral("altijd"), QStringLiteral("voor"), QStringLiteral("op"),
+                            QStringLiteral("na"), QStringLiteral("tussen")};
+const QStringList WhatItems{QStringLiteral("Online"),         QStringLiteral("Bellers"),
+                            QStringLiteral("Minuten"),        QStringLiteral("Gemiddeld"),
+                            QStringLiteral("Online Data"),    QStringLiteral("Bellers Data"),
+                            QStringLiteral("Minuten Data"),   QStringLiteral("Gemiddeld Data"),
+                            QStringLiteral("Online Voice"),   QStringLiteral("Bellers Voice"),
+                            QStringLiteral("Minuten Voice"),  QStringLiteral("Gemiddeld Voice")};
+const QStringList WhyItems{QStringLiteral("<"), QStringLiteral("<="), QStringLiteral("="), QStringLiteral("=>"),
+                           QStringLiteral(">")};
+const QStringList ActionItems{QStringLiteral("Geluid"), QStringLiteral("Programma"), QStringLiteral("E-mail"),
+                              QStringLiteral("URL"), QStringLiteral("Ballontip")};
+const QStringList TypeItems{QStringLiteral("Eenmalig tot volgende trigger"), QStringLiteral("Eenmaal per etmaal"),
+                            QStringLiteral("Continue na trigger")};
+
+const QStringList SoundFilters{QStringLiteral("Sound files (*.wav)"), QStringLiteral("All files (*.*)")};
+const QStringList AnyFileFilters{QStringLiteral("Alle bestanden (*.*)")};
+
+constexpr int ColumnWidths[] = {100, 80, 80, 80, 40};
+
+// An item of a fixed choice list by its code; empty for a code outside it.
+QString ItemText(const QStringList &items, int code)
+{
+    return code >= 0 && code < items.size() ? items[code] : QString();
+}
+
+QComboBox *MakeChoice(const QString &name, const QStringList &items, int initial, QWidget *parent)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->addItems(items);
+    combo->setCurrentIndex(initial);
+    return combo;
+}
+
+} // namespace
+
+TTriggerEditor::TTriggerEditor(QWidget *parent)
+    : QWidget(parent)
+{
+    CreateControls();
+    RefreshList();
+}
+
+void TTriggerEditor::CreateControls()
+{
+    lvTrigger = new QTreeWidget(this);
+    lvTrigger->setObjectName(QStringLiteral("lvTrigger"));
+    lvTrigger->setRootIsDecorated(false);
+    lvTrigger->setUniformRowHeights(true);
+    lvTrigger->setAllColumnsShowFocus(true);
+    lvTrigger->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvTrigger->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvTrigger->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvTrigger->setHeaderLabels({QStringLiteral("Wanneer"), QStringLiteral("Wat"), QStringLiteral("Waarom"),
+                                QStringLiteral("Actie"), QStringLiteral("Actief")});
+    for (int c = 0; c < 5; ++c)
+        lvTrigger->setColumnWidth(c, ColumnWidths[c]);
+
+    btnTAdd = new QPushButton(QStringLiteral("&Toevoegen"), this);
+    btnTAdd->setObjectName(QStringLiteral("btnTAdd"));
+    btnTEdit = new QPushButton(QStringLiteral("Wijzigen"), this);
+    btnTEdit->setObjectName(QStringLiteral("btnTEdit"));
+    btnTDel = new QPushButton(QStringLiteral("&Verwijder"), this);
+    btnTDel->setObjectName(QStringLiteral("btnTDel"));
+    for (QPushButton *button : {btnTAdd, btnTEdit, btnTDel})
+        button->setAutoDefault(false);
+
+    auto *gbData = new QGroupBox(QStringLiteral("Gegevens"), this);
+    cbxWhen = MakeChoice(QStringLiteral("cbxWhen"), WhenItems, -1, gbData);
+    eWhen = new QLineEdit(gbData);
+    eWhen->setObjectName(QStringLiteral("eWhen"));
+    chkTActive = new QCheckBox(QStringLiteral("Trigger actief"), gbData);
+    chkTActive->setObjectName(QStringLiteral("chkTActive"));
+    chkTActive->setChecked(true);
+    cbxWhat = MakeChoice(QStringLiteral("cbxWhat"), WhatItems, 0, gbData);
+    cbxWhy = MakeChoice(QStringLiteral("cbxWhy"), WhyItems, TriggerCompare::Equal, gbData);
+    eWhy = new QLineEdit(gbData);
+    eWhy->setObjectName(QStringLiteral("eWhy"));
+    cbxAction = MakeChoice(QStringLiteral("cbxAction"), ActionItems, TriggerAction::Sound, gbData);
+    eAction = new QLineEdit(gbData);
+    eAction->setObjectName(QStringLiteral("eAction"));
+    eAction->installEventFilter(this);
+    btnBrowse = new QPushButton(QStringLiteral("..."), gbData);
+    btnBrowse->setObjectName(QStringLiteral("btnBrowse"));
+    btnPlay = new QPushButton(QStringLiteral("\u25B6"), gbData);
+    btnPlay->setObjectName(QStringLiteral("btnPlay"));
+    btnPlay->setEnabled(false);
+    for (QPushButton *button : {btnBrowse, btnPlay}) {
+        button->setAutoDefault(false);
+        button->setFixedWidth(24);
+    }
+    cbxTType = MakeChoice(QStringLiteral("cbxTType"), TypeItems, TriggerRepeat::OnceUntilNext, gbData);
+
+    auto *grid = new QGridLayout(gbData);
+    grid->addWidget(new QLabel(QStringLiteral("Wanneer"), gbData), 0, 0);
+    grid->addWidget(cbxWhen, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("tijd"), gbData), 0, 2);
+    grid->addWidget(eWhen, 0, 3);
+    grid->addWidget(chkTActive, 0, 4, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Wat"), gbData), 1, 0);
+    grid->addWidget(cbxWhat, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Waarom"), gbData), 1, 2);
+    grid->addWidget(cbxWhy, 1, 3);
+    grid->addWidget(eWhy, 1, 4, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Actie"), gbData), 2, 0);
+    grid->addWidget(cbxAction, 2, 1);
+    grid->addWidget(eAction, 2, 2, 1, 3);
+    grid->addWidget(btnBrowse, 2, 5);
+    grid->addWidget(btnPlay, 2, 6);
+    grid->addWidget(new QLabel(QStringLiteral("Type"), gbData), 3, 0);
+    grid->addWidget(cbxTType, 3, 1, 1, 4);
+
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(btnTAdd);
+    buttons->addWidget(btnTEdit);
+    buttons->addWidget(btnTDel);
+    buttons->addStretch();
+    auto *top = new QHBoxLayout;
+    top->addWidget(lvTrigger);
+    top->addLayout(buttons);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(gbData);
+
+    connect(lvTrigger, &QTreeWidget::itemSelectionChanged, this, [this] { lvTriggerSelectItem(SelectedRow()); });
+    connect(btnTAdd, &QPushButton::clicked, this, &TTriggerEditor::btnTAddClick);
+    connect(btnTEdit, &QPushButton::clicked, this, &TTriggerEditor::btnTEditClick);
+    connect(btnTDel, &QPushButton::clicked, this, &TTriggerEditor::btnTDelClick);
+    connect(btnBrowse, &QPushButton::clicked, this, &TTriggerEditor::btnBrowseClick);
+    connect(btnPlay, &QPushButton::clicked, this, &TTriggerEditor::btnPlayClick);
+    connect(cbxWhen, &QComboBox::currentIndexChanged, this, &TTriggerEditor::cbxWhenChange);
+    for (QLineEdit *edit : {eWhen, eWhy, eAction})
+        connect(edit, &QLineEdit::textChanged, this, &TTriggerEditor::eWhenChange);
+    for (QComboBox *combo : {cbxWhat, cbxWhy, cbxAction, cbxTType})
+        connect(combo, &QComboBox::currentIndexChanged, this, &TTriggerEditor::eWhenChange);
+    // The play button follows the action chosen, not only the entering of its field.
+    connect(cbxAction, &QComboBox::currentIndexChanged, this, &TTriggerEditor::eActionEnter);
+    connect(chkTActive, &QCheckBox::clicked, this, &TTriggerEditor::chkTActiveClick);
+    cbxWhenChange();
+    TriggerChanged = false;
+}
+
+bool TTriggerEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == eAction && event->type() == QEvent::FocusIn)
+        eActionEnter();
+    return QWidget::eventFilter(watched, event);
+}
+
+QString TTriggerEditor::WhenColumnText(const TTrigger &trigger)
+{
+    if (trigger.WhenText.isEmpty() || trigger.WhenKind == TriggerWhen::Always)
+        return QStringLiteral("altijd");
+    return QStringLiteral("tijd ") + ItemText(WhenItems, trigger.WhenKind) + QLatin1Char(' ') + trigger.WhenText;
+}
+
+void TTriggerEditor::RefreshList()
+{
+    const QSignalBlocker blocker(lvTrigger);
+    const int count = int(TTriggers.size());
+    while (lvTrigger->topLevelItemCount() > count)
+        delete lvTrigger->takeTopLevelItem(lvTrigger->topLevelItemCount() - 1);
+    while (lvTrigger->topLevelItemCount() < count)
+        lvTrigger->addTopLevelItem(new QTreeWidgetItem);
+    for (int row = 0; row < count; ++row) {
+        const TTrigger &trigger = *TTriggers[row];
+        QTreeWidgetItem *item = lvTrigger->topLevelItem(row);
+        item->setText(0, WhenColumnText(trigger));
+        item->setText(1, ItemText(WhatItems, trigger.What));
+        item->setText(2, ItemText(WhyItems, trigger.Compare) + trigger.Value);
+        item->setText(3, ItemText(ActionItems, trigger.Action));
+        item->setText(4, trigger.Active ? QStringLiteral("Ja") : QStringLiteral("Nee"));
+    }
+}
+
+int TTriggerEditor::SelectedRow() const
+{
+    const QList<QTreeWidgetItem *> selected = lvTrigger->selectedItems();
+    return selected.isEmpty() ? -1 : lvTrigger->indexOfTopLevelItem(selected.first());
+}
+
+void TTriggerEditor::lvTriggerSelectItem(int row)
+{
+    if (TriggerChanged && CurrentTrigger && !ApplyTriggerEdit()) {
+        // The edit stays with its trigger until its time is put right.
+        const auto it = std::find_if(TTriggers.begin(), TTriggers.end(),
+                                     [this](const auto &t) { return t.get() == CurrentTrigger; });
+        const QSignalBlocker blocker(lvTrigger);
+        lvTrigger->clearSelection();
+        if (it != TTriggers.end())
+            lvTrigger->topLevelItem(int(it - TTriggers.begin()))->setSelected(true);
+        return;
+    }
+    TriggerChanged = false;
+    if (row >= 0 && row < int(TTriggers.size())) {
+        FillEditor(*TTriggers[row]);
+        CurrentTrigger = TTriggers[row].get();
+    } else {
+        CurrentTrigger = nullptr;
+    }
+}
+
+void TTriggerEditor::FillEditor(const TTrigger &trigger)
+{
+    // Only the user's own changes count as an edit: merely looking at a trigger must not
+    // restart its state when the selection moves on.
+    m_filling = true;
+    cbxWhen->setCurrentIndex(trigger.WhenKind >= 0 && trigger.WhenKind < cbxWhen->count() ? trigger.WhenKind : -1);
+    eWhen->setText(trigger.WhenText);
+    cbxWhat->setCurrentIndex(trigger.What);
+    cbxWhy->setCurrentIndex(trigger.Compare);
+    eWhy->setText(trigger.Value);
+    cbxAction->setCurrentIndex(trigger.Action);
+    eAction->setText(trigger.ActionParam);
+    cbxTType->setCurrentIndex(trigger.RepeatType);
+    chkTActive->setChecked(trigger.Active);
+    m_filling = false;
+}
+
+void TTriggerEditor::WriteEditor(TTrigger &trigger) const
+{
+    trigger.WhenKind = cbxWhen->currentIndex();
+    trigger.WhenText = eWhen->text();
+    trigger.What = cbxWhat->currentIndex();
+    trigger.Compare = cbxWhy->currentIndex();
+    trigger.Value = eWhy->text();
+    trigger.Action = cbxAction->currentIndex();
+    trigger.ActionParam = eAction->text();
+    trigger.RepeatType = cbxTType->currentIndex();
+    trigger.Active = chkTActive->isChecked();
+}
+
+bool TTriggerEditor::WhenTextAccepted() const
+{
+    // A time the evaluator cannot read would stop every poll's trigger pass at this trigger.
+    if (IsValidWhenText(cbxWhen->currentIndex(), eWhen->text()))
+        return true;
+    Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, QStringLiteral("Opties"),
+                                QStringLiteral("Ongeldige tijd: ") + eWhen->text());
+    return false;
+}
+
+TTrigger *TTriggerEditor::AddFromEditor()
+{
+    return AddTrigger(TTriggers, eWhen->text(), eWhy->text(), eAction->text(), cbxWhen->currentIndex(),
+                      cbxWhat->currentIndex(), cbxWhy->currentIndex(), cbxAction->currentIndex(),
+                      chkTActive->isChecked(), cbxTType->currentIndex());
+}
+
+void TTriggerEditor::btnTAddClick()
+{
+    if (!WhenTextAccepted())
+        return;
+    CurrentTrigger = AddFromEditor();
+    RefreshList();
+}
+
+void TTriggerEditor::btnTEditClick()
+{
+    ApplyTriggerEdit();
+}
+
+bool TTriggerEditor::ApplyTriggerEdit()
+{
+    if (!WhenTextAccepted())
+        return false;
+    if (CurrentTrigger) {
+        WriteEditor(*CurrentTrigger);
+        // The next evaluation only records the condition.
+        CurrentTrigger->State = 0;
+        CurrentTrigger->PrevState = 0;
+    } else {
+        CurrentTrigger = AddFromEditor();
+    }
+    TriggerChanged = false;
+    RefreshList();
+    return true;
+}
+
+void TTriggerEditor::btnTDelClick()
+{
+    const int row = SelectedRow();
+    if (row < 0 || row >= int(TTriggers.size()))
+        return;
+    const QString question = QStringLiteral("Trigger #%1 \"%2\" verwijderen ?")
+                                 .arg(row)
+                                 .arg(WhenColumnText(*TTriggers[row]));
+    if (!Platform::Get().AskYesNo(QStringLiteral("Bevestigen"), question))
+        return;
+    TTriggers.erase(TTriggers.begin() + row);
+    CurrentTrigger = nullptr;
+    TriggerChanged = false;
+    {
+        const QSignalBlocker blocker(lvTrigger);
+        lvTrigger->clearSelection();
+    }
+    RefreshList();
+}
+
+void TTriggerEditor::btnBrowseClick()
+{
+    if (!Browse)
+        return;
+    const bool sound = cbxAction->currentIndex() == TriggerAction::Sound;
+    Browse(sound ? SoundFilters : AnyFileFilters, [this](const QString &path) { eAction->setText(path); });
+}
+
+void TTriggerEditor::btnPlayClick()
+{
+    Platform::Get().PlaySoundSync(eAction->text());
+}
+
+void TTriggerEditor::eActionEnter()
+{
+    btnPlay->setEnabled(cbxAction->currentIndex() == TriggerAction::Sound);
+}
+
+void TTriggerEditor::cbxWhenChange()
+{
+    if (!m_filling)
+        TriggerChanged = true;
+    eWhen->setEnabled(cbxWhen->currentIndex() > TriggerWhen::Always);
+}
+
+void TTriggerEditor::eWhenChange()
+{
+    if (!m_filling)
+        TriggerChanged = true;
+}
+
+void TTriggerEditor::chkTActiveClick()
+{
+    TriggerChanged = true;
+}
