@@ -116,6 +116,8 @@ private Q_SLOTS:
     void threeTriggersSavedAfterFive();
 
     void payoutRowsFromRules();
+    void payoutTabWithoutProgrammes_data();
+    void payoutTabWithoutProgrammes();
     void payoutAmountEntry_data();
     void payoutAmountEntry();
     void payoutAmountTypedInCell();
@@ -646,6 +648,34 @@ void TestOptions::payoutRowsFromRules()
     auto *prog = Find<QComboBox>(&dialog, "cbxPProg");
     QCOMPARE(prog->count(), 3);
     QCOMPARE(prog->itemText(2), QStringLiteral("Delta"));
+}
+
+void TestOptions::payoutTabWithoutProgrammes_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("info");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("signed in") << "pw" << "" << QStringList{"Delta|Nederland|(alle)|2", "|||"};
+    QTest::newRow("no password") << "" << "Niet aangemeld!" << QStringList{"|||"};
+}
+
+void TestOptions::payoutTabWithoutProgrammes()
+{
+    QFETCH(QString, password);
+    QFETCH(QStringList, rows);
+    Settings.Password = password;
+    FindPayoutRule("CD", true)->Amounts.Set(0, -1, 2.0);
+    Serve("107", "OK\r\n");
+    Serve("106", "AB:Alpha\r\nCD:Delta\r\n");
+    TfrmOptions dialog;
+    auto *info = Find<QLabel>(&dialog, "lblInfo");
+    QTRY_VERIFY(info->text() != QStringLiteral("Account keys ophalen..."));
+    // Programmes fetched at opening count as known: empty them to make the tab ask itself.
+    TPProgs.clear();
+    Find<QTabWidget>(&dialog, "pgOptions")->setCurrentIndex(4);
+    auto *grid = Find<QTableWidget>(&dialog, "sgPayout");
+    QTRY_COMPARE(GridRows(grid), rows);
+    QTEST(info->text(), "info");
 }
 
 void TestOptions::payoutAmountEntry_data()
