@@ -1,0 +1,282 @@
+// The main window's controls: tool bar, lists, info panel, graph strip and counters.
+
+#include "uMain.h"
+
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "uAnalogNumber.h"
+#include "uArtwork.h"
+#include "uMonitor.h"
+#include "uNoDrawPanel.h"
+#include "uSettings.h"
+
+namespace {
+
+constexpr int GraphStripHeight = 50;
+constexpr int GraphLabelPanelWidth = 44;
+constexpr int CountersStripHeight = 20;
+constexpr int CountdownSize = 16;
+constexpr int CounterClockRate = 700;
+
+const QString CallerColumns[] = {QStringLiteral("Naam"), QStringLiteral("Tijd"), QStringLiteral("Nummer"),
+                                 QStringLiteral("Start"), QStringLiteral("Info")};
+constexpr int CallerColumnWidths[] = {200, 60, 90, 120, 100};
+
+void SetUpList(QTreeWidget *list)
+{
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setIconSize(QSize(32, 16));
+}
+
+void SetUpCallerColumns(QTreeWidget *list)
+{
+    SetUpList(list);
+    list->setHeaderLabels({CallerColumns[0], CallerColumns[1], CallerColumns[2], CallerColumns[3], CallerColumns[4]});
+    list->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    for (int c = 0; c < 5; ++c)
+        list->setColumnWidth(c, CallerColumnWidths[c]);
+}
+
+} // namespace
+
+void TfrmMain::CreateActions()
+{
+    auto *toolBar = addToolBar(QStringLiteral("Werkbalk"));
+    toolBar->setMovable(false);
+    toolBar->setIconSize(QSize(16, 16));
+
+    acStartStop = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Stopped), QStringLiteral("Start/Stop"));
+    acStartStop->setToolTip(QStringLiteral("Monitor starten of stoppen"));
+    connect(acStartStop, &QAction::triggered, this, &TfrmMain::acStartStopExecute);
+    toolBar->addSeparator();
+
+    acSetup = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Setup), QString());
+    acSetup->setToolTip(QStringLiteral("Instellingen"));
+    connect(acSetup, &QAction::triggered, this, &TfrmMain::acSetupExecute);
+
+    acSound = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Sound), QStringLiteral("Sound"));
+    acSound->setToolTip(QStringLiteral("Geluid uit/aan"));
+    acSound->setCheckable(true);
+    connect(acSound, &QAction::triggered, this, [](bool on) { Settings.SoundOn = on; });
+    toolBar->addSeparator();
+
+    acCallers = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Callers), QString());
+    acCallers->setToolTip(QStringLiteral("Online bellers"));
+    acTotals = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Totals), QStringLiteral("Totals"));
+    acTotals->setToolTip(QStringLiteral("Totalen"));
+    acHistory = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::History), QStringLiteral("Historie"));
+    acHistory->setToolTip(QStringLiteral("Historie"));
+    int tab = 0;
+    for (QAction *action : {acCallers, acTotals, acHistory}) {
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, tab] { ShowTab(tab); });
+        ++tab;
+    }
+    toolBar->addSeparator();
+
+    acGraph = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Graph), QString());
+    acGraph->setToolTip(QStringLiteral("Beller grafiek"));
+    acGraph->setCheckable(true);
+    connect(acGraph, &QAction::triggered, this, [this](bool on) {
+        pnlGraph->setVisible(on);
+        UpdateActions();
+    });
+    acInfo = toolBar->addAction(Artwork::ToolIcon(Artwork::TToolIcon::Info), QStringLiteral("Info"));
+    acInfo->setToolTip(QStringLiteral("Extra info"));
+    acInfo->setCheckable(true);
+    connect(acInfo, &QAction::triggered, this, [this](bool on) {
+        pcInfo->setVisible(on);
+        if (on)
+            m_monitor->UpdateChart();
+        UpdateActions();
+    });
+}
+
+TAnalogNumber *TfrmMain::CreateCounter(int digits, const QString &hint)
+{
+    auto *counter = new TAnalogNumber;
+    counter->SetDigits(digits);
+    counter->SetColor(Qt::black);
+    counter->SetTextColor(Qt::white);
+    counter->SetClockRate(CounterClockRate);
+    counter->SetDigitPicture(m_digitPicture);
+    counter->setToolTip(hint);
+    return counter;
+}
+
+QWidget *TfrmMain::CreateCountersStrip()
+{
+    auto *strip = new QWidget;
+    strip->setFixedHeight(CountersStripHeight);
+    auto *layout = new QHBoxLayout(strip);
+    layout->setContentsMargins(2, 1, 2, 1);
+    layout->setSpacing(3);
+    const QList<QIcon> icons = Artwork::CounterIcons();
+    const auto addIcon = [&](int index) {
+        auto *label = new QLabel;
+        label->setPixmap(icons[index].pixmap(16, 16));
+        layout->addWidget(label);
+        return label;
+    };
+    addIcon(0);
+    anOnline = CreateCounter(3, QStringLiteral("Online bellers"));
+    layout->addWidget(anOnline);
+    addIcon(1);
+    anCalls = CreateCounter(4, QStringLiteral("Aantal bellers vandaag"));
+    layout->addWidget(anCalls);
+    addIcon(2);
+    anMinutes = CreateCounter(8, QStringLiteral("Aantal minuten vandaag"));
+    anMinutes->SetSeparatorPos(5);
+    layout->addWidget(anMinutes);
+    imgEuros = addIcon(3);
+    anEuros = CreateCounter(5, QStringLiteral("Aantal minuten vandaag"));
+    anEuros->setObjectName(QStringLiteral("anEuros"));
+    layout->addWidget(anEuros);
+    lblInfo = new QLabel;
+    layout->addWidget(lblInfo, 1);
+    pbCountdown = new QWidget;
+    pbCountdown->setFixedSize(CountdownSize, CountdownSize);
+    pbCountdown->installEventFilter(this);
+    layout->addWidget(pbCountdown);
+    return strip;
+}
+
+QWidget *TfrmMain::CreateGraphStrip()
+{
+    pnlGraph = new QWidget;
+    pnlGraph->setFixedHeight(GraphStripHeight);
+    auto *layout = new QHBoxLayout(pnlGraph);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *labels = new QWidget;
+    labels->setFixedWidth(GraphLabelPanelWidth);
+    auto *grid = new QVBoxLayout(labels);
+    grid->setContentsMargins(2, 0, 2, 0);
+    grid->setSpacing(0);
+    QFont small = font();
+    small.setPixelSize(9);
+    const auto row = [&](const QString &caption, QLabel **value) {
+        auto *line = new QHBoxLayout;
+        auto *label = new QLabel(caption);
+        label->setFont(small);
+        *value = new QLabel;
+        (*value)->setFont(small);
+        (*value)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        line->addWidget(label);
+        line->addWidget(*value, 1);
+        grid->addLayout(line);
+    };
+    row(QStringLiteral("max"), &lblVMax);
+    row(QStringLiteral("min"), &lblVMin);
+    stItem = new QLabel(QStringLiteral("Online"));
+    stItem->setFont(small);
+    stItem->setCursor(Qt::PointingHandCursor);
+    stItem->installEventFilter(this);
+    grid->addWidget(stItem);
+    layout->addWidget(labels);
+
+    pbHistory = new TNoDrawPaintBox;
+    layout->addWidget(pbHistory, 1);
+    return pnlGraph;
+}
+
+QWidget *TfrmMain::CreateHistoryPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Beller historie vandaag")));
+    lblHistoryCount = new QLabel;
+    top->addWidget(lblHistoryCount);
+    top->addStretch(1);
+    lblHistoryNotice = new QLabel(QStringLiteral("Historie ophalen..."));
+    lblHistoryNotice->hide();
+    top->addWidget(lblHistoryNotice);
+    btnHistoryUpdate = new QPushButton(QStringLiteral("Update"));
+    connect(btnHistoryUpdate, &QPushButton::clicked, this, &TfrmMain::btnHistoryUpdateClick);
+    top->addWidget(btnHistoryUpdate);
+    layout->addLayout(top);
+    lvHistory = new QTreeWidget;
+    lvHistory->setObjectName(QStringLiteral("lvHistory"));
+    SetUpCallerColumns(lvHistory);
+    layout->addWidget(lvHistory, 1);
+    return page;
+}
+
+QWidget *TfrmMain::CreateInfoPanel()
+{
+    pcInfo = new QTabWidget;
+    lvTotalDetails = new QTreeWidget;
+    SetUpList(lvTotalDetails);
+    lvTotalDetails->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Waarde")});
+    pcInfo->addTab(lvTotalDetails, QStringLiteral("&Details"));
+
+    pcInfo->addTab(CreateChartPage(), QStringLiteral("&Grafiek"));
+    connect(pcInfo, &QTabWidget::currentChanged, this, [this](int index) {
+        if (pcInfo->widget(index) == tsChart) {
+            m_monitor->UpdateChart();
+            ApplyChartMarks(false);
+        }
+    });
+    return pcInfo;
+}
+
+void TfrmMain::CreateControls()
+{
+    auto *central = new QWidget;
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    pcMain = new QTabWidget;
+    lvCallers = new QTreeWidget;
+    lvCallers->setObjectName(QStringLiteral("lvCallers"));
+    SetUpCallerColumns(lvCallers);
+    pcMain->addTab(lvCallers, QStringLiteral("&Online bellers"));
+    lvTotals = new QTreeWidget;
+    lvTotals->setObjectName(QStringLiteral("lvTotals"));
+    SetUpList(lvTotals);
+    lvTotals->setSelectionMode(QAbstractItemView::MultiSelection);
+    lvTotals->setHeaderLabels({QStringLiteral("Programma"), QStringLiteral("Bellers"), QStringLiteral("Minuten"),
+                               QStringLiteral("Gemiddeld")});
+    lvTotals->setColumnWidth(0, 134);
+    lvTotals->setColumnWidth(2, 60);
+    for (int c = 1; c < 4; ++c)
+        lvTotals->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    connect(lvTotals, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        auto *row = dynamic_cast<TTotalsItem *>(item);
+        m_monitor->ShowTotalsDetails(lvTotalDetails, row ? row->Totals : nullptr);
+    });
+    pcMain->addTab(lvTotals, QStringLiteral("&Totalen"));
+    pcMain->addTab(CreateHistoryPage(), QStringLiteral("&Historie"));
+    connect(pcMain, &QTabWidget::currentChanged, this, [this] { UpdateActions(); });
+
+    splMain = new QSplitter(Qt::Horizontal);
+    splMain->addWidget(pcMain);
+    splMain->addWidget(CreateInfoPanel());
+    splMain->setStretchFactor(0, 3);
+    splMain->setStretchFactor(1, 2);
+    layout->addWidget(splMain, 1);
+    layout->addWidget(CreateGraphStrip());
+    layout->addWidget(CreateCountersStrip());
+    setCentralWidget(central);
+}
+
