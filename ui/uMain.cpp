@@ -15,6 +15,7 @@
 #include <QNetworkReply>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QSystemTrayIcon>
@@ -32,6 +33,7 @@
 #include "uBig.h"
 #include "uCodec.h"
 #include "uDebugLog.h"
+#include "uDetails.h"
 #include "uDesktopPlatform.h"
 #include "uFetcher.h"
 #include "uHistory.h"
@@ -106,6 +108,10 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     m_monitor->Images.Flags = Artwork::FlagIcons();
     m_monitor->SetChart(chtTotals->chart());
     connect(m_monitor.get(), &TBelvoraMonitor::FetchFailed, this, &TfrmMain::OnFetchFailed);
+    m_monitor->Details.ShownCaller = [this] { return pnDetails->SelectedCaller(); };
+    m_monitor->Details.ShowNoCaller = [this] { pnDetails->ShowCaller(nullptr); };
+    m_monitor->Details.Refresh = [this] { pnDetails->FillCallerDetails(); };
+    pnDetails->InfoLabel = lblInfo;
 
     m_tray = new QSystemTrayIcon(Artwork::ApplicationIcon(), this);
     m_tray->setToolTip(windowTitle());
@@ -236,6 +242,74 @@ void TfrmMain::ShowTab(int index)
     UpdateActions();
 }
 
+void TfrmMain::PageChanged(int index)
+{
+    if (index == TabOnline) {
+        lvTotalDetails->hide();
+        CallerListClick(lvCallers);
+    } else if (index == TabTotals) {
+        lvTotalDetails->show();
+        TotalsRowSelected();
+    } else if (index == TabHistory) {
+        CallerListClick(lvHistory);
+    }
+    UpdateActions();
+}
+
+void TfrmMain::CallerListClick(QTreeWidget *list)
+{
+    // Rows removed from a list on a hidden page change its selection too.
+    if (pcMain->currentIndex() != (list == lvCallers ? TabOnline : TabHistory))
+        return;
+    // The history list drives the panel only while the details page is the one showing.
+    if (list == lvHistory && pcInfo->currentWidget() != pnDetails)
+        return;
+    const QList<QTreeWidgetItem *> selected = list->selectedItems();
+    auto *row = selected.isEmpty() ? nullptr : dynamic_cast<TCallerItem *>(selected.first());
+    TCaller *caller = row ? row->Caller : nullptr;
+    if (!caller || caller != pnDetails->SelectedCaller())
+        pnDetails->ShowCaller(caller);
+}
+
+void TfrmMain::TotalsRowSelected()
+{
+    auto *row = dynamic_cast<TTotalsItem *>(lvTotals->currentItem());
+    if (row && row->isSelected()) {
+        pnDetails->LoadProgPicture(row->Totals->ProgCode);
+        m_monitor->ShowTotalsDetails(lvTotalDetails, row->Totals);
+    } else {
+        pnDetails->ShowCaller(nullptr);
+        // On the totals page its detail list stays in view.
+        lvTotalDetails->show();
+    }
+}
+
+void TfrmMain::ShowInfoPanel()
+{
+    pcInfo->show();
+    m_monitor->UpdateChart();
+    UpdateActions();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmMain::FormResize()
+{
+    const int client = splMain->width();
+    const int old = m_lastClientWidth;
+    m_lastClientWidth = client;
+    if (!isVisible() || pcInfo->isHidden() || old <= 0 || old == client || pcMain->width() < 33)
+        return;
+    const int split = splMain->handleWidth();
+    const int w = int((qint64(pcInfo->width()) + split) * client / old) - split;
+    if (w > 16 && client - w > 16)
+        splMain->setSizes({client - w - split, w});
+}
+
 void TfrmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
@@ -344,9 +418,8 @@ void TfrmMain::tiUpdateTimer()
         if (Settings.BalloonTips && (m_hiddenToTray || frmSmall) && !m_monitor->NewCallersText.isEmpty())
             Platform::Get().ShowBalloon(QStringLiteral("Inbellers"), m_monitor->NewCallersText, CallersBalloonMs);
         if (pcMain->currentIndex() == TabTotals) {
-            auto *row = dynamic_cast<TTotalsItem *>(lvTotals->currentItem());
-            if (row)
-                m_monitor->ShowTotalsDetails(lvTotalDetails, row->Totals);
+            if (dynamic_cast<TTotalsItem *>(lvTotals->currentItem()))
+                TotalsRowSelected();
         } else if (pcMain->currentIndex() == TabHistory && !m_hiddenToTray && !frmSmall && m_tickCount == 0) {
             btnHistoryUpdateClick();
         }

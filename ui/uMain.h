@@ -26,6 +26,7 @@ class QTabWidget;
 class QTreeWidget;
 class QWidget;
 class TAnalogNumber;
+class TCallerDetails;
 class TBelvoraMonitor;
 class TfrmBig;
 class TfrmFetcher;
@@ -72,6 +73,7 @@ public:
     // The counter windows while they exist, else null.
     TfrmSmall *SmallWindow() const;
     TfrmBig *BigWindow() const;
+    TCallerDetails &Details() const { return *pnDetails; }
 
 Q_SIGNALS:
     // The service's fatal reply or a "QUIT" message: end the program.
@@ -81,6 +83,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -102,6 +105,13 @@ private:
     void tiCountdownTimer();
     void RefreshGraphLabels();
     void ShowTab(int index);
+    void PageChanged(int index);
+    // Selecting rows of the callers and history lists shows the caller in the details.
+    void CallerListClick(QTreeWidget *list);
+    void TotalsRowSelected();
+    void ShowInfoPanel();
+    // Keeps the info panel's share of the width when the window is resized.
+    void FormResize();
     void btnHistoryUpdateClick();
     void HistoryFetched(TfrmFetcher &sender);
     void Minimise();
@@ -179,6 +189,8 @@ private:
     QTreeWidget *lvTotals = nullptr;
     QTreeWidget *lvHistory = nullptr;
     QTreeWidget *lvTotalDetails = nullptr;
+    TCallerDetails *pnDetails = nullptr;
+    int m_lastClientWidth = 0;
     QLabel *lblHistoryCount = nullptr;
     QLabel *lblHistoryNotice = nullptr;
     QPushButton *btnHistoryUpdate = nullptr;

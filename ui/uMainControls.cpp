@@ -18,6 +18,7 @@
 
 #include "uAnalogNumber.h"
 #include "uArtwork.h"
+#include "uDetails.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
 #include "uSettings.h"
@@ -227,7 +228,9 @@ QWidget *TfrmMain::CreateInfoPanel()
     lvTotalDetails = new QTreeWidget;
     SetUpList(lvTotalDetails);
     lvTotalDetails->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Waarde")});
-    pcInfo->addTab(lvTotalDetails, QStringLiteral("&Details"));
+    pnDetails = new TCallerDetails(lvTotalDetails);
+    pnDetails->TotalsActive = [this] { return pcMain->currentWidget() == lvTotals; };
+    pcInfo->addTab(pnDetails, QStringLiteral("&Details"));
 
     pcInfo->addTab(CreateChartPage(), QStringLiteral("&Grafiek"));
     connect(pcInfo, &QTabWidget::currentChanged, this, [this](int index) {
@@ -261,19 +264,27 @@ void TfrmMain::CreateControls()
     lvTotals->setColumnWidth(2, 60);
     for (int c = 1; c < 4; ++c)
         lvTotals->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-    connect(lvTotals, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        auto *row = dynamic_cast<TTotalsItem *>(item);
-        m_monitor->ShowTotalsDetails(lvTotalDetails, row ? row->Totals : nullptr);
-    });
+    connect(lvTotals, &QTreeWidget::itemClicked, this, &TfrmMain::TotalsRowSelected);
+    connect(lvTotals, &QTreeWidget::itemDoubleClicked, this, &TfrmMain::ShowInfoPanel);
     pcMain->addTab(lvTotals, QStringLiteral("&Totalen"));
     pcMain->addTab(CreateHistoryPage(), QStringLiteral("&Historie"));
-    connect(pcMain, &QTabWidget::currentChanged, this, [this] { UpdateActions(); });
+    connect(pcMain, &QTabWidget::currentChanged, this, &TfrmMain::PageChanged);
+    for (QTreeWidget *list : {lvCallers, lvHistory}) {
+        connect(list, &QTreeWidget::itemSelectionChanged, this, [this, list] { CallerListClick(list); });
+        connect(list, &QTreeWidget::itemClicked, this, [this, list] { CallerListClick(list); });
+        connect(list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
+            if (item && item->isSelected())
+                ShowInfoPanel();
+        });
+    }
 
     splMain = new QSplitter(Qt::Horizontal);
     splMain->addWidget(pcMain);
     splMain->addWidget(CreateInfoPanel());
-    splMain->setStretchFactor(0, 3);
-    splMain->setStretchFactor(1, 2);
+    // The tab area takes a change of width; FormResize then shares it out.
+    splMain->setStretchFactor(0, 1);
+    splMain->setStretchFactor(1, 0);
+    splMain->setSizes({520, 340});
     layout->addWidget(splMain, 1);
     layout->addWidget(CreateGraphStrip());
     layout->addWidget(CreateCountersStrip());
