@@ -5,12 +5,12 @@
 #include <QVBoxLayout>
 
 #include "uAnalogNumber.h"
+#include "uDayCounter.h"
 #include "uGlobal.h"
 #include "uSettings.h"
 
 namespace {
 
-constexpr int CounterClockRate = 700;
 constexpr int DigitFontHeight = 53;
 constexpr int HeadingFontHeight = 20;
 constexpr int WeightOnline = 2;
@@ -63,15 +63,10 @@ QWidget *TfrmBig::CreatePanel(const QString &heading, TAnalogNumber **counter, i
     label->setPalette(white);
     layout->addWidget(label);
 
-    auto *number = new TAnalogNumber;
-    number->SetDigits(digits);
-    number->SetColor(Qt::black);
-    number->SetTextColor(Qt::white);
-    number->SetClockRate(CounterClockRate);
+    TAnalogNumber *number = MakeDayCounter(digits, hint);
     QFont digitFont = number->font();
     digitFont.setPixelSize(DigitFontHeight);
     number->setFont(digitFont);
-    number->setToolTip(hint);
     // Without a digit picture the cells are framed boxes sized from the control.
     number->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     layout->addWidget(number, 1);

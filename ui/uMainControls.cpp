@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "uAnalogNumber.h"
+#include "uDayCounter.h"
 #include "uArtwork.h"
 #include "uDetails.h"
 #include "uMonitor.h"
@@ -29,7 +30,6 @@ constexpr int GraphStripHeight = 50;
 constexpr int GraphLabelPanelWidth = 44;
 constexpr int CountersStripHeight = 20;
 constexpr int CountdownSize = 16;
-constexpr int CounterClockRate = 700;
 
 const QString CallerColumns[] = {QStringLiteral("Naam"), QStringLiteral("Tijd"), QStringLiteral("Nummer"),
                                  QStringLiteral("Start"), QStringLiteral("Info")};
@@ -111,13 +111,8 @@ void TfrmMain::CreateActions()
 
 TAnalogNumber *TfrmMain::CreateCounter(int digits, const QString &hint)
 {
-    auto *counter = new TAnalogNumber;
-    counter->SetDigits(digits);
-    counter->SetColor(Qt::black);
-    counter->SetTextColor(Qt::white);
-    counter->SetClockRate(CounterClockRate);
+    TAnalogNumber *counter = MakeDayCounter(digits, hint);
     counter->SetDigitPicture(m_digitPicture);
-    counter->setToolTip(hint);
     return counter;
 }
 

@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "uAnalogNumber.h"
+#include "uDayCounter.h"
 #include "uArtwork.h"
 #include "uNoDrawPanel.h"
 #include "uGlobal.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr int CounterClockRate = 700;
 constexpr int GraphXWithEuros = 392;
 constexpr int GraphXWithoutEuros = 300;
 const QSize WideStrip(500, 30);
@@ -62,17 +62,12 @@ TfrmSmall::TfrmSmall(const QImage &digitPicture, QWidget *parent)
 TAnalogNumber *TfrmSmall::CreateCounter(const QImage &digitPicture, int digits, const QString &hint, int fontSize,
                                         const QRect &place)
 {
-    auto *counter = new TAnalogNumber(this);
-    counter->SetDigits(digits);
-    counter->SetColor(Qt::black);
-    counter->SetTextColor(Qt::white);
-    counter->SetClockRate(CounterClockRate);
+    TAnalogNumber *counter = MakeDayCounter(digits, hint, this);
     counter->SetDigitPicture(digitPicture);
     QFont font = counter->font();
     font.setBold(true);
     font.setPixelSize(fontSize);
     counter->setFont(font);
-    counter->setToolTip(hint);
     counter->setGeometry(place);
     return counter;
 }

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class TAnalogNumber;
+
+// The day counters look the same in every window: white digits on black that roll
+// to a new value in 700 ms.
+TAnalogNumber *MakeDayCounter(int digits, const QString &hint, QWidget *parent = nullptr);
