@@ -85,6 +85,13 @@ void TestDebugLog::formatsLines()
     Settings.Debug = 2;
     DebugLog(DebugLevel::Requests, QStringLiteral("Fetch(België)"));
     QCOMPARE(LogContent(), QByteArray("05-03-2026 07:08:09 Fetch(Belgi\xEB)\r\n"));
+    // It holds the account key: nobody but its owner may read it.
+    QCOMPARE(QFile::permissions(DebugLogFileName) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+             QFileDevice::Permissions());
+    // A reply's line ends cannot forge a line of their own.
+    DebugLog(DebugLevel::Requests, QStringLiteral("a\r\n05-03-2026 07:08:09 forged\rb\nc"));
+    QCOMPARE(LogContent().count('\n'), 2);
+    QVERIFY(LogContent().endsWith(" a  05-03-2026 07:08:09 forged b c\r\n"));
 
     // Nothing is written, and no file made, when the level is off.
     QFile::remove(DebugLogFileName);
