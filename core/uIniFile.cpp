@@ -89,7 +89,7 @@ bool TIniFile::SaveAs(const QString &fileName) const
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (isNew && m_ownerOnly)
+    if ((isNew && m_ownerOnly) || m_secret)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     file.write(Serialize());
     return file.commit();

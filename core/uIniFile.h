@@ -27,6 +27,8 @@ public:
     // A file this object creates is readable by its owner only (it may hold a password);
     // an existing file keeps its permissions.
     void SetOwnerOnly(bool ownerOnly) { m_ownerOnly = ownerOnly; }
+    // It holds a secret now: written readable by its owner only, an existing file too.
+    void SetSecret(bool secret) { m_secret = secret; }
 
     bool SectionExists(const QString &section) const;
     bool ValueExists(const QString &section, const QString &key) const;
@@ -66,5 +68,6 @@ private:
 
     QString m_fileName;
     bool m_ownerOnly = false;
+    bool m_secret = false;
     std::vector<TSection> m_sections;
 };

@@ -112,6 +112,7 @@ void LoadSettings(const QString &programDir)
     if (version != AppVersion) {
         PrepareFolders();
         ini.WriteString(SectionSettings, QStringLiteral("version"), AppVersion);
+        ini.SetSecret(!s.Password.isEmpty());
         ini.Save();
     }
 }
@@ -153,6 +154,8 @@ bool SaveSettings()
     SaveTriggers(ini);
     SavePayoutRules(ini);
 
+    // A file made by hand has the usual permissions; with a password in it, it must not.
+    ini.SetSecret(!s.Password.isEmpty());
     return ini.Save();
 }
 

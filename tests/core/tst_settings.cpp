@@ -142,11 +142,14 @@ void TestSettings::handWrittenFileSurvivesSave()
         "[debug]\r\n"
         "options=6\r\n";
     WriteAll(Ini(), original);
+    QFile::setPermissions(Ini(), QFile::permissions(Ini()) | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     LoadSettings(m_dir->path());
     QCOMPARE(Settings.Password, QString("p=w"));
     QCOMPARE(Settings.List, 2);
     QCOMPARE(Settings.SmallPos.x(), 100);
     QVERIFY(SaveSettings());
+    // Made by hand, readable by all; with a password in it, saved for its owner only.
+    QCOMPARE(QFile::permissions(Ini()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
 
     const QByteArray saved = ReadAll(Ini());
     // Everything of the original stands as it was, in its order.
