@@ -222,8 +222,9 @@ void THistoryGraph::Redraw()
     RecomputeExtremes();
 
     const int textHeight = m_graph.TextHeight(QStringLiteral("Xj"));
+    // Clamped both ways: a damaged file may hold a maximum near the bottom of the range.
     const double top = RoundHalfEven(
-        std::min(m_maxValues[m_series] * ScaleRoom, double(std::numeric_limits<int>::max())));
+        std::clamp(m_maxValues[m_series] * ScaleRoom, 0.0, double(std::numeric_limits<int>::max())));
     const int topMargin = m_showTimeLabels ? textHeight / 2 + 1 : 0;
     const int bottomMargin = m_showTimeLabels ? textHeight + LabelLineExtra : 0;
     m_graph.SetMargins(0, topMargin, 0, bottomMargin);

@@ -239,6 +239,7 @@ void TestDayFile::survivesAnyContent_data()
 
     QTest::newRow("one endless line") << QByteArray(5 * 1024 * 1024, ' ');
     QTest::newRow("only line ends") << QByteArray(100000, '\n');
+    QTest::newRow("a day at the 32-bit minimum") << QByteArray("0,-2147483648,0,0,0\r\n");
 }
 
 void TestDayFile::survivesAnyContent()
