@@ -64,12 +64,14 @@ void TTotalsChart::Show(const QString &title, const std::vector<TChartPoint> &po
     m_chart->setTitle(title);
     m_chart->legend()->setVisible(m_style == Pie);
 
+    // Charts render their labels as markup, and programme names come from the server:
+    // escaped, they show as they are.
     // A category axis takes each label once, but one label may stand for several points
     // (a programme and access type in more countries): repeats get invisible suffixes.
     QStringList labels;
     double top = 0.0;
     for (const TChartPoint &point : points) {
-        QString label = point.Label;
+        QString label = point.Label.toHtmlEscaped();
         while (labels.contains(label))
             label += QChar(0x200B);
         labels.append(label);
@@ -79,7 +81,7 @@ void TTotalsChart::Show(const QString &title, const std::vector<TChartPoint> &po
     if (m_style == Pie) {
         auto *series = new QPieSeries;
         for (const TChartPoint &point : points)
-            series->append(point.Label, point.Value);
+            series->append(point.Label.toHtmlEscaped(), point.Value);
         m_chart->addSeries(series);
         return;
     }

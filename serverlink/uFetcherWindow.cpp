@@ -52,6 +52,7 @@ void TfrmFetcher::CreateControls()
     lblStatus = new QLabel(QStringLiteral("Gegevens worden ingelezen"), this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setGeometry(0, 0, ClientWidth, 13);
+    lblStatus->setTextFormat(Qt::PlainText);
 
     pg = new QProgressBar(this);
     pg->setObjectName(QStringLiteral("pg"));
@@ -63,6 +64,8 @@ void TfrmFetcher::CreateControls()
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
     lblInfo->setGeometry(0, 27, ClientWidth, 13);
+    // It shows the server's own texts: never as markup.
+    lblInfo->setTextFormat(Qt::PlainText);
 
     btnDetails = new QPushButton(QStringLiteral("&Details.."), this);
     btnDetails->setObjectName(QStringLiteral("btnDetails"));

@@ -11,12 +11,23 @@
 
 #include <canberra.h>
 
+#include "uNotifier.h"
+
 namespace {
 
 constexpr uint32_t SoundId = 1;
 // The options dialog's test buttons wait for the sound, but never for ever.
 constexpr int SyncSoundLimitMs = 10000;
 constexpr int SyncSoundPollMs = 20;
+
+// The texts may come from the server: shown as they are, never as markup.
+int RunMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
+                  QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, title, text, buttons);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec();
+}
 
 } // namespace
 
@@ -80,28 +91,19 @@ void TDesktopPlatform::ShowBalloon(const QString &title, const QString &text, in
 {
     if (OrdinaryBalloonShown)
         OrdinaryBalloonShown();
-    // Without a tray (offscreen, a bare X server) balloons are dropped.
-    if (m_tray && QSystemTrayIcon::isSystemTrayAvailable() && m_tray->isVisible())
-        m_tray->showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);
+    ShowPlainBalloon(m_tray, title, text, timeoutMs);
 }
 
 void TDesktopPlatform::ShowMessage(TMessageKind kind, const QString &title, const QString &text)
 {
-    switch (kind) {
-    case TMessageKind::Information:
-        QMessageBox::information(nullptr, title, text);
-        break;
-    case TMessageKind::Warning:
-        QMessageBox::warning(nullptr, title, text);
-        break;
-    case TMessageKind::Error:
-        QMessageBox::critical(nullptr, title, text);
-        break;
-    }
+    const QMessageBox::Icon icon = kind == TMessageKind::Error     ? QMessageBox::Critical
+                                 : kind == TMessageKind::Warning ? QMessageBox::Warning
+                                                                 : QMessageBox::Information;
+    RunMessageBox(icon, title, text, QMessageBox::Ok);
 }
 
 bool TDesktopPlatform::AskYesNo(const QString &title, const QString &text)
 {
-    return QMessageBox::question(nullptr, title, text, QMessageBox::Yes | QMessageBox::No)
+    return RunMessageBox(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
 }

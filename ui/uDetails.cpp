@@ -86,6 +86,7 @@ QLabel *TCallerDetails::AddField(QGridLayout *grid, const QString &caption, cons
     grid->addWidget(new QLabel(caption), row, 0);
     auto *field = new QLabel;
     field->setObjectName(QLatin1String(name));
+    field->setTextFormat(Qt::PlainText); // names from the server, never markup
     field->setTextInteractionFlags(Qt::TextSelectableByMouse);
     grid->addWidget(field, row, 1);
     return field;

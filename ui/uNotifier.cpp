@@ -1,5 +1,6 @@
 #include "uNotifier.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -12,8 +13,43 @@ const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 const QString DefaultAction = QStringLiteral("default");
+const QString AppName = QStringLiteral("Belvora Webmaster Monitor");
+const QString InfoIcon = QStringLiteral("dialog-information");
+
+void ShowInTrayOnly(QSystemTrayIcon *tray, const QString &title, const QString &text, int timeoutMs)
+{
+    // Without a tray (offscreen, a bare X server) balloons are dropped.
+    if (tray && QSystemTrayIcon::isSystemTrayAvailable() && tray->isVisible())
+        tray->showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);
+}
 
 } // namespace
+
+QDBusMessage NotifyCall(uint replacesId, const QString &title, const QString &text, const QStringList &actions,
+                        int timeoutMs)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
+    call << AppName << replacesId << InfoIcon << title << text.toHtmlEscaped() << actions << QVariantMap()
+         << timeoutMs;
+    return call;
+}
+
+void ShowPlainBalloon(QSystemTrayIcon *tray, const QString &title, const QString &text, int timeoutMs)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        ShowInTrayOnly(tray, title, text, timeoutMs);
+        return;
+    }
+    QObject *context = tray ? static_cast<QObject *>(tray) : QCoreApplication::instance();
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(NotifyCall(0, title, text, {}, timeoutMs)), context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [tray = QPointer<QSystemTrayIcon>(tray), title, text, timeoutMs](QDBusPendingCallWatcher *done) {
+                         done->deleteLater();
+                         if (done->isError())
+                             ShowInTrayOnly(tray, title, text, timeoutMs);
+                     });
+}
 
 TNotifier::TNotifier(QSystemTrayIcon *tray, QObject *parent)
     : QObject(parent)
@@ -41,10 +77,8 @@ void TNotifier::ShowClickable(const QString &title, const QString &text)
         ShowInTray(title, text);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     // Display time 0: the message stays until the user deals with it.
-    call << QStringLiteral("Belvora Webmaster Monitor") << m_lastId << QStringLiteral("dialog-information") << title
-         << text << QStringList{DefaultAction, QStringLiteral("Openen")} << QVariantMap() << 0;
+    const QDBusMessage call = NotifyCall(m_lastId, title, text, {DefaultAction, QStringLiteral("Openen")}, 0);
     // Asynchronous: this runs inside a request, and a slow notification service must
     // not freeze the program.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);

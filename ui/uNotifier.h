@@ -1,8 +1,17 @@
 #pragma once
 
+#include <QDBusMessage>
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
+
+// The desktop's Notify call. Notification services render markup in the body, so the
+// text is escaped there: a server's text cannot bring links or pictures along.
+QDBusMessage NotifyCall(uint replacesId, const QString &title, const QString &text, const QStringList &actions,
+                        int timeoutMs);
+// A balloon without a click: through the notification service when there is one, else
+// the tray icon's own (which shows plain text). Without either it is dropped.
+void ShowPlainBalloon(QSystemTrayIcon *tray, const QString &title, const QString &text, int timeoutMs);
 
 // Balloons whose click must act (a server message with an action). Qt's own tray
 // balloons report clicks over D-Bus only for critical messages, so these go straight to

@@ -106,6 +106,7 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     imgLogo->setPixmap(Artwork::ApplicationIcon().pixmap(24, 24));
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    lblInfo->setTextFormat(Qt::PlainText); // shows the server's error texts
     btnCancel = new QPushButton(QStringLiteral("Annuleren"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setAutoDefault(false);

@@ -1,5 +1,6 @@
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsTextItem>
 #include <QLocale>
 #include <QPieSeries>
 #include <QTemporaryDir>
@@ -21,6 +22,16 @@ QStringList RowTexts(const QTreeWidgetItem *item)
     QStringList texts;
     for (int c = 0; c < item->treeWidget()->columnCount(); ++c)
         texts.append(item->text(c));
+    return texts;
+}
+
+QStringList SceneTexts(const QGraphicsScene *scene)
+{
+    QStringList texts;
+    for (QGraphicsItem *item : scene->items()) {
+        if (const auto *text = dynamic_cast<QGraphicsTextItem *>(item))
+            texts.append(text->toPlainText());
+    }
     return texts;
 }
 
@@ -215,6 +226,15 @@ void TestTotals::chartStyles()
     QCOMPARE(view.chart()->series().value(0), series);
     Reply({"$AB|0|1|2|180"});
     QVERIFY(view.chart()->series().value(0) != series);
+
+    // Names come from the server; the chart renders markup, so they must come escaped.
+    const QString hostile = QStringLiteral("<b>D</b>&amp;");
+    FindProg("CD")->ProgName = hostile;
+    view.resize(800, 600);
+    for (int style : {3, 5}) {
+        m_monitor->SetChartStyle(style);
+        QTRY_VERIFY(SceneTexts(view.scene()).contains(hostile));
+    }
 
     // A hidden chart is not refilled.
     view.hide();

@@ -284,6 +284,10 @@ void TestFetcher::classification_data()
     QTest::newRow("X with line 1") << "103" << TestKey << 0 << reply("X\r\nAccount geblokkeerd\r\n") << false << 1
                                    << 0 << "Account geblokkeerd" << QStringList{"X", "Account geblokkeerd"}
                                    << "Account geblokkeerd" << true;
+    QTest::newRow("X with markup is shown as it is")
+        << "103" << TestKey << 0 << reply("X\r\n<img src=\"x.png\"><b>stuk</b>") << false << 1 << 0
+        << "<img src=\"x.png\"><b>stuk</b>" << QStringList{"X", "<img src=\"x.png\"><b>stuk</b>"}
+        << "<img src=\"x.png\"><b>stuk</b>" << true;
     QTest::newRow("X without line 1") << "103" << TestKey << 0 << reply("X") << false << 1 << 0 << unknown
                                       << QStringList{"X"} << unknown << true;
     QTest::newRow("X UPGRADE") << "103" << TestKey << 0 << reply("X\r\nUPGRADE") << false << 1 << 0 << upgrade
@@ -345,6 +349,7 @@ void TestFetcher::classification()
     QCOMPARE(fetcher.FailCount(), failsAfter);
     QCOMPARE(fetcher.ErrorCount(), errors);
     QCOMPARE(Text(fetcher, "lblInfo"), info);
+    QCOMPARE(fetcher.findChild<QLabel *>(QStringLiteral("lblInfo"))->textFormat(), Qt::PlainText);
     QCOMPARE(fetcher.QueuedCount(), 0);
     QCOMPARE(fetcher.ReplyStream(), nullptr);
     QCOMPARE(fetcher.isVisible(), visible);

@@ -179,23 +179,24 @@ void TestDetails::fields()
 
 void TestDetails::requestAndNames()
 {
-    m_detailsReply = "102\r\nMijn site\r\nPromo BV\r\n";
+    m_detailsReply = "102\r\nMijn <b>site</b>\r\nPromo BV\r\n";
     TfrmMain main(m_dir->path());
     Poll(main, {CallerLine("AB", "c1", 0, 0), CallerLine("AB", "c2", 0, 0)});
     Select(main, 0);
     // Polls while the request runs do not ask again.
     Poll(main, {CallerLine("AB", "c1", 0, 0), CallerLine("AB", "c2", 0, 0)});
-    QTRY_COMPARE(Field(main, "stSite"), QStringLiteral("#7 Mijn site "));
+    QTRY_COMPARE(Field(main, "stSite"), QStringLiteral("#7 Mijn <b>site</b> "));
+    QCOMPARE(main.findChild<QLabel *>(QStringLiteral("stSite"))->textFormat(), Qt::PlainText);
     QCOMPARE(DetailRequests(), QStringList{"c=102&s=7&p=9&x=AB"});
     QCOMPARE(Field(main, "stPromo"), QStringLiteral("#9 Promo BV "));
     TCaller *caller = main.Details().SelectedCaller();
-    QCOMPARE(caller->SiteName, QStringLiteral("Mijn site"));
+    QCOMPARE(caller->SiteName, QStringLiteral("Mijn <b>site</b>"));
     QCOMPARE(caller->PromoterName, QStringLiteral("Promo BV"));
 
     // Known names show at once, without asking again.
     Select(main, 1);
     Select(main, 0);
-    QCOMPARE(Field(main, "stSite"), QStringLiteral("#7 Mijn site "));
+    QCOMPARE(Field(main, "stSite"), QStringLiteral("#7 Mijn <b>site</b> "));
     QTRY_COMPARE(DetailRequests().size(), 2);
     QTest::qWait(50);
     QCOMPARE(DetailRequests().size(), 2);

@@ -1,13 +1,18 @@
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "tLoopbackServer.h"
 #include "tRecordingPlatform.h"
+#include "uDesktopPlatform.h"
 #include "uFetcher.h"
 #include "uMain.h"
 #include "uMonitor.h"
+#include "uNotifier.h"
 #include "uSettings.h"
 
 namespace {
@@ -27,6 +32,8 @@ private Q_SLOTS:
     void startAndStop();
     void serverMessageActions_data();
     void serverMessageActions();
+    void messageBoxShowsPlainText();
+    void notificationBodyIsEscaped();
 
 private:
     void WriteSettings(const QByteArray &extra);
@@ -122,6 +129,41 @@ void TestMainWindow::serverMessageActions()
     // A second click does nothing: the message was dealt with.
     main.ServerMessageClicked();
     QCOMPARE(quit.size(), quits ? 1 : 0);
+}
+
+void TestMainWindow::messageBoxShowsPlainText()
+{
+    // A fatal reply's text lands here: markup in it must not load pictures or files.
+    const QString hostile = QStringLiteral("<img src=\"x.png\"><b>stuk</b>");
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            format = box->textFormat();
+            box->done(QMessageBox::Ok);
+        }
+    });
+    closer.start(10);
+    TDesktopPlatform().ShowMessage(TPlatform::TMessageKind::Error, QStringLiteral("ERROR"), hostile);
+    QCOMPARE(shown, hostile);
+    QCOMPARE(format, Qt::PlainText);
+}
+
+void TestMainWindow::notificationBodyIsEscaped()
+{
+    // Notification services render the body: a server's link or picture must arrive as text.
+    const QDBusMessage call =
+        NotifyCall(7, QStringLiteral("Inkomend bericht"), QStringLiteral("<a href=\"file:///etc/passwd\">x</a> & <img>"),
+                   {QStringLiteral("default"), QStringLiteral("Openen")}, 0);
+    QCOMPARE(call.member(), QStringLiteral("Notify"));
+    const QList<QVariant> args = call.arguments();
+    QCOMPARE(args.size(), 8);
+    QCOMPARE(args[1].toUInt(), 7u);
+    QCOMPARE(args[3].toString(), QStringLiteral("Inkomend bericht"));
+    QCOMPARE(args[4].toString(),
+             QStringLiteral("&lt;a href=&quot;file:///etc/passwd&quot;&gt;x&lt;/a&gt; &amp; &lt;img&gt;"));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -342,6 +342,8 @@ void TestOptions::accountList_data()
                         << "" << true;
     QTest::newRow("refused") << QByteArray("ERR\r\nGeen toegang\r\n") << 200 << QStringList{} << "Geen toegang"
                              << true;
+    QTest::newRow("refused in markup") << QByteArray("ERR\r\n<img src=\"x.png\"><b>Nee</b>\r\n") << 200
+                                       << QStringList{} << "<img src=\"x.png\"><b>Nee</b>" << true;
     QTest::newRow("short") << QByteArray() << 200 << QStringList{} << "FOUT TIJDENS OPHALEN!" << false;
     QTest::newRow("http error") << QByteArray("OK\r\n") << 500 << QStringList{} << "FOUT TIJDENS OPHALEN!"
                                 << false;
@@ -359,6 +361,7 @@ void TestOptions::accountList()
     auto *info = Find<QLabel>(&dialog, "lblInfo");
     QTRY_VERIFY(info->text() != QStringLiteral("Account keys ophalen..."));
     QTEST(info->text(), "info");
+    QCOMPARE(info->textFormat(), Qt::PlainText);
     QTEST(TreeRows(Find<QTreeWidget>(&dialog, "lvAccounts")), "rows");
     QTEST(Find<QPushButton>(&dialog, "btnAdd")->isEnabled(), "addEnabled");
 }
