@@ -26,8 +26,13 @@
 namespace {
 
 constexpr int SignOffWaitMs = 5000;
+// A post that makes no progress for this long shows the window, so its cancel is offered.
+constexpr int StalledPostMs = 15000;
 // Far beyond any real reply (a day's callers and totals are tens of kilobytes).
 constexpr qsizetype MaxReplyBytes = 16 * 1024 * 1024;
+// What Qt may read ahead of us; without a limit an endless reply fills memory faster
+// than the size check can see it.
+constexpr qint64 ReadBufferBytes = 256 * 1024;
 // SignOff lets the interface run in slices of this length while it waits.
 constexpr int SignOffWaitStepMs = 10;
 // Only the first characters of a scrambled reply go into the log.
@@ -43,6 +48,7 @@ constexpr char ScrambleMarker = '>';
 const QString CrLf = QStringLiteral("\r\n");
 
 int signOffWaitMs = SignOffWaitMs;
+int stalledPostMs = StalledPostMs;
 bool fetchActive = false;
 int deferredCount = 0;
 QPointer<TfrmFetcher> currentConnector;
@@ -126,6 +132,11 @@ void SetSignOffWaitMs(int ms)
     signOffWaitMs = ms > 0 ? ms : SignOffWaitMs;
 }
 
+void SetStalledPostMs(int ms)
+{
+    stalledPostMs = ms > 0 ? ms : StalledPostMs;
+}
+
 } // namespace FetcherTesting
 
 TfrmFetcher *Connector()
@@ -152,6 +163,8 @@ TfrmFetcher::TfrmFetcher(QWidget *owner)
 
     tiCounter.setInterval(50);
     connect(&tiCounter, &QTimer::timeout, this, &TfrmFetcher::tiCounterTimer);
+    tiStalled.setSingleShot(true);
+    connect(&tiStalled, &QTimer::timeout, this, &TfrmFetcher::ShowStalled);
 
     CreateControls();
     FormCreate();
@@ -407,6 +420,10 @@ bool TfrmFetcher::InternalFetch(QByteArray &buffer)
         connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
         wait.exec();
     }
+    tiStalled.stop();
+    // Only the program's quit ends the wait early: what came so far is not a reply.
+    if (!reply->isFinished())
+        BreakOff(QStringLiteral("the program ends"));
 
     reply->disconnect(this);
     if (reply->isOpen())
@@ -466,6 +483,19 @@ QByteArray TfrmFetcher::EncodeCurArgs() const
 
 void TfrmFetcher::ConnectReply(QNetworkReply *reply, QByteArray &buffer)
 {
+    // Qt passes the limit on to its transfer thread only once the request has started,
+    // which it does from the event loop: set it right after that.
+    QMetaObject::invokeMethod(reply, [reply] { reply->setReadBufferSize(ReadBufferBytes); }, Qt::QueuedConnection);
+    // There is no read time-out; any sign of life restarts the wait for the next one.
+    tiStalled.start(stalledPostMs);
+    const auto restart = qOverload<>(&QTimer::start);
+    connect(reply, &QNetworkReply::socketStartedConnecting, &tiStalled, restart);
+    connect(reply, &QNetworkReply::requestSent, &tiStalled, restart);
+    connect(reply, &QNetworkReply::uploadProgress, &tiStalled, restart);
+    connect(reply, &QNetworkReply::metaDataChanged, &tiStalled, restart);
+    connect(reply, &QNetworkReply::readyRead, &tiStalled, restart);
+    connect(reply, &QNetworkReply::downloadProgress, &tiStalled, restart);
+
     connect(reply, &QNetworkReply::socketStartedConnecting, this,
             [this] { httpStatus(THttpStatus::Connecting); });
     connect(reply, &QNetworkReply::uploadProgress, this, [this](qint64 sent, qint64) {
@@ -474,17 +504,41 @@ void TfrmFetcher::ConnectReply(QNetworkReply *reply, QByteArray &buffer)
     });
     connect(reply, &QNetworkReply::requestSent, this, [this] { httpStatus(THttpStatus::Connected); });
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
-        httpWorkBegin(reply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
+        const qint64 size = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        httpWorkBegin(size);
+        if (size > MaxReplyBytes)
+            RejectTooLarge(reply);
     });
+    // No read time-out is allowed, so an endless stream is cut off by size, before the
+    // bytes that would pass the limit are taken.
     connect(reply, &QNetworkReply::readyRead, this, [this, reply, &buffer] {
-        buffer.append(reply->readAll());
-        // No read time-out is allowed, so an endless stream is cut off by size.
-        if (buffer.size() > MaxReplyBytes) {
-            FTooLarge = true;
-            reply->abort();
-        }
+        if (buffer.size() + reply->bytesAvailable() > MaxReplyBytes)
+            RejectTooLarge(reply);
+        else
+            buffer.append(reply->readAll());
     });
-    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 done, qint64) { httpWork(done); });
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 done, qint64) {
+        httpWork(done);
+        if (done > MaxReplyBytes)
+            RejectTooLarge(reply);
+    });
+}
+
+void TfrmFetcher::RejectTooLarge(QNetworkReply *reply)
+{
+    if (FTooLarge || reply->isFinished())
+        return;
+    FTooLarge = true;
+    reply->abort();
+}
+
+void TfrmFetcher::BreakOff(const QString &why)
+{
+    DebugLog(DebugLevel::Requests, QStringLiteral("Post broken off: %1").arg(why));
+    Cancelled = true;
+    // Emits finished before it returns, which ends the wait in InternalFetch.
+    if (FReply)
+        FReply->abort();
 }
 
 void TfrmFetcher::HandleMessageHeader()
@@ -609,6 +663,10 @@ void TfrmFetcher::SignOff(bool show)
         pause.exec();
     }
     const bool transferBelow = FBusy && FReply && !FReply->isFinished();
+    // Stopping must not leave a post hanging for good, with polling stuck behind it: the
+    // post beneath ends as if cancelled once we return to it.
+    if (transferBelow)
+        BreakOff(QStringLiteral("no answer before the sign-off"));
 
     lblStatus->setText(QStringLiteral("Afmelden..."));
     const QString command = CurCommand;

@@ -120,6 +120,7 @@ private:
     void httpWorkEnd();
     void httpDisconnected();
     void btnCancelClick();
+    void ShowStalled();
     void btnDetailsClick();
     void tiCounterTimer();
     void ShowInfo(const QString &text, bool error);
@@ -133,6 +134,8 @@ private:
     void ApplyHeaders(QNetworkRequest &request) const;
     QByteArray EncodeCurArgs() const;
     void ConnectReply(QNetworkReply *reply, QByteArray &buffer);
+    void RejectTooLarge(QNetworkReply *reply);
+    void BreakOff(const QString &why);
     void HandleMessageHeader();
     void HandleReplyBody(TFetchRequest &request);
     void Classify(const TFetchRequest &request);
@@ -156,6 +159,7 @@ private:
     QPlainTextEdit *mLog = nullptr;
     QNetworkAccessManager http;
     QTimer tiCounter;
+    QTimer tiStalled;                    // a post without progress for this long offers its cancel
 
     std::deque<std::unique_ptr<TFetchRequest>> Requests;
     TFetchRequest *FRunning = nullptr;   // the request Fetch is handling

@@ -5,5 +5,8 @@
 namespace FetcherTesting {
 
 void SetSignOffWaitMs(int ms);
+// How long a post may go without progress before the window offers its cancel
+// (15000 ms in the program). A value of 0 or less restores the program's limit.
+void SetStalledPostMs(int ms);
 
 } // namespace FetcherTesting

@@ -209,11 +209,18 @@ void TfrmFetcher::btnCancelClick()
 {
     if (!FBusy || !FReply)
         return;
-    Cancelled = true;
     lblInfo->setText(QStringLiteral("BEZIG MET AFBREKEN..."));
     btnCancel->setEnabled(false);
-    // Emits finished before it returns, which ends the wait in InternalFetch.
-    FReply->abort();
+    BreakOff(QStringLiteral("cancelled"));
+}
+
+void TfrmFetcher::ShowStalled()
+{
+    // A post that never answers sends no progress either: show the cancel all the same.
+    if (FBusy && isHidden() && !FRetired) {
+        show();
+        ShownByFetch = true;
+    }
 }
 
 void TfrmFetcher::btnDetailsClick()

@@ -6,10 +6,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "tLoopbackServer.h"
 #include "tRecordingPlatform.h"
 #include "uDesktopPlatform.h"
 #include "uFetcher.h"
+#include "uFetcherTesting.h"
 #include "uMain.h"
 #include "uMonitor.h"
 #include "uNotifier.h"
@@ -30,6 +33,7 @@ private Q_SLOTS:
     void cleanup();
     void startNeedsPassword();
     void startAndStop();
+    void stopBreaksOffHungPoll();
     void serverMessageActions_data();
     void serverMessageActions();
     void messageBoxShowsPlainText();
@@ -87,6 +91,45 @@ void TestMainWindow::startAndStop()
     main.acStartStopExecute();
     QVERIFY(!main.Polling());
     QCOMPARE(TLoopbackServer::Unscramble(m_server->Requests.last().Body, Key), QByteArray("c=100"));
+}
+
+void TestMainWindow::stopBreaksOffHungPoll()
+{
+    WriteSettings("password=pw\r\n");
+    FetcherTesting::SetSignOffWaitMs(100);
+    const auto isPoll = [](const TRecordedRequest &request) {
+        return TLoopbackServer::Unscramble(request.Body, Key).startsWith("c=103");
+    };
+    // The first poll never gets an answer.
+    m_server->SetResponder([&](const TRecordedRequest &request) {
+        return isPoll(request) ? TServerAction::Hang() : TLoopbackServer::EchoResponder(Key)(request);
+    });
+    TfrmMain main(m_dir->path());
+    QSignalSpy failed(&main.Monitor(), &TBelvoraMonitor::FetchFailed);
+    // Should stopping leave the poll hanging, it is answered after all rather than hang the test.
+    QTimer::singleShot(5000, m_server.get(), [this] { m_server->ReleaseHung(TLoopbackServer::HttpReply("103\r\n")); });
+    bool stopped = false;
+    // Stop is pressed while the post waits, as a user would.
+    connect(m_server.get(), &TLoopbackServer::RequestReceived, this, [&](int index) {
+        if (isPoll(m_server->Requests[index]) && !stopped) {
+            QTimer::singleShot(0, this, [&] {
+                stopped = true;
+                main.acStartStopExecute();
+            });
+        }
+    });
+    main.acStartStopExecute();
+    QTRY_VERIFY(stopped);
+    // The poll was broken off and answered as cancelled: the monitor is idle again.
+    QTRY_VERIFY(!main.Monitor().Busy);
+    QCOMPARE(failed.size(), 1);
+    QVERIFY(!main.Polling());
+    m_server->SetResponder(TLoopbackServer::EchoResponder(Key));
+    main.acStartStopExecute();
+    const auto polls = [&] { return std::count_if(m_server->Requests.begin(), m_server->Requests.end(), isPoll); };
+    QTRY_COMPARE(polls(), 2);
+    QTRY_VERIFY(!main.Monitor().Busy);
+    FetcherTesting::SetSignOffWaitMs(0);
 }
 
 void TestMainWindow::serverMessageActions_data()
