@@ -273,6 +273,7 @@ private slots:
     void faults_data();
     void faults();
     void faultConditions();
+    void hangAndEndlessFaults();
     void hostileRequests_data();
     void hostileRequests();
     void keepAliveServesSeveralRequests();
@@ -837,6 +838,36 @@ void TestBvService::faultConditions()
     QCOMPARE(statuses, (QList<int>{200, 500, 200, 500}));
     QCOMPARE(echoes, (QStringList{"106", "!", "106", "106"}));
     QCOMPARE(dropped, (QList<bool>{false, true, false, true}));
+}
+
+void TestBvService::hangAndEndlessFaults()
+{
+    TService faulty(FixedDay + QStringList{"--fault", "hang@cmd=106", "--fault", "endless@cmd=107"});
+    const auto post = [&faulty](QTcpSocket &socket, const QByteArray &args) {
+        socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(faulty.Url.port()));
+        const QByteArray body = EncodeArgs(args, DemoKey);
+        socket.write("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: Basic "
+                     + (DemoKey + ':' + DemoPassword).toBase64() + "\r\nContent-Length: "
+                     + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        return socket.waitForConnected(WaitMs);
+    };
+    QTcpSocket hung;
+    QTcpSocket endless;
+    QVERIFY(post(hung, "c=106"));
+    QVERIFY(post(endless, "c=107"));
+    // The endless answer keeps coming, chunk after chunk, far beyond any reply.
+    constexpr qsizetype Enough = 4 * 1024 * 1024;
+    QByteArray received;
+    while (received.size() < Enough && endless.waitForReadyRead(WaitMs))
+        received += endless.readAll();
+    QVERIFY(received.startsWith("HTTP/1.1 200 OK\r\n"));
+    QVERIFY(received.contains("\r\nTransfer-Encoding: chunked\r\n"));
+    QVERIFY(received.size() >= Enough);
+    // Meanwhile others are served, and the hung request has had nothing.
+    TClient client(faulty.Url);
+    QCOMPARE(client.Post("c=103&x=0").Lines.value(0), QStringLiteral("103"));
+    QCOMPARE(hung.bytesAvailable(), 0);
+    QCOMPARE(hung.state(), QAbstractSocket::ConnectedState);
 }
 
 void TestBvService::hostileRequests_data()

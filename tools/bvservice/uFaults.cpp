@@ -36,6 +36,7 @@ bool ParseKind(const QString &kind, const QString &argument, bool hasArgument, T
     static const struct { const char *Name; TFaultKind Kind; } plain[] = {
         {"drop", TFaultKind::Drop},       {"cut", TFaultKind::Cut},         {"echo", TFaultKind::Echo},
         {"session", TFaultKind::Session}, {"garbage", TFaultKind::Garbage}, {"empty", TFaultKind::Empty},
+        {"hang", TFaultKind::Hang},       {"endless", TFaultKind::Endless},
     };
     for (const auto &entry : plain) {
         if (kind == QLatin1String(entry.Name) && !hasArgument) {
@@ -122,7 +123,8 @@ QString TFaultPlan::Help()
         "KIND: delay:MS (answer late), drop (close without an answer; the client's quick resends of it too), cut (close halfway "
         "through the answer), http[:CODE] or http500 (HTTP error status, default 500), "
         "echo (wrong command on line 0), session (\"!\": session expired), garbage "
-        "(random bytes), empty (empty body), fatal[:TEXT] (\"X\" reply). "
+        "(random bytes), empty (empty body), fatal[:TEXT] (\"X\" reply), hang (take the "
+        "request, never answer), endless (an answer that never ends, as fast as the client reads). "
         "COND: cmd=N (only command N), every=N (every Nth such request), skip=N (not "
         "the first N), times=N (at most N times). Example: drop@cmd=103,every=3");
 }

@@ -10,7 +10,7 @@
 // "delay:2000", "drop@cmd=103", "http:503@every=3", "session@cmd=103,skip=2,times=1".
 // Each fault counts the requests its conditions let through (cmd=) and strikes on every
 // Nth of them (every=), after the first few (skip=), a limited number of times (times=).
-enum class TFaultKind { Delay, Drop, Cut, Http, Echo, Session, Garbage, Empty, Fatal };
+enum class TFaultKind { Delay, Drop, Cut, Http, Echo, Session, Garbage, Empty, Fatal, Hang, Endless };
 
 struct TFault
 {

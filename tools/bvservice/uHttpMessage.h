@@ -45,4 +45,6 @@ struct THttpAnswer
     THttpResponse Response;
     int DelayMs = 0;
     qsizetype CutAt = -1;                        // >= 0: write this many bytes, then close
+    // Hang: never answer; Endless: the head and the body's start, then filler for ever.
+    enum class TStream { None, Hang, Endless } Stream = TStream::None;
 };

@@ -11,6 +11,9 @@ namespace {
 constexpr int IdleTimeoutMs = 60 * 1000;
 // More unread input than a few whole requests is a flood, not a client.
 constexpr qsizetype MaxBufferedBytes = 4 * (HttpParser::MaxHeadBytes + HttpParser::MaxBodyBytes);
+// An endless answer goes out in chunks of this size, kept this far ahead of the client.
+constexpr int EndlessChunkBytes = 64 * 1024;
+constexpr qint64 EndlessAheadBytes = 4 * EndlessChunkBytes;
 
 } // namespace
 
@@ -81,6 +84,14 @@ void THttpConnection::Deliver(const THttpAnswer &answer, bool keepAlive)
 {
     if (Closing)
         return;
+    if (answer.Stream != THttpAnswer::TStream::None) {
+        // The connection serves nothing else from now on; only the client ends it.
+        Answering = true;
+        IdleTimer.stop();
+        if (answer.Stream == THttpAnswer::TStream::Endless)
+            StartEndless(answer.Response);
+        return;
+    }
     const bool keep = keepAlive && !answer.Response.Close;
     const QByteArray bytes = answer.Response.Serialize(keep);
     if (answer.CutAt == 0) {
@@ -96,6 +107,26 @@ void THttpConnection::Deliver(const THttpAnswer &answer, bool keepAlive)
     if (!keep)
         CloseAfterWrite();
     IdleTimer.start();
+}
+
+void THttpConnection::StartEndless(const THttpResponse &response)
+{
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.Status) + ' ' + ReasonPhrase(response.Status) + "\r\n";
+    for (const auto &header : response.Headers)
+        head += header.first + ": " + header.second + "\r\n";
+    head += "Transfer-Encoding: chunked\r\n\r\n";
+    head += QByteArray::number(response.Body.size(), 16) + "\r\n" + response.Body + "\r\n";
+    Socket->write(head);
+    connect(Socket, &QTcpSocket::bytesWritten, this, &THttpConnection::FeedEndless);
+    FeedEndless();
+}
+
+void THttpConnection::FeedEndless()
+{
+    static const QByteArray chunk = QByteArray::number(EndlessChunkBytes, 16) + "\r\n"
+        + QByteArray(EndlessChunkBytes, 'x') + "\r\n";
+    while (Socket->state() == QAbstractSocket::ConnectedState && Socket->bytesToWrite() < EndlessAheadBytes)
+        Socket->write(chunk);
 }
 
 void THttpConnection::CloseAfterWrite()

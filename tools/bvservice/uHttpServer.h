@@ -30,12 +30,14 @@ private:
     void Deliver(const THttpAnswer &answer, bool keepAlive);
     void CloseAfterWrite();
     void Abort();
+    void StartEndless(const THttpResponse &response);
+    void FeedEndless();
 
     QTcpSocket *Socket;
     THttpHandler Handler;
     QByteArray Buffer;
     QTimer IdleTimer;
-    bool Answering = false;       // a delayed answer is pending; later requests wait
+    bool Answering = false;       // a delayed answer is pending (or one that never ends); later requests wait
     bool ContinueSent = false;
     bool Closing = false;
 };

@@ -221,6 +221,13 @@ THttpAnswer TService::FaultAnswer(const TFault &fault, const QString &command, c
     case TFaultKind::Fatal:
         response.Body = Wrap(fault.HasText ? QStringList{QStringLiteral("X"), fault.Text} : QStringList{QStringLiteral("X")});
         break;
+    case TFaultKind::Hang:
+        answer.Stream = THttpAnswer::TStream::Hang;
+        break;
+    case TFaultKind::Endless:
+        response.Body = Wrap({command});
+        answer.Stream = THttpAnswer::TStream::Endless;
+        break;
     }
     answer.Response = response;
     return answer;
