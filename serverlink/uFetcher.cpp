@@ -137,6 +137,22 @@ void SetStalledPostMs(int ms)
     stalledPostMs = ms > 0 ? ms : StalledPostMs;
 }
 
+void AnswerWith(TfrmFetcher &fetcher, TFetchRequest &request, const QByteArray &messageHeader)
+{
+    fetcher.FReplyLines.clear();
+    fetcher.FReplyOk = false;
+    fetcher.FMessageHeader = messageHeader;
+    fetcher.FReplyStream = &request.Reply;
+    try {
+        fetcher.HandleCompletedPost(request);
+        if (request.Callback)
+            request.Callback(fetcher);
+    } catch (const std::exception &error) {
+        fetcher.HandleFailure(request, ErrorText(error));
+    }
+    fetcher.FReplyStream = nullptr;
+}
+
 } // namespace FetcherTesting
 
 TfrmFetcher *Connector()
@@ -328,12 +344,8 @@ void TfrmFetcher::Fetch()
         const bool ok = InternalFetch(request->Reply);
         DebugLog(DebugLevel::Requests, ok ? QStringLiteral("Fetched (OK)") : QStringLiteral("Fetched (ERROR!)"));
         FReplyStream = &request->Reply;
-        if (ok) {
-            FFailCount = 0;
-            lblInfo->clear();
-            HandleMessageHeader();
-            HandleReplyBody(*request);
-        }
+        if (ok)
+            HandleCompletedPost(*request);
         // Also after a cancelled or refused post: a requester waiting for its answer
         // (the monitor's Busy) must always hear that the request is over.
         if (request->Callback)
@@ -539,6 +551,14 @@ void TfrmFetcher::BreakOff(const QString &why)
     // Emits finished before it returns, which ends the wait in InternalFetch.
     if (FReply)
         FReply->abort();
+}
+
+void TfrmFetcher::HandleCompletedPost(TFetchRequest &request)
+{
+    FFailCount = 0;
+    lblInfo->clear();
+    HandleMessageHeader();
+    HandleReplyBody(request);
 }
 
 void TfrmFetcher::HandleMessageHeader()

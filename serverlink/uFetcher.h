@@ -39,6 +39,10 @@ struct TFetchRequest
     TFetchCallback Callback;
 };
 
+namespace FetcherTesting {
+void AnswerWith(TfrmFetcher &fetcher, TFetchRequest &request, const QByteArray &messageHeader);
+} // namespace FetcherTesting
+
 // Argument string to request body: each byte XOR the key, cycling, as two lower-case
 // hex digits. An empty key gives an empty body.
 QByteArray Encode(const QByteArray &args, const QByteArray &key);
@@ -136,6 +140,7 @@ private:
     void ConnectReply(QNetworkReply *reply, QByteArray &buffer);
     void RejectTooLarge(QNetworkReply *reply);
     void BreakOff(const QString &why);
+    void HandleCompletedPost(TFetchRequest &request);
     void HandleMessageHeader();
     void HandleReplyBody(TFetchRequest &request);
     void Classify(const TFetchRequest &request);
@@ -148,6 +153,8 @@ private:
     void ReleaseIfRetired();
     void StartPump();
     friend void SetConnector(TfrmFetcher *connector);
+    friend void FetcherTesting::AnswerWith(TfrmFetcher &fetcher, TFetchRequest &request,
+                                           const QByteArray &messageHeader);
 
     // Controls; the window owns them.
     QLabel *lblStatus = nullptr;
