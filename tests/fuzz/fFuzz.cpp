@@ -1,0 +1,74 @@
+#include "fFuzz.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include "tRecordingPlatform.h"
+#include "uCodec.h"
+#include "uReplyEnvelope.h"
+#include "uSettings.h"
+
+namespace {
+
+QTemporaryDir *folder = nullptr;
+TRecordingPlatform *recorder = nullptr;
+
+} // namespace
+
+namespace Fuzz {
+
+void Start(int *argc, char ***argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt keeps the references for the life of the application.
+    static int qtArgc = *argc;
+    static QApplication *app = new QApplication(qtArgc, *argv);
+    Q_UNUSED(app);
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+    // The program folder lies one level down, so a write beside it shows up too.
+    folder = new QTemporaryDir;
+    QDir(folder->path()).mkpath(QStringLiteral("program"));
+    ProgramDir = folder->path() + QStringLiteral("/program/");
+    QDir::setCurrent(ProgramDir);
+    auto platform = std::make_unique<TRecordingPlatform>();
+    recorder = platform.get();
+    Platform::Install(std::move(platform));
+}
+
+QString Folder()
+{
+    return ProgramDir;
+}
+
+QByteArray Bytes(const uint8_t *data, size_t size)
+{
+    return QByteArray(reinterpret_cast<const char *>(data), qsizetype(size));
+}
+
+QStringList Lines(const QByteArray &bytes)
+{
+    return SplitReplyLines(Codec::Decode(bytes));
+}
+
+QStringList FilesInFolder()
+{
+    QStringList files;
+    QDirIterator it(folder->path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(ProgramDir).relativeFilePath(it.next()));
+    return files;
+}
+
+QStringList TakePlatformEvents()
+{
+    QStringList events;
+    events.swap(recorder->Events);
+    return events;
+}
+
+} // namespace Fuzz

@@ -1,0 +1,57 @@
+// Today's day history file, read, written and read again.
+//
+// Input: the whole file.
+
+#include "fFuzz.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "uClock.h"
+#include "uHistory.h"
+
+namespace {
+
+QList<int> Fields(const THistorySample &s)
+{
+    return {int(s.Time), s.Online, s.Callers, s.Seconds, s.Cents};
+}
+
+QByteArray ReadFile(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    Fuzz::Start(argc, argv);
+    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 7), QTime(14, 30)); });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString name = THistoryGraph().DayFileName();
+    QDir().mkpath(QFileInfo(name).path());
+    {
+        QFile file(name);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(Fuzz::Bytes(data, size));
+    }
+    THistoryGraph read;
+    FUZZ_CHECK(read.Count() >= 0 && read.Count() <= THistoryGraph::Capacity);
+    FUZZ_CHECK(read.SaveDay());
+    const QByteArray written = ReadFile(name);
+
+    // What was written reads back sample for sample, and writes the same bytes again.
+    THistoryGraph again;
+    FUZZ_CHECK(again.Count() == read.Count());
+    for (int i = 0; i < read.Count(); ++i)
+        FUZZ_CHECK(Fields(again.Sample(i)) == Fields(read.Sample(i)));
+    FUZZ_CHECK(again.SaveDay());
+    FUZZ_CHECK(ReadFile(name) == written);
+    return 0;
+}

@@ -1,0 +1,58 @@
+// The day graph drawn from today's day file, in every series and at the sizes it meets,
+// and fed further samples.
+//
+// Input: one byte for the height, one for the width, then the day file.
+
+#include "fFuzz.h"
+
+#include <QDir>
+#include <QFile>
+#include <QWidget>
+
+#include "uClock.h"
+#include "uHistory.h"
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    Fuzz::Start(argc, argv);
+    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 7), QTime(14, 30)); });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 2)
+        return 0;
+    const QByteArray input = Fuzz::Bytes(data, size);
+    const QString name = THistoryGraph().DayFileName();
+    QDir().mkpath(QFileInfo(name).path());
+    {
+        QFile file(name);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(input.mid(2));
+    }
+    THistoryGraph history;
+    QWidget target;
+    target.resize(1 + uchar(input[1]) * 4, uchar(input[0]) % 80);
+    history.SetShowTimeLabels((uchar(input[0]) & 0x80) == 0);
+    history.Attach(&target);
+    for (int series = 0; series < THistoryGraph::SeriesCount; ++series) {
+        history.SetSeries(series);
+        // The scale always reaches the day's highest value of the series it shows.
+        if (target.height() > 0 && history.MaxValue(series) > 0)
+            FUZZ_CHECK(history.ScaleTop() >= history.MaxValue(series));
+        bool number = false;
+        history.MaxText().toInt(&number);
+        FUZZ_CHECK(number);
+        history.MinText().toInt(&number);
+        FUZZ_CHECK(number);
+        target.grab();
+    }
+    // Samples that follow, taken from the file's own last values, draw too.
+    if (history.Count() > 0) {
+        const THistorySample last = history.Sample(history.Count() - 1);
+        history.AddSample(history.DayStart() + 86399, last.Cents, last.Online, last.Callers, last.Seconds);
+        target.grab();
+    }
+    return 0;
+}

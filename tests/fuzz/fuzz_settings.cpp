@@ -1,0 +1,82 @@
+// The settings file, read, written and read again, with its triggers and payout rules.
+//
+// Input: the whole file.
+
+#include "fFuzz.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "uGlobal.h"
+#include "uPayout.h"
+#include "uSettings.h"
+#include "uTriggers.h"
+
+namespace {
+
+// Everything the program keeps of the file, as text.
+QStringList Snapshot()
+{
+    const TSettings &s = Settings;
+    QStringList all{QString::number(s.Interval), s.SoundUp, s.SoundDown, QString::number(s.SoundOn),
+                    QString::number(s.SmallPos.x()), QString::number(s.SmallPos.y()),
+                    QString::number(s.LargePos.x()), QString::number(s.LargePos.y()), QString::number(s.LargeW),
+                    QString::number(s.LargeH), QString::number(s.ShowCalls), QString::number(s.ShowOnline),
+                    QString::number(s.ShowMinutes), s.Key, s.Password, s.FetchUrl, QString::number(s.MainFG),
+                    QString::number(s.MiniFG), QString::number(s.NoMini), QString::number(s.BalloonTips),
+                    QString::number(s.Graph), QString::number(s.Info), QString::number(s.List),
+                    QString::number(s.Debug), QString::number(s.ChartLabels), QString::number(s.ChartItem),
+                    QString::number(s.ChartType), s.VersionUrl, s.UpdateUrl};
+    for (const auto &trigger : TTriggers)
+        all.append(TriggerLine(*trigger));
+    for (const auto &rule : PayoutRules) {
+        for (int country = TRateTable::FirstCountry; country <= TRateTable::LastCountry; ++country)
+            all.append(PayoutLine(*rule, country));
+    }
+    return all;
+}
+
+QByteArray ReadFile(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    Fuzz::Start(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString name = Fuzz::Folder() + QLatin1String(SettingsFileName);
+    {
+        QFile file(name);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(Fuzz::Bytes(data, size));
+    }
+    Settings = TSettings();
+    TTriggers.clear();
+    PayoutRules.clear();
+
+    LoadSettings(Fuzz::Folder());
+    const QStringList first = Snapshot();
+    FUZZ_CHECK(Settings.Interval >= MinimumInterval && Settings.Interval <= MaximumInterval);
+    FUZZ_CHECK(SaveSettings());
+    const QByteArray written = ReadFile(name);
+    // A password is never readable by others.
+    if (!Settings.Password.isEmpty())
+        FUZZ_CHECK((QFile::permissions(name) & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) == 0);
+
+    // What was written reads back the same, and writes the same bytes again.
+    TTriggers.clear();
+    PayoutRules.clear();
+    LoadSettings(Fuzz::Folder());
+    FUZZ_CHECK(Snapshot() == first);
+    FUZZ_CHECK(SaveSettings());
+    FUZZ_CHECK(ReadFile(name) == written);
+    return 0;
+}

@@ -1,0 +1,40 @@
+// One stored trigger line, read and written back.
+//
+// Input: the line (Windows-1252).
+
+#include "fFuzz.h"
+
+#include "uCodec.h"
+#include "uTriggers.h"
+
+namespace {
+
+bool SameTrigger(const TTrigger &a, const TTrigger &b)
+{
+    return a.WhenText == b.WhenText && a.Value == b.Value && a.ActionParam == b.ActionParam
+        && a.WhenKind == b.WhenKind && a.What == b.What && a.Compare == b.Compare && a.Action == b.Action
+        && a.Active == b.Active && a.RepeatType == b.RepeatType;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    Fuzz::Start(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString line = Codec::Decode(Fuzz::Bytes(data, size));
+    TTrigger read;
+    ParseTrigger(read, line);
+    const QString written = TriggerLine(read);
+    TTrigger again;
+    ParseTrigger(again, written);
+    FUZZ_CHECK(SameTrigger(read, again));
+    FUZZ_CHECK(TriggerLine(again) == written);
+    // A line of the file never spans two lines.
+    FUZZ_CHECK(!written.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\n')));
+    return 0;
+}
