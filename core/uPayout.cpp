@@ -142,7 +142,8 @@ void LoadPayoutRules(const TIniFile &ini)
     PayoutRules.clear();
     for (const TStoredRow &row : rows) {
         TokenInit(row.Value, QStringLiteral(";"));
-        TPayoutRule *rule = FindPayoutRule(NextToken(), true);
+        // A rule keeps only a code's first characters: rows are matched by what it keeps.
+        TPayoutRule *rule = FindPayoutRule(NextToken().left(ProgCodeLength), true);
         for (int access = TRateTable::FirstAccess; access <= TRateTable::LastAccess; ++access)
             rule->Amounts.Set(row.Country, access, LocaleNumber(NextToken()));
     }

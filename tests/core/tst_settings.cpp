@@ -214,11 +214,13 @@ void TestSettings::failedMoveLeavesFile()
 
 void TestSettings::savesPayoutRules()
 {
+    // A code longer than a rule keeps is one rule with the code it keeps.
     WriteAll(Ini(), ("[payout]\r\nCount=2\r\nitem0cc-1=" + PayoutRow("", "0,1") + "\r\nitem1cc0="
-                     + PayoutRow("AB", "0,35") + "\r\n")
+                     + PayoutRow("AB", "0,35") + "\r\nitem1cc1=" + PayoutRow("ABX", "0,5") + "\r\n")
                         .toLatin1());
     LoadSettings(m_dir->path());
     QCOMPARE(int(PayoutRules.size()), 2);
+    QCOMPARE(PayoutRules[1]->Amounts.At(1, -1), 0.5);
     QCOMPARE(PayoutRules[0]->ProgCode.text(), QString());
     QCOMPARE(PayoutRules[0]->Amounts.At(-1, -1), 0.1);
     QCOMPARE(PayoutRules[1]->ProgCode.text(), QString("AB"));
