@@ -75,7 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TTriggers.clear();
     PayoutRules.clear();
     LoadSettings(Fuzz::Folder());
-    FUZZ_CHECK(Snapshot() == first);
+    const QStringList second = Snapshot();
+    for (qsizetype i = 0; i < qMax(first.size(), second.size()); ++i) {
+        if (first.value(i) != second.value(i))
+            std::fprintf(stderr, "item %d: \"%s\" read back as \"%s\"\n", int(i), qPrintable(first.value(i)),
+                         qPrintable(second.value(i)));
+    }
+    FUZZ_CHECK(second == first);
     FUZZ_CHECK(SaveSettings());
     FUZZ_CHECK(ReadFile(name) == written);
     return 0;

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(NextTokenInt() == StrToIntDef(token, 0));
 
     // A plain decimal number in the 32-bit range reads as itself; outside it, as the default.
-    static const QRegularExpression decimal(QStringLiteral("^ *([+-]?[0-9]{1,18})$"));
+    static const QRegularExpression decimal(QStringLiteral("\\A *([+-]?[0-9]{1,18})\\z"));
     for (const QString &token : std::as_const(tokens)) {
         const QRegularExpressionMatch match = decimal.match(token);
         if (!match.hasMatch())
