@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
 
@@ -30,8 +31,10 @@ void Start(int *argc, char ***argv)
     static QApplication *app = new QApplication(qtArgc, *argv);
     Q_UNUSED(app);
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
-    // The program folder lies one level down, so a write beside it shows up too.
-    folder = new QTemporaryDir;
+    // The program folder lies one level down, so a write beside it shows up too. Files
+    // are written whole and synced for every input: in memory where there is room.
+    const bool inMemory = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+    folder = inMemory ? new QTemporaryDir(QStringLiteral("/dev/shm/bvfuzz-XXXXXX")) : new QTemporaryDir;
     QDir(folder->path()).mkpath(QStringLiteral("program"));
     ProgramDir = folder->path() + QStringLiteral("/program/");
     QDir::setCurrent(ProgramDir);
