@@ -127,23 +127,24 @@ void TfrmBig::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
-// Toggling keeps the widths: the shares are recomputed at the next resize.
+// Toggling keeps the window's size but shares its width anew at once: shares made for
+// fewer panels would push the panels on the right out of the window.
 void TfrmBig::Panel5DblClick()
 {
     pnOnline->setVisible(pnOnline->isHidden());
-    Arrange();
+    FormResize();
 }
 
 void TfrmBig::Panel6DblClick()
 {
     pnCalls->setVisible(pnCalls->isHidden());
-    Arrange();
+    FormResize();
 }
 
 void TfrmBig::Panel7DblClick()
 {
     pnMin->setVisible(pnMin->isHidden());
-    Arrange();
+    FormResize();
 }
 
 bool TfrmBig::eventFilter(QObject *watched, QEvent *event)
