@@ -4,6 +4,7 @@
 
 #include "uDesktopPlatform.h"
 #include "uMain.h"
+#include "uQtDutch.h"
 #include "uSignals.h"
 
 int main(int argc, char *argv[])
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Belvora Webmaster Monitor"));
     QApplication::setApplicationVersion(QStringLiteral(BV_APP_VERSION));
+    InstallQtDutch();
 
     Platform::Install(std::make_unique<TDesktopPlatform>());
 

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -8,6 +10,7 @@
 #include "uFetcher.h"
 #include "uMain.h"
 #include "uMonitor.h"
+#include "uQtDutch.h"
 #include "uSettings.h"
 
 namespace {
@@ -27,6 +30,7 @@ private Q_SLOTS:
     void startAndStop();
     void serverMessageActions_data();
     void serverMessageActions();
+    void dutchStandardButtons();
 
 private:
     void WriteSettings(const QByteArray &extra);
@@ -122,6 +126,15 @@ void TestMainWindow::serverMessageActions()
     // A second click does nothing: the message was dealt with.
     main.ServerMessageClicked();
     QCOMPARE(quit.size(), quits ? 1 : 0);
+}
+
+void TestMainWindow::dutchStandardButtons()
+{
+    QVERIFY(InstallQtDutch());
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Bevestigen"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Annuleren"));
 }
 
 QTEST_MAIN(TestMainWindow)
