@@ -26,7 +26,10 @@
 
 namespace {
 
-constexpr int GraphStripHeight = 50;
+// The strip is one pixel taller than its paint box above and below.
+constexpr int GraphStripMargin = 1;
+// A height read from a hand-edited file must leave room for the lists.
+constexpr int MaxGraphHeight = 1000;
 constexpr int GraphLabelPanelWidth = 44;
 constexpr int CountersStripHeight = 20;
 constexpr int CountdownSize = 16;
@@ -156,9 +159,8 @@ QWidget *TfrmMain::CreateCountersStrip()
 QWidget *TfrmMain::CreateGraphStrip()
 {
     pnlGraph = new QWidget;
-    pnlGraph->setFixedHeight(GraphStripHeight);
     auto *layout = new QHBoxLayout(pnlGraph);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(0, GraphStripMargin, 0, GraphStripMargin);
     layout->setSpacing(0);
 
     auto *labels = new QWidget;
@@ -189,6 +191,7 @@ QWidget *TfrmMain::CreateGraphStrip()
     layout->addWidget(labels);
 
     pbHistory = new TNoDrawPaintBox;
+    pbHistory->setObjectName(QStringLiteral("pbHistory"));
     layout->addWidget(pbHistory, 1);
     return pnlGraph;
 }
@@ -274,14 +277,28 @@ void TfrmMain::CreateControls()
     }
 
     splMain = new QSplitter(Qt::Horizontal);
+    splMain->setObjectName(QStringLiteral("splMain"));
     splMain->addWidget(pcMain);
     splMain->addWidget(CreateInfoPanel());
     // The tab area takes a change of width; FormResize then shares it out.
     splMain->setStretchFactor(0, 1);
     splMain->setStretchFactor(1, 0);
     splMain->setSizes({520, 340});
-    layout->addWidget(splMain, 1);
-    layout->addWidget(CreateGraphStrip());
+
+    // The graph strip keeps its height when the window changes size; the user sets it.
+    splGraph = new QSplitter(Qt::Vertical);
+    splGraph->setObjectName(QStringLiteral("splGraph"));
+    splGraph->addWidget(splMain);
+    splGraph->addWidget(CreateGraphStrip());
+    splGraph->setStretchFactor(0, 1);
+    splGraph->setStretchFactor(1, 0);
+    splGraph->setCollapsible(0, false);
+    splGraph->setCollapsible(1, false);
+    const int graphHeight = qBound(0, Settings.GraphH, MaxGraphHeight) + 2 * GraphStripMargin;
+    splGraph->setSizes({height(), graphHeight});
+    connect(splGraph, &QSplitter::splitterMoved, this,
+            [this] { Settings.GraphH = pnlGraph->height() - 2 * GraphStripMargin; });
+    layout->addWidget(splGraph, 1);
     layout->addWidget(CreateCountersStrip());
     setCentralWidget(central);
 }

@@ -398,7 +398,7 @@ void TestDetails::totalsHideCallerFields()
 void TestDetails::infoPanelShare()
 {
     TfrmMain main(m_dir->path());
-    auto *splitter = main.findChild<QSplitter *>();
+    auto *splitter = main.findChild<QSplitter *>(QStringLiteral("splMain"));
     QVERIFY(splitter);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));

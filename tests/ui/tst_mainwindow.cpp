@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSplitter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -8,6 +9,7 @@
 #include "tLoopbackServer.h"
 #include "tRecordingPlatform.h"
 #include "uFetcher.h"
+#include "uHistory.h"
 #include "uMain.h"
 #include "uMonitor.h"
 #include "uQtDutch.h"
@@ -31,6 +33,7 @@ private Q_SLOTS:
     void serverMessageActions_data();
     void serverMessageActions();
     void dutchStandardButtons();
+    void graphStripHeight();
 
 private:
     void WriteSettings(const QByteArray &extra);
@@ -135,6 +138,30 @@ void TestMainWindow::dutchStandardButtons()
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
     QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Annuleren"));
+}
+
+void TestMainWindow::graphStripHeight()
+{
+    WriteSettings("[window]\r\ngraphH=40\r\n");
+    {
+        TfrmMain main(m_dir->path());
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto *graph = main.findChild<QWidget *>(QStringLiteral("pbHistory"));
+        QTRY_COMPARE(graph->height(), 40);
+        QVERIFY(main.Monitor().History().Graph().TinyDigits());
+        // The splitter above the strip makes it taller; the graph is drawn anew for it.
+        QSplitterHandle *handle = main.findChild<QSplitter *>(QStringLiteral("splGraph"))->handle(1);
+        const QPoint grip = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(handle, grip - QPoint(0, 40));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(0, 40));
+        QTRY_COMPARE(graph->height(), 80);
+        QVERIFY(!main.Monitor().History().Graph().TinyDigits());
+    }
+    QFile file(m_dir->filePath("bvsettings.ini"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("graphH=80\r\n"));
 }
 
 QTEST_MAIN(TestMainWindow)
