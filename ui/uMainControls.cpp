@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
@@ -20,6 +21,7 @@
 #include "uDayCounter.h"
 #include "uArtwork.h"
 #include "uDetails.h"
+#include "uListColumns.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
 #include "uSettings.h"
@@ -36,7 +38,25 @@ constexpr int CountdownSize = 16;
 
 const QString CallerColumns[] = {QStringLiteral("Naam"), QStringLiteral("Tijd"), QStringLiteral("Nummer"),
                                  QStringLiteral("Start"), QStringLiteral("Info")};
-constexpr int CallerColumnWidths[] = {200, 60, 90, 120, 100};
+
+// Widths at least, and the texts a column must show whole: call length, a calling number
+// with its country code, the start as the service sends it; the name takes the rest.
+QList<TColumnFit::TColumn> CallerColumnFit()
+{
+    return {{200, {}},
+            {60, QStringLiteral("00:00:00")},
+            {90, QStringLiteral("0000000000000")},
+            {120, QStringLiteral("00-00-0000 00:00:00")},
+            {100, {}}};
+}
+
+QList<TColumnFit::TColumn> TotalsColumnFit()
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    const QString amount = locale.toString(10000.0, 'f', 2);
+    return {{134, {}}, {0, QStringLiteral("00000")}, {60, amount}, {0, locale.toString(100.0, 'f', 2)}, {0, amount}};
+}
 
 void SetUpList(QTreeWidget *list)
 {
@@ -53,8 +73,7 @@ void SetUpCallerColumns(QTreeWidget *list)
     SetUpList(list);
     list->setHeaderLabels({CallerColumns[0], CallerColumns[1], CallerColumns[2], CallerColumns[3], CallerColumns[4]});
     list->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    for (int c = 0; c < 5; ++c)
-        list->setColumnWidth(c, CallerColumnWidths[c]);
+    new TColumnFit(list, CallerColumnFit());
 }
 
 } // namespace
@@ -258,10 +277,9 @@ void TfrmMain::CreateControls()
     lvTotals->setSelectionMode(QAbstractItemView::MultiSelection);
     lvTotals->setHeaderLabels({QStringLiteral("Programma"), QStringLiteral("Bellers"), QStringLiteral("Minuten"),
                                QStringLiteral("Gemiddeld")});
-    lvTotals->setColumnWidth(0, 134);
-    lvTotals->setColumnWidth(2, 60);
     for (int c = 1; c < 4; ++c)
         lvTotals->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    new TColumnFit(lvTotals, TotalsColumnFit());
     connect(lvTotals, &QTreeWidget::itemClicked, this, &TfrmMain::TotalsRowSelected);
     connect(lvTotals, &QTreeWidget::itemDoubleClicked, this, &TfrmMain::ShowInfoPanel);
     pcMain->addTab(lvTotals, QStringLiteral("&Totalen"));

@@ -57,6 +57,7 @@ private Q_SLOTS:
     void totalsClicks_data();
     void totalsClicks();
     void copyTotals();
+    void columnsFitTexts();
     void chartChoices();
     void chartLabels_data();
     void chartLabels();
@@ -219,6 +220,33 @@ void TestMainLists::copyTotals()
     QCOMPARE(data->data("text/plain"), QByteArray("Programma\tBellers\tMinuten\tGemiddeld\r\n"
                                                   "Drie\t1\t5,00\t5,00\r\n"
                                                   "Een\t2\t10,90\t5,45\r\n"));
+}
+
+void TestMainLists::columnsFitTexts()
+{
+    WriteSettings();
+    TfrmMain main(m_dir->path());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    Poll(main, {CallerLine("c1", "Kees", "20261208 134500", 1), "$AA|0|1|1|600600"});
+    main.Monitor().UpdateTotalsView(false);
+    QTreeWidget &callers = List(main, "lvCallers");
+    QTreeWidget &totals = List(main, "lvTotals");
+    // Wide enough for the value and the cell's margins in the list's font, and never
+    // below the set width.
+    const auto fits = [](QTreeWidget &list, int column, int least) {
+        const int text = list.fontMetrics().horizontalAdvance(list.topLevelItem(0)->text(column));
+        return list.columnWidth(column) >= text + 6 && list.columnWidth(column) >= least;
+    };
+    QCOMPARE(callers.topLevelItem(0)->text(3), QStringLiteral("08-12-2026 13:45:00"));
+    QVERIFY(fits(callers, 3, 120));
+    QVERIFY(fits(totals, 2, 60));
+    // The programme names take the room the numbers leave.
+    int numbers = 0;
+    for (int c = 1; c < totals.columnCount(); ++c)
+        numbers += totals.columnWidth(c);
+    QCOMPARE(totals.columnWidth(0), totals.viewport()->width() - numbers);
+    QVERIFY(totals.columnWidth(totals.columnCount() - 1) < totals.columnWidth(0));
 }
 
 void TestMainLists::chartChoices()
