@@ -8,6 +8,7 @@
 #include "uDayCounter.h"
 #include "uGlobal.h"
 #include "uSettings.h"
+#include "uWindowStates.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ TfrmBig::TfrmBig(QWidget *parent)
     // The main window only hides behind this one: closing it must not end the program.
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Belvora Webmaster Monitor"));
+    new TWindowStates(this, [] { return QByteArrayList{TWindowStates::SkipTaskbar}; });
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
