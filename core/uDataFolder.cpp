@@ -16,12 +16,12 @@ void MakePrivateFolder(const QString &path)
     QDir().mkdir(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-} // namespace
-
 bool IsInstalledCopy(const QString &executableDir)
 {
     return QFileInfo::exists(executableDir + QStringLiteral("/" BV_BIN_TO_DATA "/applications/" BV_APP_ID ".desktop"));
 }
+
+} // namespace
 
 QString ChooseProgramDir(const QString &executableDir, const QString &userDataDir)
 {

@@ -9,10 +9,7 @@
 QString DefaultProgramDir();
 
 // The same choice for a program in `executableDir`, with `userDataDir` as the user's
-// data folder.
+// data folder. An installation is told by its desktop entry, which lies where the install
+// rules put it: root can write to /usr/bin and a user to ~/.local/bin, so being writable
+// does not make a folder the program's own.
 QString ChooseProgramDir(const QString &executableDir, const QString &userDataDir);
-
-// `executableDir` is the bin folder of an installation: the desktop entry lies where the
-// install rules put it. Root can write to /usr/bin and a user to ~/.local/bin, so being
-// writable does not make a folder a program's own.
-bool IsInstalledCopy(const QString &executableDir);
