@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
+#include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,6 +32,7 @@ namespace {
 constexpr int LegendMinWidth = 150;
 constexpr int PieStyle = 5;
 constexpr int LastChartStyle = 6;
+constexpr int ChartMargin = 6;
 
 } // namespace
 
@@ -68,6 +70,10 @@ QWidget *TfrmMain::CreateChartPage()
     titleFont.setBold(true);
     chtTotals->chart()->setTitleFont(titleFont);
     chtTotals->chart()->setTitleBrush(QColor(Qt::blue));
+    // The info panel is narrow: the labels need the room more than a frame around the chart.
+    chtTotals->chart()->layout()->setContentsMargins(0, 0, 0, 0);
+    chtTotals->chart()->setMargins(QMargins(ChartMargin, ChartMargin, ChartMargin, ChartMargin));
+    chtTotals->chart()->setBackgroundRoundness(0);
     chtTotals->installEventFilter(this);
     layout->addWidget(chtTotals, 1);
     CreateChartMenu();
