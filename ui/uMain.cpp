@@ -123,6 +123,7 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
             states.append(TWindowStates::SkipTaskbar);
         return states;
     });
+    TWindowStates::KeepOthersAbove(this);
 
     m_tray = new QSystemTrayIcon(Artwork::ApplicationIcon(), this);
     m_tray->setToolTip(windowTitle());

@@ -1,7 +1,8 @@
 #include "uWindowStates.h"
 
 #include <QEvent>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QPointer>
 #include <QWidget>
 #include <QWindow>
 
@@ -70,6 +71,38 @@ void AskWindowManager(xcb_connection_t *connection, xcb_window_t window, xcb_ato
     }
 }
 
+// Gives each window shown while its owner stays on top its own states, once.
+class TAboveOwner final : public QObject
+{
+public:
+    explicit TAboveOwner(QWidget *owner)
+        : QObject(owner), m_owner(owner)
+    {
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Show || !watched->isWidgetType())
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        const Qt::WindowType type = window->windowType();
+        if (!window->isWindow() || window == m_owner || type == Qt::Popup || type == Qt::ToolTip
+            || window->findChild<TWindowStates *>(QString(), Qt::FindDirectChildrenOnly))
+            return false;
+        const QPointer<QWidget> owner = m_owner;
+        auto *states = new TWindowStates(window, [owner] {
+            return owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)
+                ? QByteArrayList{TWindowStates::Above}
+                : QByteArrayList{};
+        });
+        states->Shown();
+        return false;
+    }
+
+private:
+    QWidget *m_owner;
+};
+
 } // namespace
 
 const char *const TWindowStates::SkipTaskbar = "_NET_WM_STATE_SKIP_TASKBAR";
@@ -81,16 +114,25 @@ TWindowStates::TWindowStates(QWidget *window, std::function<QByteArrayList()> wa
     window->installEventFilter(this);
 }
 
+void TWindowStates::KeepOthersAbove(QWidget *owner)
+{
+    qApp->installEventFilter(new TAboveOwner(owner));
+}
+
+void TWindowStates::Shown()
+{
+    if (!m_watchingHandle && m_window->windowHandle()) {
+        m_window->windowHandle()->installEventFilter(this);
+        m_watchingHandle = true;
+    }
+    Apply(false);
+    m_pending = true;
+}
+
 bool TWindowStates::eventFilter(QObject *watched, QEvent *event)
 {
-
     if (watched == m_window && event->type() == QEvent::Show) {
-        if (!m_watchingHandle && m_window->windowHandle()) {
-            m_window->windowHandle()->installEventFilter(this);
-            m_watchingHandle = true;
-        }
-        Apply(false);
-        m_pending = true;
+        Shown();
     } else if (m_pending && watched == m_window->windowHandle() && event->type() == QEvent::Expose
                && m_window->windowHandle()->isExposed()) {
         m_pending = false;

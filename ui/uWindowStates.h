@@ -20,6 +20,13 @@ public:
     // `wanted` gives the names of the states the window should have when it is shown.
     TWindowStates(QWidget *window, std::function<QByteArrayList()> wanted);
 
+    // Every other window the program shows while `owner` stays on top (dialogs, message
+    // boxes, file dialogs) stays on top as well: a window manager may otherwise stack it
+    // under `owner`, out of sight while it waits for an answer.
+    static void KeepOthersAbove(QWidget *owner);
+    // For a window that is being shown already: its states now.
+    void Shown();
+
     static const char *const SkipTaskbar;
     static const char *const Above;
 
