@@ -392,22 +392,14 @@ QString ValueText(const QChart &chart, double value, int precision = 6)
     return chart.locale().toString(value, 'g', precision);
 }
 
-QValueAxis *ValueAxis(const QChart &chart)
+// The chart's first axis of a kind: the value axis or the axis of names.
+template <typename TAxis>
+TAxis *FirstAxis(const QChart &chart)
 {
     const QList<QAbstractAxis *> axes = chart.axes();
     for (QAbstractAxis *axis : axes) {
-        if (auto *values = qobject_cast<QValueAxis *>(axis))
-            return values;
-    }
-    return nullptr;
-}
-
-QBarCategoryAxis *CategoryAxis(const QChart &chart)
-{
-    const QList<QAbstractAxis *> axes = chart.axes();
-    for (QAbstractAxis *axis : axes) {
-        if (auto *categories = qobject_cast<QBarCategoryAxis *>(axis))
-            return categories;
+        if (auto *found = qobject_cast<TAxis *>(axis))
+            return found;
     }
     return nullptr;
 }
@@ -474,7 +466,7 @@ void MakeRoom(QValueAxis &values, qreal top, qreal room, qreal length)
 void FitBars(QChart &chart, QAbstractBarSeries &bars, bool shown)
 {
     const QList<QBarSet *> sets = bars.barSets();
-    QValueAxis *values = ValueAxis(chart);
+    QValueAxis *values = FirstAxis<QValueAxis>(chart);
     if (sets.isEmpty() || !values)
         return;
     QBarSet &set = *sets.first();
@@ -516,7 +508,7 @@ void FitPoints(QChart &chart, QXYSeries &line, QAbstractSeries &series, int labe
 {
     const bool shown = labels != LabelsNone;
     const QString format = labels == LabelsXValue ? QStringLiteral("@xPoint") : QStringLiteral("@yPoint");
-    QValueAxis *values = ValueAxis(chart);
+    QValueAxis *values = FirstAxis<QValueAxis>(chart);
     const QList<QPointF> points = line.points();
     double top = 0.0;
     for (const QPointF &point : points)
@@ -614,7 +606,7 @@ void FitChartLabels(QChart &chart, int labels, bool legend)
         FitPieAndLegend(chart, *pie, labels, legend);
         return;
     }
-    if (QBarCategoryAxis *categories = CategoryAxis(chart)) {
+    if (QBarCategoryAxis *categories = FirstAxis<QBarCategoryAxis>(chart)) {
         FitCategories(chart, *categories);
         LayOut(chart);
     }
