@@ -1,5 +1,6 @@
 #include "uDesktopPlatform.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -24,7 +25,7 @@ constexpr int SyncSoundPollMs = 20;
 int RunMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
                   QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, title, text, buttons);
+    QMessageBox box(icon, title, text, buttons, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     return box.exec();
 }
@@ -94,6 +95,8 @@ void TDesktopPlatform::ShowBalloon(const QString &title, const QString &text, in
     ShowPlainBalloon(m_tray, title, text, timeoutMs);
 }
 
+// A box belongs to the window the user works in, so the window manager keeps it above
+// that window rather than opening it behind, out of sight.
 void TDesktopPlatform::ShowMessage(TMessageKind kind, const QString &title, const QString &text)
 {
     const QMessageBox::Icon icon = kind == TMessageKind::Error     ? QMessageBox::Critical

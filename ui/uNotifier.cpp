@@ -29,8 +29,8 @@ QDBusMessage NotifyCall(uint replacesId, const QString &title, const QString &te
                         int timeoutMs)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
-    call << AppName << replacesId << InfoIcon << title << text.toHtmlEscaped() << actions << QVariantMap()
-         << timeoutMs;
+    call << AppName << replacesId << InfoIcon << title << text.toHtmlEscaped() << actions
+         << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral(BV_APP_ID)}} << timeoutMs;
     return call;
 }
 
