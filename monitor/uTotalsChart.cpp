@@ -65,7 +65,7 @@ void TTotalsChart::Show(const QString &title, const std::vector<TChartPoint> &po
     m_chart->legend()->setVisible(m_style == Pie);
 
     // Charts render their labels as markup, and programme names come from the server:
-    // escaped, they show as they are.
+    // escaped here, before any label is made of them, they show as they are.
     // A category axis takes each label once, but one label may stand for several points
     // (a programme and access type in more countries): repeats get invisible suffixes.
     QStringList labels;

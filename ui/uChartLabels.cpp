@@ -80,7 +80,7 @@ bool ShowsName(int labels)
         || labels == LabelsNamePercentTotal;
 }
 
-// Slice labels are rich text in Qt Charts: names from the service are escaped. A name
+// Slice labels are rich text in Qt Charts: names come escaped from the monitor. A name
 // and a figure stand on one line, or on two where one line takes too much room.
 QString SliceText(int labels, const QString &name, const QPieSlice &slice, double total, int index, bool twoLines)
 {
@@ -88,24 +88,23 @@ QString SliceText(int labels, const QString &name, const QPieSlice &slice, doubl
     const QString value = ShortNumber(slice.value());
     const QString percent = ShortNumber(slice.percentage() * 100.0) + QStringLiteral(" %");
     const QString ofTotal = percent + QStringLiteral(" van ") + ShortNumber(total);
-    const QString shownName = name.toHtmlEscaped();
     switch (labels) {
     case LabelsValue:
         return value;
     case LabelsPercent:
         return percent;
     case LabelsNamePercent:
-        return shownName + between + percent;
+        return name + between + percent;
     case LabelsNameValue:
-        return shownName + between + value;
+        return name + between + value;
     case LabelsPercentTotal:
         return ofTotal;
     case LabelsNamePercentTotal:
-        return shownName + between + ofTotal;
+        return name + between + ofTotal;
     case LabelsXValue:
         return QString::number(index);
     default: // name, legend text
-        return shownName;
+        return name;
     }
 }
 
@@ -292,7 +291,7 @@ TLegendPlace TryLegend(QChart &chart, const QPieSeries &pie, bool labelled, Qt::
     qreal widest = 0.0, rowWidth = 0.0, columnHeight = 0.0;
     const QList<QPieSlice *> slices = pie.slices();
     for (const QPieSlice *slice : slices) {
-        const QSizeF entry = LegendEntrySize(key.font(), slice->property(SliceNameProperty).toString().toHtmlEscaped());
+        const QSizeF entry = LegendEntrySize(key.font(), slice->property(SliceNameProperty).toString());
         widest = qMax(widest, entry.width());
         rowWidth += entry.width();
         columnHeight += entry.height();
@@ -349,7 +348,7 @@ void FitPieAndLegend(QChart &chart, QPieSeries &pie, int labels, bool legend)
     const QList<QLegendMarker *> markers = key.markers(&pie);
     for (QLegendMarker *marker : markers) {
         if (auto *pieMarker = qobject_cast<QPieLegendMarker *>(marker))
-            pieMarker->setLabel(SliceName(*pieMarker->slice()).toHtmlEscaped());
+            pieMarker->setLabel(SliceName(*pieMarker->slice()));
     }
     if (!legend || ShowsName(labels)) {
         key.setVisible(false);

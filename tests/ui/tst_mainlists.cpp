@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 #include "tLoopbackServer.h"
 #include "tRecordingPlatform.h"
 #include "tTestData.h"
@@ -311,6 +313,18 @@ void TestMainLists::chartLabels()
     QTEST(een->label().replace(QStringLiteral("<br>"), QStringLiteral(" ")), "text");
     // The legend keeps naming the programmes.
     QCOMPARE(view->chart()->legend()->markers(pie).first()->label(), QStringLiteral("Een"));
+
+    // Names come from the service: markup in one is shown as it is.
+    FindProg(QStringLiteral("AA"))->ProgName = QStringLiteral("<b>Een</b>");
+    Poll(main, {"$AA|0|1|1|655", "$CC|0|1|1|300"});
+    const auto shownAsItIs = [view] {
+        const QList<QGraphicsItem *> items = view->scene()->items();
+        return std::any_of(items.begin(), items.end(), [](QGraphicsItem *item) {
+            const auto *text = dynamic_cast<QGraphicsTextItem *>(item);
+            return text && text->toPlainText().startsWith(QLatin1String("<b>Een</b>"));
+        });
+    };
+    QTRY_VERIFY(shownAsItIs());
 }
 
 void TestMainLists::chartTextsFit_data()
