@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -65,6 +66,20 @@ QStringList FilesInFolder()
     while (it.hasNext())
         files.append(QDir(ProgramDir).relativeFilePath(it.next()));
     return files;
+}
+
+QByteArray ReadFile(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString &name, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(name).path());
+    QFile file(name);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
 }
 
 QStringList TakePlatformEvents()

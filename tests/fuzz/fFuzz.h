@@ -34,6 +34,9 @@ QStringList Lines(const QByteArray &bytes);
 // Every file under the folder that holds the program folder, relative to the program
 // folder ("../x" for one beside it).
 QStringList FilesInFolder();
+QByteArray ReadFile(const QString &name);
+// Writes the file whole, making its folder when it has none.
+void WriteFile(const QString &name, const QByteArray &bytes);
 // What reached the platform seam since the last call (sounds, opens, balloons, messages).
 QStringList TakePlatformEvents();
 

@@ -4,9 +4,6 @@
 
 #include "fFuzz.h"
 
-#include <QDir>
-#include <QFile>
-
 #include "uClock.h"
 #include "uHistory.h"
 
@@ -15,12 +12,6 @@ namespace {
 QList<int> Fields(const THistorySample &s)
 {
     return {int(s.Time), s.Online, s.Callers, s.Seconds, s.Cents};
-}
-
-QByteArray ReadFile(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -35,16 +26,11 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString name = THistoryGraph().DayFileName();
-    QDir().mkpath(QFileInfo(name).path());
-    {
-        QFile file(name);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(Fuzz::Bytes(data, size));
-    }
+    Fuzz::WriteFile(name, Fuzz::Bytes(data, size));
     THistoryGraph read;
     FUZZ_CHECK(read.Count() >= 0 && read.Count() <= THistoryGraph::Capacity);
     FUZZ_CHECK(read.SaveDay());
-    const QByteArray written = ReadFile(name);
+    const QByteArray written = Fuzz::ReadFile(name);
 
     // What was written reads back sample for sample, and writes the same bytes again.
     THistoryGraph again;
@@ -52,6 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int i = 0; i < read.Count(); ++i)
         FUZZ_CHECK(Fields(again.Sample(i)) == Fields(read.Sample(i)));
     FUZZ_CHECK(again.SaveDay());
-    FUZZ_CHECK(ReadFile(name) == written);
+    FUZZ_CHECK(Fuzz::ReadFile(name) == written);
     return 0;
 }

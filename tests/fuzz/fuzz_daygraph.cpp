@@ -5,8 +5,6 @@
 
 #include "fFuzz.h"
 
-#include <QDir>
-#include <QFile>
 #include <QWidget>
 
 #include "uClock.h"
@@ -25,12 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const QByteArray input = Fuzz::Bytes(data, size);
     const QString name = THistoryGraph().DayFileName();
-    QDir().mkpath(QFileInfo(name).path());
-    {
-        QFile file(name);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(input.mid(2));
-    }
+    Fuzz::WriteFile(name, input.mid(2));
     THistoryGraph history;
     QWidget target;
     target.resize(1 + uchar(input[1]) * 4, uchar(input[0]) % 80);

@@ -4,7 +4,6 @@
 
 #include "fFuzz.h"
 
-#include <QDir>
 #include <QFile>
 
 #include "uGlobal.h"
@@ -36,12 +35,6 @@ QStringList Snapshot()
     return all;
 }
 
-QByteArray ReadFile(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -53,11 +46,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString name = Fuzz::Folder() + QLatin1String(SettingsFileName);
-    {
-        QFile file(name);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(Fuzz::Bytes(data, size));
-    }
+    Fuzz::WriteFile(name, Fuzz::Bytes(data, size));
     Settings = TSettings();
     TTriggers.clear();
     PayoutRules.clear();
@@ -66,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList first = Snapshot();
     FUZZ_CHECK(Settings.Interval >= MinimumInterval && Settings.Interval <= MaximumInterval);
     FUZZ_CHECK(SaveSettings());
-    const QByteArray written = ReadFile(name);
+    const QByteArray written = Fuzz::ReadFile(name);
     // A password is never readable by others.
     if (!Settings.Password.isEmpty())
         FUZZ_CHECK((QFile::permissions(name) & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) == 0);
@@ -83,6 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     FUZZ_CHECK(second == first);
     FUZZ_CHECK(SaveSettings());
-    FUZZ_CHECK(ReadFile(name) == written);
+    FUZZ_CHECK(Fuzz::ReadFile(name) == written);
     return 0;
 }

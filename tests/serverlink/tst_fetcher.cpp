@@ -100,6 +100,15 @@ TServerAction BrokenReply()
     return TServerAction::Reply("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n110\r\n");
 }
 
+// Headers and a first part at once, more after a pause, and the connection left open.
+TServerAction SlowReply(const QByteArray &first, int pauseMs, const QByteArray &more)
+{
+    TServerAction slow;
+    slow.Steps = {{0, first}, {pauseMs, more}};
+    slow.Close = false;
+    return slow;
+}
+
 // Log messages without their time stamps.
 QStringList LogMessages()
 {
@@ -579,11 +588,7 @@ void TestFetcher::quickRequestNeverShowsWindow()
 
 void TestFetcher::cancelDuringSlowReply()
 {
-    // Headers and a first part at once, more after a pause, then nothing.
-    TServerAction slow;
-    slow.Steps = {{0, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n110\r\n"}, {400, "abc"}};
-    slow.Close = false;
-    m_server->Enqueue(slow);
+    m_server->Enqueue(SlowReply("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n110\r\n", 400, "abc"));
 
     TfrmFetcher fetcher;
     QList<TSeen> seen;
@@ -773,10 +778,7 @@ void TestFetcher::quitDuringSlowTransferIsBrokenOff()
     // Headers and part of the body, then the program is told to quit: its quit ends
     // every event loop, the post's wait included, but what came is no reply.
     Settings.Debug = 2;
-    TServerAction slow;
-    slow.Steps = {{0, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n110\r\nmail"}, {200, "x"}};
-    slow.Close = false;
-    m_server->Enqueue(slow);
+    m_server->Enqueue(SlowReply("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n110\r\nmail", 200, "x"));
     TfrmFetcher fetcher;
     QList<TSeen> seen;
     WhenTrue(&fetcher, [&] { return fetcher.findChild<QProgressBar *>(QStringLiteral("pg"))->value() > 0; },
