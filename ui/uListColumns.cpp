@@ -17,11 +17,11 @@ int CellPadding(const QTreeWidget &list)
 } // namespace
 
 TColumnFit::TColumnFit(QTreeWidget *list, QList<TColumn> columns)
-    : QObject(list), m_list(list), m_columns(std::move(columns))
+    : QObject(list), m_list(list), m_viewport(list->viewport()), m_columns(std::move(columns))
 {
     QHeaderView *header = list->header();
     header->setStretchLastSection(false);
-    list->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     list->installEventFilter(this);
     // New columns get their captions after the count changes: measure once both are in.
     connect(header, &QHeaderView::sectionCountChanged, this,
@@ -73,7 +73,7 @@ void TColumnFit::FillFirstColumn()
 
 bool TColumnFit::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_list->viewport() && event->type() == QEvent::Resize)
+    if (watched == m_viewport && event->type() == QEvent::Resize)
         FillFirstColumn();
     else if (watched == m_list && event->type() == QEvent::FontChange)
         Refit();

@@ -34,6 +34,8 @@ private:
     void FillFirstColumn();
 
     QTreeWidget *m_list;
+    // Kept: the list asks no more of its viewport once its own destruction has begun.
+    QWidget *m_viewport;
     QList<TColumn> m_columns;
     bool m_filling = false;
 };
