@@ -199,8 +199,11 @@ void TestSettings::preparesFoldersOnlyOnNewVersion()
     QVERIFY(!QDir(m_dir->filePath("Bitmaps")).exists());
     QVERIFY(QFile::exists(m_dir->filePath("AB.bmp")));
 
-    WriteAll(Ini(), "[settings]\r\nversion=1.3.1.19\r\n");
+    // The new version is stored at once: a password in the file keeps it from others.
+    WriteAll(Ini(), "[settings]\r\nversion=1.3.1.19\r\npassword=pw\r\n");
+    QFile::setPermissions(Ini(), QFile::permissions(Ini()) | QFileDevice::ReadOther);
     LoadSettings(m_dir->path());
+    QCOMPARE(QFile::permissions(Ini()) & QFileDevice::ReadOther, QFileDevice::Permissions());
     QVERIFY(QFile::exists(m_dir->filePath("Bitmaps/AB.bmp")));
     QVERIFY(QFile::exists(m_dir->filePath("History/01-01-2026.hlg")));
     QVERIFY(!QFile::exists(m_dir->filePath("AB.bmp")));
