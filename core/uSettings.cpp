@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "uDataFolder.h"
 #include "uIniFile.h"
 #include "uPayout.h"
 #include "uTriggers.h"
@@ -58,7 +59,7 @@ int PrimaryScreenWidth()
 
 void LoadSettings(const QString &programDir)
 {
-    ProgramDir = WithSlash(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir);
+    ProgramDir = WithSlash(programDir.isEmpty() ? DefaultProgramDir() : programDir);
     TIniFile ini(SettingsFilePath());
     ini.SetOwnerOnly(true);
     TSettings &s = Settings;
@@ -103,6 +104,7 @@ void LoadSettings(const QString &programDir)
     s.Info = ini.ReadBool(SectionWindow, QStringLiteral("Info"), false);
     s.List = ini.ReadInteger(SectionWindow, QStringLiteral("list"), 0);
     s.ShowYesterday = ini.ReadBool(SectionWindow, QStringLiteral("yesterday"), true);
+    s.GraphH = ini.ReadInteger(SectionWindow, QStringLiteral("graphH"), DefaultGraphHeight);
 
     s.ChartType = ini.ReadInteger(SectionChart, QStringLiteral("type"), 7);
     s.ChartLabels = ini.ReadInteger(SectionChart, QStringLiteral("labels"), 4);
@@ -151,6 +153,7 @@ bool SaveSettings()
     ini.WriteBool(SectionWindow, QStringLiteral("Graph"), s.Graph);
     ini.WriteBool(SectionWindow, QStringLiteral("Info"), s.Info);
     ini.WriteInteger(SectionWindow, QStringLiteral("list"), s.List);
+    ini.WriteInteger(SectionWindow, QStringLiteral("graphH"), s.GraphH);
     ini.WriteInteger(SectionChart, QStringLiteral("type"), s.ChartType);
     ini.WriteInteger(SectionChart, QStringLiteral("labels"), s.ChartLabels);
     ini.WriteInteger(SectionChart, QStringLiteral("item"), s.ChartItem);

@@ -17,6 +17,8 @@ constexpr int MinimumInterval = 5;
 constexpr int MaximumInterval = 86400;
 // The small counter window opens this far from the primary screen's right edge.
 constexpr int SmallWindowRightOffset = 410;
+// The history graph's paint box at the default size: below 50 pixels it labels with tiny glyphs.
+constexpr int DefaultGraphHeight = 48;
 // Used when no screen can be asked (a program without a GUI, a test).
 constexpr int FallbackScreenWidth = 1024;
 
@@ -44,6 +46,7 @@ struct TSettings
     bool Graph = true;
     bool Info = false;
     int List = 0;
+    int GraphH = DefaultGraphHeight;
     int Debug = 0;
     int ChartLabels = 4;
     int ChartItem = 0;
@@ -63,7 +66,7 @@ extern TSettings Settings;
 extern QString ProgramDir;
 extern QString AppVersion;
 
-// The folder of the executable unless a test names another.
+// The folder DefaultProgramDir() chooses unless a test names another.
 void LoadSettings(const QString &programDir = QString());
 bool SaveSettings();
 void PrepareFolders();

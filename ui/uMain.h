@@ -41,7 +41,7 @@ class TfrmMain final : public QMainWindow
 {
     Q_OBJECT
 public:
-    // `programDir` empty: the folder of the executable.
+    // `programDir` empty: the folder DefaultProgramDir() chooses.
     explicit TfrmMain(const QString &programDir = QString(), QWidget *parent = nullptr);
     ~TfrmMain() override;
 
@@ -185,6 +185,7 @@ private:
     QTabWidget *pcMain = nullptr;
     QTabWidget *pcInfo = nullptr;
     QSplitter *splMain = nullptr;
+    QSplitter *splGraph = nullptr;
     QTreeWidget *lvCallers = nullptr;
     QTreeWidget *lvTotals = nullptr;
     QTreeWidget *lvHistory = nullptr;
