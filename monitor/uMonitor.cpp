@@ -233,6 +233,7 @@ void TBelvoraMonitor::ProcessCallersReply(const QStringList &replyLines)
     } catch (const std::exception &error) {
         DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(QString::fromLocal8Bit(error.what())));
     }
+    Q_EMIT ReplyProcessed();
 }
 
 void TBelvoraMonitor::SumTotalsFigures()

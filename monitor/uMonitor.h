@@ -112,6 +112,8 @@ public:
 Q_SIGNALS:
     // A callers request came back without a usable reply (OnFetchFailed).
     void FetchFailed();
+    // A callers reply has been processed: figures, lists and history are new.
+    void ReplyProcessed();
 
 private:
     void FailurePath(TfrmFetcher *sender, int failCount);
