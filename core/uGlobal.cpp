@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <cmath>
 #include <limits>
 #include <type_traits>
 
@@ -153,11 +154,39 @@ QString FormatFixed2(double value)
     return locale.toString(value, 'f', 2);
 }
 
-double LocaleNumber(const QString &text)
+std::optional<double> ReadLocaleNumber(const QString &text)
 {
     bool ok = false;
     const double value = QLocale().toDouble(text.trimmed(), &ok);
-    return ok ? value : 0.0;
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+double LocaleNumber(const QString &text)
+{
+    return ReadLocaleNumber(text).value_or(0.0);
+}
+
+namespace {
+
+// The minus sign some locales write ("−"0,25).
+constexpr char16_t LocaleMinusSign = 0x2212;
+
+} // namespace
+
+std::optional<double> ReadStoredNumber(const QString &text)
+{
+    // Files are written in the locale of the day: a decimal comma or point, and some
+    // locales' minus sign, must read back under any other locale.
+    QString plain = text.trimmed();
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    plain.replace(QChar(LocaleMinusSign), QLatin1Char('-'));
+    bool ok = false;
+    const double value = QLocale::c().toDouble(plain, &ok);
+    if (ok && std::isfinite(value))
+        return value;
+    return ReadLocaleNumber(text);
 }
 
 QString CallsText(const TTotals &t, int access, bool all)

@@ -256,6 +256,9 @@ void TestGlobal::parsesAmounts_data()
     QTest::newRow("comma, english") << QLocale::English << "0,35" << 0.0; // no number in English
     QTest::newRow("not a number") << QLocale::Dutch << "veel" << 0.0;
     QTest::newRow("empty") << QLocale::Dutch << "" << 0.0;
+    QTest::newRow("nan") << QLocale::Dutch << "nan" << 0.0;
+    QTest::newRow("infinity, english") << QLocale::English << "inf" << 0.0;
+    QTest::newRow("infinity") << QLocale::Dutch << "-inf" << 0.0;
 }
 
 void TestGlobal::parsesAmounts()

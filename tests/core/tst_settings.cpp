@@ -47,6 +47,7 @@ private Q_SLOTS:
     void preparesFoldersOnlyOnNewVersion();
     void failedMoveLeavesFile();
     void savesPayoutRules();
+    void keepsHandEditedPayoutRows();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -223,6 +224,7 @@ void TestSettings::savesPayoutRules()
 
     QVERIFY(SaveSettings());
     PayoutRules.clear();
+    QLocale::setDefault(QLocale::c()); // started once with LC_ALL=C: "0,35" must still read
     LoadSettings(m_dir->path());
     QCOMPARE(int(PayoutRules.size()), 2);
     QCOMPARE(PayoutRules[1]->Amounts.At(0, -1), 0.35);
@@ -235,6 +237,25 @@ void TestSettings::savesPayoutRules()
     LoadSettings(m_dir->path());
     QVERIFY(PayoutRules.empty());
     QCOMPARE(TIniFile(Ini()).ReadString("payout", "Count"), QString("0"));
+}
+
+void TestSettings::keepsHandEditedPayoutRows()
+{
+    // Saved by an editor with a byte-order mark; a code longer than two letters in two
+    // rows; an amount that is no number.
+    WriteAll(Ini(), ("\xEF\xBB\xBF[payout]\r\nCount=1\r\nitem0cc-1=" + PayoutRow("ABC", "0.5") + "\r\nitem0cc0="
+                     + PayoutRow("ABC", "twee") + "\r\n")
+                        .toLatin1());
+    LoadSettings(m_dir->path());
+    QCOMPARE(int(PayoutRules.size()), 1);
+    QCOMPARE(PayoutRules[0]->ProgCode.text(), QString("AB"));
+    QCOMPARE(PayoutRules[0]->Amounts.At(-1, -1), 0.5);
+    QCOMPARE(PayoutRules[0]->Amounts.At(0, -1), 0.0);
+
+    QVERIFY(SaveSettings());
+    const QByteArray saved = ReadAll(Ini());
+    QCOMPARE(saved.count("[payout]"), 1);
+    QVERIFY(saved.contains("item0cc0=AB;twee;0;"));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
