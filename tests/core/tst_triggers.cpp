@@ -127,8 +127,15 @@ void TestTriggers::writesLines()
              QString("4|12:00 14:00|1|3|100|4|Drukte|0|1"));
     QCOMPARE(TriggerLine(TTrigger("", "2,5", "100%1", -1, 0, 0, 0, false, 2)),
              QString("-1||0|0|2,5|0|100%1|2|0"));
-    QCOMPARE(TriggerLine(TTrigger("", "1", "two\r\nlines", 0, 0, 0, 4, true, 0)),
-             QString("0||0|0|1|4|two  lines|0|1"));
+    // The settings file makes a line break a blank.
+    TTriggers.push_back(std::make_unique<TTrigger>("", "1", "two\r\nlines", 0, 0, 0, 4, true, 0));
+    TIniFile ini;
+    SaveTriggers(ini);
+    QCOMPARE(ini.ReadString(TriggerSection, "0"), QString("0||0|0|1|4|two  lines|0|1"));
+
+    // A "|" in a threshold or a time cannot be given back: it is written as a blank.
+    QCOMPARE(TriggerLine(TTrigger("12:00|14:00", "1|0", "Drukte", 4, 1, 4, 4, true, 0)),
+             QString("4|12:00 14:00|1|4|1 0|4|Drukte|0|1"));
 
     const TTrigger piped("", "1", "a|b|c", 0, 0, 0, 4, true, 1);
     TTrigger read;
@@ -162,13 +169,18 @@ void TestTriggers::loadsInFileOrder()
     LoadTriggers(ini);
     QCOMPARE(TTriggers.size(), std::size_t(1));
 
-    ini.Parse("[triggers]\r\n5=1|14:30|0|4|1|3|http://x/?a=b|0|1\r\nkapot\r\n0=2\r\n");
+    // Extra fields only go into the action text when what stands before it still reads
+    // as a kind, a time, two codes, a number and a code; other such lines are skipped.
+    ini.Parse("[triggers]\r\n5=1|14:30|0|4|1|3|http://x/?a=b|0|1\r\nkapot\r\n0=2\r\n"
+              "1=0||1|4|1|x|4|Drukte|0|1\r\n2=2|12:00|14:00|1|4|1|4|Drukte|0|1\r\n"
+              "3=0||1|4|1|4|Drukte|b|0|2\r\n4=1|14:30|0|4|1,5|3|http://x/?a=b|0|1\r\n");
     LoadTriggers(ini);
-    QCOMPARE(TTriggers.size(), std::size_t(2));
+    QCOMPARE(TTriggers.size(), std::size_t(3));
     QCOMPARE(TTriggers[0]->ActionParam, QString("http://x/?a=b"));
     QCOMPARE(TTriggers[1]->WhenKind, 2);
     QVERIFY(!TTriggers[1]->Active);
     QCOMPARE(TTriggers[1]->State, 0);
+    QCOMPARE(TTriggers[2]->ActionParam, QString("http://x/?a=b"));
 }
 
 void TestTriggers::handWrittenLineSurvivesSettings()
