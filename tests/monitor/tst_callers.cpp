@@ -7,6 +7,7 @@
 #include "tRecordingPlatform.h"
 #include "uClock.h"
 #include "uAnalogNumber.h"
+#include "uHistory.h"
 #include "uMonitor.h"
 #include "uPayout.h"
 #include "uSettings.h"
@@ -57,6 +58,7 @@ private Q_SLOTS:
     void playsSounds_data();
     void playsSounds();
     void totalsAreOverwritten();
+    void eurosFollowTheProgrammeAfterARefetch();
     void ignoresBadTotalsLines_data();
     void ignoresBadTotalsLines();
     void hostileRepliesDoNotCrash();
@@ -275,6 +277,27 @@ void TestCallers::totalsAreOverwritten()
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "A")}));
     QCOMPARE(m_monitor->CallsToday(), 7);
     QVERIFY(!m_monitor->TotalsSeen);
+}
+
+void TestCallers::eurosFollowTheProgrammeAfterARefetch()
+{
+    QTreeWidget totalsView;
+    TAnalogNumber euros;
+    m_monitor->TotalsView = &totalsView;
+    m_monitor->SetCounters(nullptr, nullptr, nullptr, &euros, nullptr);
+    FindPayoutRule("CD", true)->Amounts.Set(-1, -1, 0.10);
+    FindPayoutRule("GH", true)->Amounts.Set(-1, -1, 4.00);
+    ApplyPayoutRules();
+    m_monitor->ProcessCallersReply(Reply({"$CD|0|1|1|600"}));
+    QCOMPARE(m_monitor->Totals[0]->Euros[0][1], 1.0);
+    // Fetched again (an account key was removed) in another order: CD is now first.
+    ProgsFetched(true, {"106", "CD:Delta", "GH:Golf"});
+    m_monitor->ProcessCallersReply(Reply({"$CD|0|1|1|600"}));
+    QCOMPARE(m_monitor->Totals[0]->Euros[0][1], 1.0);
+    QCOMPARE(euros.NextValue(), 1);
+    const THistoryGraph &history = m_monitor->History();
+    QCOMPARE(history.Sample(history.Count() - 1).Cents, 100);
+    QCOMPARE(totalsView.topLevelItem(0)->text(4), QString("1,00"));
 }
 
 void TestCallers::ignoresBadTotalsLines_data()
