@@ -48,6 +48,8 @@ struct TSettings
     // Read from the file, never written back, like FetchUrl.
     QString VersionUrl;
     QString UpdateUrl;
+
+    bool operator==(const TSettings &) const = default;
 };
 
 extern TSettings Settings;

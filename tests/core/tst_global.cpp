@@ -188,6 +188,7 @@ void TestGlobal::ratesFallBack()
     QCOMPARE(RateFor(prog, 0, 4), 0.0);
     prog.Rates.Set(-1, -1, 0.1);
     prog.Rates.Set(2, -1, 0.3);
+    QCOMPARE(RateFor(prog, 2, 3), 0.3); // both fallbacks set: the country's comes first
     prog.Rates.Set(2, 3, 0.4);
     QCOMPARE(RateFor(prog, 0, 4), 0.1);
     QCOMPARE(RateFor(prog, 2, 4), 0.3);
@@ -231,6 +232,9 @@ void TestGlobal::rulesApplyPerProgramme()
 {
     AddTestProg("AB", "Alpha");
     AddTestProg("CD", "Delta");
+    TPProgs[1]->Rates.Set(2, 3, 0.7);
+    ApplyPayoutRules(); // no rule at all: rates stay
+    QCOMPARE(TPProgs[1]->Rates.At(2, 3), 0.7);
     QVERIFY(FindPayoutRule("AB", false) == nullptr);
     FindPayoutRule("", true)->Amounts.Set(-1, -1, 0.1);
     ApplyPayoutRules();
@@ -273,8 +277,12 @@ void TestGlobal::readsAccountReplies()
 {
     const QString line1 = "KEY-AAAA-BBBB-CCCC-DDDD|Eerste account|1";
     const QString line2 = "KEY-EEEE-FFFF-GGGG-HHHH|Tweede account|0";
-    QCOMPARE(ReadAccountKeysReply(true, {"107", "OK", line1, "short|x|1", line2}), QString());
-    QCOMPARE(int(TAccounts.size()), 2);
+    // Account lines are longer than 32 characters.
+    const QString line32 = "KEY-XXXX-YYYY-ZZZZ-WWWW|Twaalf|1";
+    const QString line33 = "KEY-XXXX-YYYY-ZZZZ-WWWW|Dertien|1";
+    QCOMPARE(ReadAccountKeysReply(true, {"107", "OK", line1, "short|x|1", line2, line32, line33}), QString());
+    QCOMPARE(int(TAccounts.size()), 3);
+    QCOMPARE(TAccounts[2]->Name, QString("Dertien"));
     QCOMPARE(TAccounts[0]->Name, QString("Eerste account"));
     QVERIFY(TAccounts[0]->Active && !TAccounts[1]->Active);
 
