@@ -50,11 +50,16 @@ void TestGlobal::codeTables()
     QCOMPARE(AccessTypeName(12), AccessTypeName(10));
     QCOMPARE(AccessTypeName(16), QStringLiteral("iDeal"));
     QCOMPARE(AccessTypeName(-1), QString());
+    QCOMPARE(AccessTypeName(AccessTypeCount), QString());
+    QCOMPARE(CountryName(CountryCount), QString());
+    QCOMPARE(CountryName(0), QStringLiteral("Nederland"));
     QVERIFY(IsPaidPerCall(2) && IsPaidPerCall(5) && !IsPaidPerCall(0) && !IsPaidPerCall(3));
     QCOMPARE(DetailColumns().size(), DetailColumnCount);
     QCOMPARE(DetailColumns()[4], QString("gesprekken"));
     QCOMPARE(DetailColumns()[5], QString());
     QCOMPARE(DetailColumns()[28], QString("iDeal"));
+    QCOMPARE(DetailColumns().join(","), QString("bellers,minuten,bellers,minuten,gesprekken,,,,bellers,minuten,SMS,,,,"
+                                                "Wallie,,,,,,Creditcard,,,,Creditcard,,VAS,,iDeal,"));
 }
 
 void TestGlobal::cutsToCapacity()
@@ -247,6 +252,8 @@ void TestGlobal::rulesApplyPerProgramme()
     QCOMPARE(TPProgs[1]->Rates.At(-1, -1), 0.1);
     QCOMPARE(int(PayoutRules.size()), 2);
     QCOMPARE(FindPayoutRule("XY", false), PayoutRules[0].get()); // the default rule
+    std::swap(PayoutRules[0], PayoutRules[1]);
+    QCOMPARE(FindPayoutRule("XY", false), PayoutRules[1].get()); // also when it comes second
 }
 
 void TestGlobal::parsesAmounts_data()

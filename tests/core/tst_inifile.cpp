@@ -141,7 +141,8 @@ void TestIniFile::savesAtomicallyWithPermissions()
 {
     QTemporaryDir dir;
     const QString name = dir.filePath("a.ini");
-    TIniFile ini(name);
+    TIniFile ini;
+    QVERIFY(!ini.Load(name)); // no file yet: empty
     ini.SetOwnerOnly(true);
     ini.WriteString("s", "k", "v");
     QVERIFY(ini.Save());

@@ -47,6 +47,7 @@ void TestTokens::readsIntegers_data()
     QTest::addColumn<int>("expected");
 
     QTest::newRow("plain") << "12" << 12;
+    QTest::newRow("every digit") << "1234567890" << 1234567890;
     QTest::newRow("leading space") << " 7" << 7;
     QTest::newRow("trailing space") << "7 " << 0;
     QTest::newRow("letter") << "a" << 0;

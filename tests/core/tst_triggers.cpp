@@ -293,6 +293,9 @@ void TestTriggers::timeWords_data()
     QTest::newRow("tussen overnight, late") << 4 << "22:00 02:00" << QTime(23, 0) << true;
     QTest::newRow("tussen overnight, early") << 4 << "22:00 02:00" << QTime(1, 0) << true;
     QTest::newRow("tussen overnight, day") << 4 << "22:00 02:00" << QTime(12, 0) << false;
+    QTest::newRow("tussen overnight, end") << 4 << "22:00 02:00" << QTime(2, 0) << true;
+    QTest::newRow("tussen overnight, start") << 4 << "22:00 02:00" << QTime(22, 0) << true;
+    QTest::newRow("tussen, times parted by a dash") << 4 << "10:00-12:00" << QTime(11, 0) << true;
     QTest::newRow("altijd with a time") << 0 << "14:30" << QTime(15, 0) << true;
     QTest::newRow("altijd with a left-over text") << 0 << "14.30" << QTime(15, 0) << true;
     QTest::newRow("nothing chosen") << -1 << "14:30" << QTime(15, 0) << true;
