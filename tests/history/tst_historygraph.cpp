@@ -118,6 +118,9 @@ void TestHistoryGraph::emptyDayShowsGridAndAxis()
     QCOMPARE(picture.pixelColor(100, 2), ButtonFace());           // above the plot
     QCOMPARE(picture.pixelColor(100, 20), THistoryGraph::PlotColor);
     QCOMPARE(picture.pixelColor(100, 35), THistoryGraph::GridColor); // solid grid line
+    // From the baseline up the grid lines are dotted and solid in turn.
+    QCOMPARE(picture.pixelColor(101, 27), THistoryGraph::GridColor);
+    QVERIFY(picture.pixelColor(100, 31) != picture.pixelColor(101, 31));
     QCOMPARE(picture.pixelColor(3, 39), THistoryGraph::AxisColor);   // 00:05 tick
     QCOMPARE(picture.pixelColor(3, 40), THistoryGraph::AxisColor);
     QCOMPARE(picture.pixelColor(3, 41), ButtonFace());
