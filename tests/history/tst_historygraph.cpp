@@ -278,8 +278,8 @@ void TestHistoryGraph::viewFollowsNewestSample()
     QCOMPARE(history.ScrollOffset(), 43200 - 40000 - 300);
 
     const qint64 start = history.DayStart();
-    history.AddSample(start + 42000, 1, 1, 1, 1);
-    QCOMPARE(history.ScrollOffset(), 2900); // still inside the view
+    history.AddSample(start + 42900, 1, 1, 1, 1);
+    QCOMPARE(history.ScrollOffset(), 2900); // at the view's last second: still inside
     history.AddSample(start + 43200, 1, 1, 1, 1);
     QCOMPARE(history.ScrollOffset(), 43200 - 40000 - 1);
     const QImage view = View(*strip);
