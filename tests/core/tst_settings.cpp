@@ -298,6 +298,12 @@ void TestSettings::keepsHandEditedPayoutRows()
     const QByteArray saved = ReadAll(Ini());
     QCOMPARE(saved.count("[payout]"), 1);
     QVERIFY(saved.contains("item0cc0=AB;twee;0;"));
+
+    // Without a Count no row is read.
+    PayoutRules.clear();
+    WriteAll(Ini(), ("[payout]\r\nitem0cc-1=" + PayoutRow("", "1") + "\r\n").toLatin1());
+    LoadSettings(m_dir->path());
+    QVERIFY(PayoutRules.empty());
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
