@@ -117,6 +117,7 @@ void TestIniFile::replacesAndErasesSections()
     QCOMPARE(ini.ReadString("triggers", "0"), QString("new line"));
     QCOMPARE(ini.ReadString("triggers", "1", "gone"), QString("gone"));
 
+    ini.EraseSection("none such");
     ini.EraseSection("mine");
     QVERIFY(!ini.SectionExists("mine"));
     QVERIFY(ini.SectionExists("settings"));

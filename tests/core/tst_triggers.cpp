@@ -290,6 +290,7 @@ void TestTriggers::timeWords_data()
     QTest::newRow("tussen, end") << 4 << "12:00 14:00" << QTime(14, 0) << true;
     QTest::newRow("tussen, after") << 4 << "12:00 14:00" << QTime(14, 0, 1) << false;
     QTest::newRow("tussen, one time") << 4 << "12:00" << QTime(13, 0) << false;
+    QTest::newRow("tussen, second no time") << 4 << "12:00 14:xx" << QTime(13, 0) << false;
     QTest::newRow("tussen overnight, late") << 4 << "22:00 02:00" << QTime(23, 0) << true;
     QTest::newRow("tussen overnight, early") << 4 << "22:00 02:00" << QTime(1, 0) << true;
     QTest::newRow("tussen overnight, day") << 4 << "22:00 02:00" << QTime(12, 0) << false;
