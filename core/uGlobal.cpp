@@ -109,6 +109,9 @@ int SaturatingAdd(int a, int b)
 
 namespace {
 
+// U+2212, the minus sign some locales write instead of "-".
+constexpr char16_t LocaleMinusSign = 0x2212;
+
 template <typename T>
 T SumCells(const TCellTable<T> &cells, int access, bool all)
 {
@@ -167,13 +170,6 @@ double LocaleNumber(const QString &text)
 {
     return ReadLocaleNumber(text).value_or(0.0);
 }
-
-namespace {
-
-// The minus sign some locales write ("−"0,25).
-constexpr char16_t LocaleMinusSign = 0x2212;
-
-} // namespace
 
 std::optional<double> ReadStoredNumber(const QString &text)
 {

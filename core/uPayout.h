@@ -14,7 +14,8 @@ class TIniFile;
 // the programmes we have.
 void ProgsFetched(bool replyOk, const QStringList &replyLines);
 
-// Exact match of the code cut to its stored length; otherwise a new rule when `create`, else the default rule (empty code) or null.
+// Exact match of the code cut to its stored length; otherwise a new rule when `create`,
+// else the default rule (empty code) or null.
 TPayoutRule *FindPayoutRule(const QString &code, bool create);
 // Copies every programme's rule into its Rates; programmes without a rule keep theirs.
 void ApplyPayoutRules();

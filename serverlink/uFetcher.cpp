@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <stdexcept>
 

@@ -73,6 +73,7 @@ private:
     TTrigger *AddFromEditor();
     // Tells the user when the time text does not fit the kind of time condition.
     bool WhenTextAccepted() const;
+    // The same when the threshold is no number.
     bool ValueAccepted() const;
     int SelectedRow() const;
 

@@ -29,6 +29,8 @@ private Q_SLOTS:
     void rulesApplyPerProgramme();
     void parsesAmounts_data();
     void parsesAmounts();
+    void readsStoredNumbers_data();
+    void readsStoredNumbers();
     void readsAccountReplies();
 };
 
@@ -278,6 +280,26 @@ void TestGlobal::parsesAmounts()
     QFETCH(QString, text);
     QLocale::setDefault(QLocale(language));
     QTEST(ParseAmount(text), "expected");
+}
+
+void TestGlobal::readsStoredNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("expected"); // -1: no number
+    QTest::newRow("comma") << "0,25" << 0.25;
+    QTest::newRow("point") << " 0.25 " << 0.25;
+    QTest::newRow("locale minus sign") << QString(QChar(0x2212)) + "1,5" << -1.5;
+    QTest::newRow("exponent") << "2,5e-05" << 2.5e-05;
+    QTest::newRow("not finite") << "nan" << -1.0;
+    QTest::newRow("text") << "twee" << -1.0;
+}
+
+void TestGlobal::readsStoredNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(double, expected);
+    QLocale::setDefault(QLocale(QLocale::English)); // a file written in Dutch, read in English
+    QCOMPARE(ReadStoredNumber(text).value_or(-1.0), expected);
 }
 
 void TestGlobal::readsAccountReplies()
