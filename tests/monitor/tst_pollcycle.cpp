@@ -118,6 +118,7 @@ void TestPollCycle::refusedReplyChangesNothing()
     m_monitor->Update();
     QTRY_COMPARE(failed.size(), 1);
     QVERIFY(!m_monitor->Busy);
+    QCOMPARE(m_monitor->NewCallerCount, 0); // the arrival of the poll before is not announced again
     QVERIFY(Connector()->ErrorCount() > 0);
     QCOMPARE(int(m_monitor->Callers.size()), 1);
     QCOMPARE(m_monitor->History().Count(), samples);

@@ -1,4 +1,6 @@
 #include <QChart>
+#include <QAbstractBarSeries>
+#include <QBarCategoryAxis>
 #include <QChartView>
 #include <QLocale>
 #include <QPieSeries>
@@ -98,6 +100,7 @@ void TestTotals::simpleListHasEurosOnlyWithRules()
     Reply({"$AB|0|1|12|3600"});
     QCOMPARE(m_view->columnCount(), 5);
     QCOMPARE(m_view->headerItem()->text(4), QString("Euro's"));
+    QCOMPARE(m_view->headerItem()->text(0), QString("Programma"));
     QCOMPARE(m_view->topLevelItem(0)->text(4), QString("15,00"));
 }
 
@@ -167,21 +170,24 @@ void TestTotals::chartPoints_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("points");
     QTest::newRow("programme, zero kept") << 0 << false << "Minuten per programma"
-                                          << QStringList{"Alpha=3", "Delta=1", "Echo=0"};
+                                          << QStringList{"Alpha=3", "Delta=1.01667", "Echo=0"};
     QTest::newRow("programme, short") << 0 << true << "Minuten per programma"
-                                      << QStringList{"AB=3", "CD=1", "EF=0"};
-    QTest::newRow("access") << 1 << false << "Minuten per toegang" << QStringList{"PPM Voice=3", "SMS=1"};
+                                      << QStringList{"AB=3", "CD=1.01667", "EF=0"};
+    QTest::newRow("access") << 1 << false << "Minuten per toegang"
+                            << QStringList{"PPM Voice=3", "PPM Countdown=0.0166667", "SMS=1"};
     QTest::newRow("programme and access")
         << 2 << false << "Minuten per programma per toegang"
-        << QStringList{"Alpha PPM Voice=2", "Alpha PPM Voice=1", "Delta SMS=1"};
-    QTest::newRow("country") << 3 << false << "Minuten per land" << QStringList{"Nederland=2", "Ierland=2"};
+        << QStringList{"Alpha PPM Voice=2", "Alpha PPM Voice=1", "Delta PPM Countdown=0.0166667", "Delta SMS=1"};
+    QTest::newRow("country") << 3 << false << "Minuten per land"
+                             << QStringList{"Nederland=2", "Duitsland=0.0166667", "Ierland=2"};
 }
 
 void TestTotals::chartPoints()
 {
     QFETCH(int, grouping);
     QFETCH(bool, shortNames);
-    Reply({"$AB|0|1|1|120", "$AB|17|1|1|60", "$CD|17|5|1|60", "$EF|3|3|1|0"});
+    // One second is the least that makes a point.
+    Reply({"$AB|0|1|1|120", "$AB|17|1|1|60", "$CD|3|3|1|1", "$CD|17|5|1|60", "$EF|3|3|1|0"});
     m_monitor->ChartGrouping = grouping;
     m_monitor->ShortNames = shortNames;
     QString title;
@@ -199,7 +205,12 @@ void TestTotals::chartStyles()
     for (int style : {0, 1, 2, 3, 4, 6}) {
         m_monitor->SetChartStyle(style);
         QCOMPARE(view.chart()->series().size(), 1);
-        QVERIFY(!view.chart()->axes().isEmpty());
+        QCOMPARE(view.chart()->axes().size(), 2);
+        // The programmes stand along the bottom, or along the left for horizontal bars.
+        QVERIFY(qobject_cast<QBarCategoryAxis *>(
+            view.chart()->axes(style == 4 ? Qt::Vertical : Qt::Horizontal).value(0)));
+        if (auto *bars = qobject_cast<QAbstractBarSeries *>(view.chart()->series().first()))
+            QCOMPARE(bars->count(), 1);
         QVERIFY(view.chart()->axes().first()->isVisible());
         QCOMPARE(view.chart()->title(), QString("Minuten per programma"));
     }
@@ -216,6 +227,13 @@ void TestTotals::chartStyles()
     QCOMPARE(view.chart()->series().value(0), series);
     Reply({"$AB|0|1|2|180"});
     QVERIFY(view.chart()->series().value(0) != series);
+
+    // A chart in no view at all is not filled.
+    QChart alone;
+    m_monitor->SetChart(&alone);
+    m_monitor->UpdateChart();
+    QVERIFY(alone.series().isEmpty());
+    m_monitor->SetChart(view.chart());
 
     // A hidden chart is not refilled.
     view.hide();
