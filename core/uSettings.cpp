@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "uDataFolder.h"
 #include "uIniFile.h"
 #include "uPayout.h"
 #include "uTriggers.h"
@@ -58,7 +59,7 @@ int PrimaryScreenWidth()
 
 void LoadSettings(const QString &programDir)
 {
-    ProgramDir = WithSlash(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir);
+    ProgramDir = WithSlash(programDir.isEmpty() ? DefaultProgramDir() : programDir);
     TIniFile ini(SettingsFilePath());
     ini.SetOwnerOnly(true);
     TSettings &s = Settings;

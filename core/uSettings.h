@@ -57,7 +57,7 @@ extern TSettings Settings;
 extern QString ProgramDir;
 extern QString AppVersion;
 
-// The folder of the executable unless a test names another.
+// The folder DefaultProgramDir() chooses unless a test names another.
 void LoadSettings(const QString &programDir = QString());
 bool SaveSettings();
 void PrepareFolders();

@@ -1,7 +1,7 @@
 #include "uArtwork.h"
 
 #include <QPainter>
-#include <QPainterPath>
+#include <QSvgRenderer>
 
 #include "uGlobal.h"
 
@@ -11,6 +11,8 @@ namespace {
 
 constexpr int IconSize = 16;
 constexpr int CountdownFrameCount = 8;
+// Window, tray and dialog logo sizes.
+constexpr int ApplicationIconSizes[] = {16, 22, 24, 32, 48, 64};
 
 QPixmap Blank()
 {
@@ -192,20 +194,18 @@ QList<QIcon> CounterIcons()
 
 QIcon ApplicationIcon()
 {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(25, 60, 140));
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
-    QPainterPath handset;
-    handset.addRoundedRect(QRectF(7, 12, 18, 8), 4, 4);
-    p.setBrush(Qt::white);
-    p.drawPath(handset);
-    p.setBrush(QColor(60, 200, 90));
-    p.drawEllipse(QRectF(20, 3, 9, 9));
-    return QIcon(pixmap);
+    // Drawn here rather than through Qt's SVG icon plug-in, which need not be installed.
+    QSvgRenderer renderer(QStringLiteral(":/bvmonitor.svg"));
+    QIcon icon;
+    for (const int size : ApplicationIconSizes) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        renderer.render(&p);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 QIcon ToolIcon(TToolIcon which)

@@ -20,6 +20,7 @@ QList<QImage> SmallCountdownFrames();
 QImage SmallBackground(bool withEuros);
 // 0 online, 1 calls, 2 minutes, 3 euros.
 QList<QIcon> CounterIcons();
+// The window and tray icon, from the one SVG that is also installed (desktop/).
 QIcon ApplicationIcon();
 
 enum class TToolIcon { Stopped, Running, Setup, Sound, Callers, Totals, History, Graph, Info };

@@ -41,7 +41,7 @@ class TfrmMain final : public QMainWindow
 {
     Q_OBJECT
 public:
-    // `programDir` empty: the folder of the executable.
+    // `programDir` empty: the folder DefaultProgramDir() chooses.
     explicit TfrmMain(const QString &programDir = QString(), QWidget *parent = nullptr);
     ~TfrmMain() override;
 

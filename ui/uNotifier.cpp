@@ -44,7 +44,8 @@ void TNotifier::ShowClickable(const QString &title, const QString &text)
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     // Display time 0: the message stays until the user deals with it.
     call << QStringLiteral("Belvora Webmaster Monitor") << m_lastId << QStringLiteral("dialog-information") << title
-         << text << QStringList{DefaultAction, QStringLiteral("Openen")} << QVariantMap() << 0;
+         << text << QStringList{DefaultAction, QStringLiteral("Openen")}
+         << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral(BV_APP_ID)}} << 0;
     // Asynchronous: this runs inside a request, and a slow notification service must
     // not freeze the program.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);

@@ -18,6 +18,7 @@
 
 #include "uAccounts.h"
 #include "uArtwork.h"
+#include "uAutostart.h"
 #include "uFetcher.h"
 #include "uGlobal.h"
 #include "uPayout.h"
@@ -168,6 +169,7 @@ QWidget *TfrmOptions::CreateOptionsPage()
     chkFGMini = MakeCheck(QStringLiteral("chkFGMini"), QStringLiteral("Miniatuur venster"), page);
     chkNoMini = MakeCheck(QStringLiteral("chkNoMini"), QStringLiteral("Geen miniatuur venster"), page);
     chkBalloonTips = MakeCheck(QStringLiteral("chkBalloonTips"), QStringLiteral("Ballon-tips als geminimaliseerd"), page);
+    chkAutostart = MakeCheck(QStringLiteral("chkAutostart"), QStringLiteral("Starten bij aanmelden"), page);
     // One line of text, as the sign-in key is.
     mBVKey = MakeEdit(QStringLiteral("mBVKey"), page);
     ePass = MakeEdit(QStringLiteral("ePass"), page);
@@ -194,11 +196,12 @@ QWidget *TfrmOptions::CreateOptionsPage()
     grid->addWidget(chkFGMini, 3, 2, 1, 3);
     grid->addWidget(chkNoMini, 4, 1, 1, 4);
     grid->addWidget(chkBalloonTips, 5, 1, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Belvora Key"), page), 6, 0);
-    grid->addWidget(mBVKey, 6, 1, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Wachtwoord"), page), 7, 0);
-    grid->addWidget(ePass, 7, 1, 1, 4);
-    grid->addWidget(lblVersion, 8, 0, 1, 5);
+    grid->addWidget(chkAutostart, 6, 1, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Belvora Key"), page), 7, 0);
+    grid->addWidget(mBVKey, 7, 1, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Wachtwoord"), page), 8, 0);
+    grid->addWidget(ePass, 8, 1, 1, 4);
+    grid->addWidget(lblVersion, 9, 0, 1, 5);
 
     connect(btnOpenUp, &QPushButton::clicked, this, &TfrmOptions::btnOpenUpClick);
     connect(btnOpenDown, &QPushButton::clicked, this, &TfrmOptions::btnOpenDownClick);
@@ -279,6 +282,7 @@ void TfrmOptions::FormCreate()
     chkFGMini->setChecked(Settings.MiniFG);
     chkNoMini->setChecked(Settings.NoMini);
     chkBalloonTips->setChecked(Settings.BalloonTips);
+    chkAutostart->setChecked(AutostartEnabled());
     RefreshAccounts();
     tsTriggers->RefreshList();
     tsTriggers->eActionEnter();
@@ -485,6 +489,7 @@ void TfrmOptions::btnOkClick()
     Settings.BalloonTips = chkBalloonTips->isChecked();
     tsPayout->RebuildRules();
     SaveSettings();
+    SetAutostart(chkAutostart->isChecked());
     accept();
 }
 

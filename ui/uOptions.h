@@ -75,6 +75,7 @@ public:
     QCheckBox *chkFGMini = nullptr;
     QCheckBox *chkNoMini = nullptr;
     QCheckBox *chkBalloonTips = nullptr;
+    QCheckBox *chkAutostart = nullptr;
     QLineEdit *mBVKey = nullptr;
     QLineEdit *ePass = nullptr;
     QLabel *lblVersion = nullptr;

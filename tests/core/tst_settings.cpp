@@ -4,6 +4,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
+#include "uDataFolder.h"
 #include "uGlobal.h"
 #include "uIniFile.h"
 #include "uPayout.h"
@@ -50,6 +53,8 @@ private Q_SLOTS:
     void roundTripsEveryField();
     void savesPayoutRules();
     void keepsHandEditedPayoutRows();
+    void programFolderChoice_data();
+    void programFolderChoice();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -304,6 +309,46 @@ void TestSettings::keepsHandEditedPayoutRows()
     WriteAll(Ini(), ("[payout]\r\nitem0cc-1=" + PayoutRow("", "1") + "\r\n").toLatin1());
     LoadSettings(m_dir->path());
     QVERIFY(PayoutRules.empty());
+}
+
+void TestSettings::programFolderChoice_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("portable");
+    QTest::newRow("a folder of its own") << QString() << false << true;
+    // Root or a ~/.local installation can write there, yet it is no place for data.
+    QTest::newRow("installed, writable") << BV_BIN_TO_DATA "/applications/" BV_APP_ID ".desktop" << false << false;
+    QTest::newRow("another program's entry") << BV_BIN_TO_DATA "/applications/other.desktop" << false << true;
+    QTest::newRow("read-only") << QString() << true << false;
+}
+
+void TestSettings::programFolderChoice()
+{
+    QFETCH(QString, layout);
+    QFETCH(bool, readOnly);
+    QFETCH(bool, portable);
+    const QString bin = m_dir->filePath("bin");
+    const QString data = m_dir->filePath("home/.local/share/bvmonitor");
+    QVERIFY(QDir().mkpath(bin));
+    if (!layout.isEmpty()) {
+        QVERIFY(QDir(bin).mkpath(QFileInfo(layout).path()));
+        WriteAll(bin + "/" + layout, "[Desktop Entry]\n");
+    }
+    if (readOnly) {
+        if (::geteuid() == 0)
+            QSKIP("root writes to any folder");
+        QFile::setPermissions(bin, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    const QString chosen = ChooseProgramDir(bin, data);
+    QFile::setPermissions(bin, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(chosen, portable ? bin : data);
+    QCOMPARE(QFileInfo::exists(data), !portable);
+    // It holds the settings file with the password: the user's alone.
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    if (!portable)
+        QCOMPARE(QFile::permissions(data) & others, QFileDevice::Permissions());
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -1,10 +1,12 @@
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "tLoopbackServer.h"
+#include "uDesktopSession.h"
 #include "uIniFile.h"
 #include "uSettings.h"
 
@@ -19,6 +21,20 @@ QByteArray ReadAll(const QString &name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Starts the program from its own copy in `dir`, offscreen, with `dir` as working folder.
+void StartProgram(QProcess &process, const QString &dir)
+{
+    const QString program = dir + "/bvmonitor";
+    if (!QFile::exists(program))
+        QVERIFY(QFile::copy(BVMONITOR_PATH, program));
+    process.setWorkingDirectory(dir);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(program, {});
+    QVERIFY(process.waitForStarted());
+}
+
 } // namespace
 
 // The real program in a folder of its own: it starts, and on SIGTERM ends as if closed.
@@ -29,6 +45,9 @@ private Q_SLOTS:
     void firstStartWritesDefaults();
     void keepsWhatItDoesNotOwn();
     void pollsAndSignsOff();
+    void secondStartShowsFirst();
+    void qtPlatformChoice_data();
+    void qtPlatformChoice();
 
 private:
     // Starts the program in `dir`, waits until `ready` holds, then sends SIGTERM.
@@ -37,16 +56,8 @@ private:
 
 void TestProgram::RunAndTerminate(const QString &dir, const std::function<bool()> &ready)
 {
-    const QString program = dir + "/bvmonitor";
-    QFile::remove(program);
-    QVERIFY(QFile::copy(BVMONITOR_PATH, program));
     QProcess process;
-    process.setWorkingDirectory(dir);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(env);
-    process.start(program, {});
-    QVERIFY(process.waitForStarted());
+    StartProgram(process, dir);
     // The settings are loaded (and a new version stored) while the window is being built:
     // a signal in the middle of that must still end the program cleanly.
     QTRY_VERIFY_WITH_TIMEOUT(QDir(dir + "/History").exists(), 10000);
@@ -151,6 +162,87 @@ void TestProgram::pollsAndSignsOff()
     const QByteArray secondRun = ReadAll(dayFile);
     QVERIFY(secondRun.startsWith(firstRun));
     QVERIFY(secondRun.size() > firstRun.size());
+}
+
+void TestProgram::secondStartShowsFirst()
+{
+    QTemporaryDir dir;
+    {
+        // Level 2 logs the request to show.
+        QFile file(dir.filePath("bvsettings.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[debug]\r\noptions=2\r\n");
+    }
+    const QString log = dir.filePath("bvdebug.log");
+    const QByteArray shown = "Second start: showing the main window";
+    const auto lockHeldBy = [&](qint64 pid) {
+        return ReadAll(dir.filePath("bvmonitor.lock")).startsWith(QByteArray::number(pid) + '\n');
+    };
+    // Another start on the folder ends at once with status 0 and has the running one show itself.
+    const auto startAgain = [&](int showsBefore) {
+        QProcess second;
+        QElapsedTimer timer;
+        timer.start();
+        StartProgram(second, dir.path());
+        QVERIFY(second.waitForFinished(15000));
+        qInfo("second start ended after %lld ms", timer.elapsed());
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(int(ReadAll(log).count(shown)), showsBefore + 1, 10000);
+    };
+
+    QProcess first;
+    StartProgram(first, dir.path());
+    const qint64 firstPid = first.processId();
+    QTRY_VERIFY_WITH_TIMEOUT(lockHeldBy(firstPid), 10000);
+    startAgain(0);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    // A killed instance leaves its lock behind; it must not keep the next one out.
+    ::kill(pid_t(firstPid), SIGKILL);
+    QVERIFY(first.waitForFinished());
+    QVERIFY(lockHeldBy(firstPid));
+    QProcess third;
+    StartProgram(third, dir.path());
+    QTRY_VERIFY_WITH_TIMEOUT(lockHeldBy(third.processId()), 10000);
+    startAgain(1);
+    ::kill(pid_t(third.processId()), SIGTERM);
+    QVERIFY(third.waitForFinished());
+    QCOMPARE(third.exitCode(), 0);
+    QVERIFY(!QFile::exists(dir.filePath("bvmonitor.lock")));
+}
+
+void TestProgram::qtPlatformChoice_data()
+{
+    QTest::addColumn<QByteArray>("wayland");
+    QTest::addColumn<QByteArray>("display");
+    QTest::addColumn<QByteArray>("chosen");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("Wayland and X11") << QByteArray("wayland-0") << QByteArray(":0") << QByteArray() << QByteArray("xcb");
+    QTest::newRow("the user's choice") << QByteArray("wayland-0") << QByteArray(":0") << QByteArray("wayland")
+                                       << QByteArray("wayland");
+    QTest::newRow("Wayland alone") << QByteArray("wayland-0") << QByteArray() << QByteArray() << QByteArray();
+    QTest::newRow("X11 alone") << QByteArray() << QByteArray(":0") << QByteArray() << QByteArray();
+}
+
+void TestProgram::qtPlatformChoice()
+{
+    QFETCH(QByteArray, wayland);
+    QFETCH(QByteArray, display);
+    QFETCH(QByteArray, chosen);
+    QFETCH(QByteArray, expected);
+    const QByteArray names[] = {"WAYLAND_DISPLAY", "DISPLAY", "QT_QPA_PLATFORM"};
+    const QByteArray values[] = {wayland, display, chosen};
+    QByteArray saved[3];
+    for (int i = 0; i < 3; ++i) {
+        saved[i] = qgetenv(names[i]);
+        qputenv(names[i], values[i]);
+    }
+    ChooseQtPlatform();
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    for (int i = 0; i < 3; ++i)
+        qputenv(names[i], saved[i]);
+    QCOMPARE(platform, expected);
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void cleanup();
     void startNeedsPassword();
     void startAndStop();
+    void iconFromTheSvg();
     void serverMessageActions_data();
     void serverMessageActions();
 
@@ -80,6 +81,15 @@ void TestMainWindow::startAndStop()
     main.acStartStopExecute();
     QVERIFY(!main.Polling());
     QCOMPARE(TLoopbackServer::Unscramble(m_server->Requests.last().Body, Key), QByteArray("c=100"));
+}
+
+void TestMainWindow::iconFromTheSvg()
+{
+    WriteSettings("");
+    const TfrmMain main(m_dir->path());
+    // Drawn from the compiled-in SVG, the picture that is also installed; without it the
+    // icon would be blank.
+    QCOMPARE(main.windowIcon().pixmap(32, 32).toImage().pixelColor(16, 16).alpha(), 255);
 }
 
 void TestMainWindow::serverMessageActions_data()

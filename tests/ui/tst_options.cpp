@@ -3,10 +3,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -16,6 +18,7 @@
 
 #include "tLoopbackServer.h"
 #include "tRecordingPlatform.h"
+#include "uAutostart.h"
 #include "uFetcher.h"
 #include "uIniFile.h"
 #include "uMain.h"
@@ -107,6 +110,9 @@ private Q_SLOTS:
     void replyAfterCloseIgnored();
     void contactDataRoundTrip();
     void soundButtons();
+    void startAtLogin();
+    void autostartExec_data();
+    void autostartExec();
 
     void triggerColumnTexts_data();
     void triggerColumnTexts();
@@ -157,6 +163,7 @@ void TestOptions::init()
         return TServerAction::Reply(TLoopbackServer::HttpReply(command + "\r\n" + reply.first, reply.second));
     });
     m_platform = std::make_unique<TRecordingPlatformGuard>();
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath("config").toLocal8Bit());
     TPProgs.clear();
     TAccounts.clear();
     TTriggers.clear();
@@ -824,6 +831,59 @@ void TestOptions::payoutDeleteRow()
     QCOMPARE(GridRows(grid), (QStringList{"|||", "|||"}));
     Find<QPushButton>(&dialog, "btnOk")->click();
     QVERIFY(PayoutRules.empty());
+}
+
+void TestOptions::startAtLogin()
+{
+    const QString entry = m_dir->filePath("config/autostart/" BV_APP_ID ".desktop");
+    const auto confirm = [](bool startAtLogin, bool ok) {
+        TfrmOptions dialog;
+        auto *box = Find<QCheckBox>(&dialog, "chkAutostart");
+        // The box shows whether the entry exists.
+        QCOMPARE(box->isChecked(), !startAtLogin);
+        box->setChecked(startAtLogin);
+        Find<QPushButton>(&dialog, ok ? "btnOk" : "btnCancel")->click();
+    };
+    confirm(true, true);
+    QFile file(entry);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + "\n"));
+    const QByteArray settingsWithEntry = FileBytes();
+    confirm(false, false);
+    QVERIFY(QFile::exists(entry));
+    confirm(false, true);
+    QVERIFY(!QFile::exists(entry));
+    // The file is the setting: the settings file does not change with it.
+    QCOMPARE(FileBytes(), settingsWithEntry);
+}
+
+void TestOptions::autostartExec_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QByteArray>("exec");
+    QTest::newRow("plain") << QString("/usr/bin/bvmonitor") << QByteArray("/usr/bin/bvmonitor");
+    QTest::newRow("space") << QString("/opt/Belvora Monitor/bvmonitor") << QByteArray(R"("/opt/Belvora Monitor/bvmonitor")");
+    // Escaped inside the quotes, and then the value's own escape doubles each backslash.
+    QTest::newRow("quote, dollar, backslash")
+        << QString(R"(/home/a"b/$x\y/bvmonitor)") << QByteArray(R"("/home/a\\"b/\\$x\\\\y/bvmonitor")");
+    QTest::newRow("percent is no field code") << QString("/srv/100%/bvmonitor") << QByteArray("/srv/100%%/bvmonitor");
+}
+
+void TestOptions::autostartExec()
+{
+    QFETCH(QString, program);
+    QFETCH(QByteArray, exec);
+    QVERIFY(SetAutostart(true, program));
+    QFile file(AutostartFilePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY2(text.contains("\nExec=" + exec + "\n"), text.constData());
+    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+    QVERIFY2(!validator.isEmpty(), "desktop-file-validate (desktop-file-utils) is not installed");
+    QProcess validate;
+    validate.start(validator, {AutostartFilePath()});
+    QVERIFY(validate.waitForFinished());
+    QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
 }
 
 void TestOptions::setupFromMainWindow()
