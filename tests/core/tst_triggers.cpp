@@ -173,14 +173,14 @@ void TestTriggers::loadsInFileOrder()
     // as a kind, a time, two codes, a number and a code; other such lines are skipped.
     ini.Parse("[triggers]\r\n5=1|14:30|0|4|1|3|http://x/?a=b|0|1\r\nkapot\r\n0=2\r\n"
               "1=0||1|4|1|x|4|Drukte|0|1\r\n2=2|12:00|14:00|1|4|1|4|Drukte|0|1\r\n"
-              "3=0||1|4|1|4|Drukte|b|0|2\r\n4=1|14:30|0|4|1,5|3|http://x/?a=b|0|1\r\n");
+              "3=0||1|4|1|4|Drukte|b|0|2\r\n4=1|14:30|0|4|1,5|3|http://x/?a=b|c|0|1\r\n");
     LoadTriggers(ini);
     QCOMPARE(TTriggers.size(), std::size_t(3));
     QCOMPARE(TTriggers[0]->ActionParam, QString("http://x/?a=b"));
     QCOMPARE(TTriggers[1]->WhenKind, 2);
     QVERIFY(!TTriggers[1]->Active);
     QCOMPARE(TTriggers[1]->State, 0);
-    QCOMPARE(TTriggers[2]->ActionParam, QString("http://x/?a=b"));
+    QCOMPARE(TTriggers[2]->ActionParam, QString("http://x/?a=b|c"));
 }
 
 void TestTriggers::handWrittenLineSurvivesSettings()
