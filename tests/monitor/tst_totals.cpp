@@ -2,6 +2,7 @@
 #include <QAbstractBarSeries>
 #include <QBarCategoryAxis>
 #include <QChartView>
+#include <QXYSeries>
 #include <QLocale>
 #include <QPieSeries>
 #include <QTemporaryDir>
@@ -170,24 +171,27 @@ void TestTotals::chartPoints_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("points");
     QTest::newRow("programme, zero kept") << 0 << false << "Minuten per programma"
-                                          << QStringList{"Alpha=3", "Delta=1.01667", "Echo=0"};
+                                          << QStringList{"Alpha=4", "Delta=1.01667", "Echo=0"};
     QTest::newRow("programme, short") << 0 << true << "Minuten per programma"
-                                      << QStringList{"AB=3", "CD=1.01667", "EF=0"};
+                                      << QStringList{"AB=4", "CD=1.01667", "EF=0"};
     QTest::newRow("access") << 1 << false << "Minuten per toegang"
-                            << QStringList{"PPM Voice=3", "PPM Countdown=0.0166667", "SMS=1"};
+                            << QStringList{"PPM Data=1", "PPM Voice=3", "PPM Countdown=0.0166667", "SMS=1"};
     QTest::newRow("programme and access")
         << 2 << false << "Minuten per programma per toegang"
-        << QStringList{"Alpha PPM Voice=2", "Alpha PPM Voice=1", "Delta PPM Countdown=0.0166667", "Delta SMS=1"};
+        << QStringList{"Alpha PPM Voice=2", "Alpha PPM Data=1", "Alpha PPM Voice=1", "Delta PPM Countdown=0.0166667",
+                       "Delta SMS=1"};
     QTest::newRow("country") << 3 << false << "Minuten per land"
-                             << QStringList{"Nederland=2", "Duitsland=0.0166667", "Ierland=2"};
+                             << QStringList{"Nederland=2", "Duitsland=0.0166667", "Oostenrijk=1", "Ierland=2"};
 }
 
 void TestTotals::chartPoints()
 {
     QFETCH(int, grouping);
     QFETCH(bool, shortNames);
-    // One second is the least that makes a point.
-    Reply({"$AB|0|1|1|120", "$AB|17|1|1|60", "$CD|3|3|1|1", "$CD|17|5|1|60", "$EF|3|3|1|0"});
+    // One second is the least that makes a point; euros play no part.
+    FindPayoutRule("", true)->Amounts.Set(-1, -1, 0.5);
+    ApplyPayoutRules();
+    Reply({"$AB|0|1|1|120", "$AB|4|0|1|60", "$AB|17|1|1|60", "$CD|3|3|1|1", "$CD|17|5|1|60", "$EF|3|3|1|0"});
     m_monitor->ChartGrouping = grouping;
     m_monitor->ShortNames = shortNames;
     QString title;
@@ -211,6 +215,8 @@ void TestTotals::chartStyles()
             view.chart()->axes(style == 4 ? Qt::Vertical : Qt::Horizontal).value(0)));
         if (auto *bars = qobject_cast<QAbstractBarSeries *>(view.chart()->series().first()))
             QCOMPARE(bars->count(), 1);
+        if (auto *xy = qobject_cast<QXYSeries *>(view.chart()->series().first()))
+            QCOMPARE(xy->count(), 2); // one point a programme
         QVERIFY(view.chart()->axes().first()->isVisible());
         QCOMPARE(view.chart()->title(), QString("Minuten per programma"));
     }
