@@ -178,12 +178,14 @@ void TestGlobal::readsProgrammes()
     ProgsFetched(false, {"106", "AB:Alpha"});
     QCOMPARE(int(TPProgs.size()), 1); // a failed request keeps what we had
 
+    FindPayoutRule("EF", true)->Amounts.Set(-1, -1, 0.3);
     ProgsFetched(true, {"106", "AB:Alpha", "AB:Second", "CD:xy", "EF:xyz", "", "GHIJ:Long code",
                         "KLMNO", "Q:with:colon"});
     QStringList seen;
     for (const auto &prog : TPProgs)
         seen << prog->ProgCode.text() + "=" + prog->ProgName;
     QCOMPARE(seen, (QStringList{"AB=Alpha", "EF=xyz", "GH=Long code", "KL=KLMNO", "Q=with:colon"}));
+    QCOMPARE(FindProg("EF")->Rates.At(-1, -1), 0.3); // the rules apply to a fetched list at once
 }
 
 void TestGlobal::ratesFallBack()

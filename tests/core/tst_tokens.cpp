@@ -57,6 +57,7 @@ void TestTokens::readsIntegers_data()
     QTest::newRow("two signs") << "--5" << 0;
     QTest::newRow("sign alone") << "-" << 0;
     QTest::newRow("hex") << "$1f" << 31;
+    QTest::newRow("hex in capitals") << "$1F" << 31;
     QTest::newRow("negative hex") << "-$10" << -16;
     QTest::newRow("hex without digits") << "$" << 0;
     QTest::newRow("hex digit in decimal") << "1f" << 0;

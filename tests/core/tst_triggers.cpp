@@ -397,6 +397,10 @@ void TestTriggers::figures()
     QCOMPARE(*figure, expected);
     QVERIFY(!TriggerFigure(TriggerFigureCount, block));
     QVERIFY(!TriggerFigure(-1, block));
+    // A figure that does not exist never holds, whatever the threshold.
+    Add(0, "", TriggerFigureCount, TriggerCompare::GreaterOrEqual, "0").State = TriggerState::ConditionFalse;
+    EvaluateTriggers(At(12, 0), block);
+    QVERIFY(Events().isEmpty());
 }
 
 void TestTriggers::readsThresholdInLocale_data()
