@@ -539,6 +539,7 @@ void TestFetcher::quickRequestNeverShowsWindow()
     WhenTrue(&fetcher, [&] { return !time->text().isEmpty(); }, [&] { firstTime = time->text(); });
     fetcher.RequestData(Recorder(seen));
     QTRY_COMPARE(seen.size(), 3);
+    QTRY_VERIFY(!firstTime.isEmpty());
     QCOMPARE(firstTime, QStringLiteral("0:01"));
 }
 
