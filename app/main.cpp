@@ -7,6 +7,7 @@
 #include "uDesktopPlatform.h"
 #include "uDesktopSession.h"
 #include "uMain.h"
+#include "uQtDutch.h"
 #include "uSignals.h"
 #include "uSingleInstance.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     SetDesktopIdentity();
     QApplication::setApplicationVersion(QStringLiteral(BV_APP_VERSION));
+    InstallQtDutch();
 
     const QString programDir = DefaultProgramDir();
     TSingleInstance instance(programDir);

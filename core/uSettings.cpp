@@ -99,6 +99,7 @@ void LoadSettings(const QString &programDir)
     s.Graph = ini.ReadBool(SectionWindow, QStringLiteral("Graph"), true);
     s.Info = ini.ReadBool(SectionWindow, QStringLiteral("Info"), false);
     s.List = ini.ReadInteger(SectionWindow, QStringLiteral("list"), 0);
+    s.GraphH = ini.ReadInteger(SectionWindow, QStringLiteral("graphH"), DefaultGraphHeight);
 
     s.ChartType = ini.ReadInteger(SectionChart, QStringLiteral("type"), 7);
     s.ChartLabels = ini.ReadInteger(SectionChart, QStringLiteral("labels"), 4);
@@ -147,6 +148,7 @@ bool SaveSettings()
     ini.WriteBool(SectionWindow, QStringLiteral("Graph"), s.Graph);
     ini.WriteBool(SectionWindow, QStringLiteral("Info"), s.Info);
     ini.WriteInteger(SectionWindow, QStringLiteral("list"), s.List);
+    ini.WriteInteger(SectionWindow, QStringLiteral("graphH"), s.GraphH);
     ini.WriteInteger(SectionChart, QStringLiteral("type"), s.ChartType);
     ini.WriteInteger(SectionChart, QStringLiteral("labels"), s.ChartLabels);
     ini.WriteInteger(SectionChart, QStringLiteral("item"), s.ChartItem);

@@ -14,6 +14,8 @@ constexpr int MinimumInterval = 5;
 constexpr int MaximumInterval = 86400;
 // The small counter window opens this far from the primary screen's right edge.
 constexpr int SmallWindowRightOffset = 410;
+// The history graph's paint box at the default size: below 50 pixels it labels with tiny glyphs.
+constexpr int DefaultGraphHeight = 48;
 // Used when no screen can be asked (a program without a GUI, a test).
 constexpr int FallbackScreenWidth = 1024;
 
@@ -41,6 +43,7 @@ struct TSettings
     bool Graph = true;
     bool Info = false;
     int List = 0;
+    int GraphH = DefaultGraphHeight;
     int Debug = 0;
     int ChartLabels = 4;
     int ChartItem = 0;

@@ -8,6 +8,7 @@
 #include "uDayCounter.h"
 #include "uGlobal.h"
 #include "uSettings.h"
+#include "uWindowStates.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ TfrmBig::TfrmBig(QWidget *parent)
     // The main window only hides behind this one: closing it must not end the program.
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Belvora Webmaster Monitor"));
+    new TWindowStates(this, [] { return QByteArrayList{TWindowStates::SkipTaskbar}; });
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
@@ -127,23 +129,24 @@ void TfrmBig::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
-// Toggling keeps the widths: the shares are recomputed at the next resize.
+// Toggling keeps the window's size but shares its width anew at once: shares made for
+// fewer panels would push the panels on the right out of the window.
 void TfrmBig::Panel5DblClick()
 {
     pnOnline->setVisible(pnOnline->isHidden());
-    Arrange();
+    FormResize();
 }
 
 void TfrmBig::Panel6DblClick()
 {
     pnCalls->setVisible(pnCalls->isHidden());
-    Arrange();
+    FormResize();
 }
 
 void TfrmBig::Panel7DblClick()
 {
     pnMin->setVisible(pnMin->isHidden());
-    Arrange();
+    FormResize();
 }
 
 bool TfrmBig::eventFilter(QObject *watched, QEvent *event)

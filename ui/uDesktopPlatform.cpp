@@ -1,5 +1,6 @@
 #include "uDesktopPlatform.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -85,23 +86,26 @@ void TDesktopPlatform::ShowBalloon(const QString &title, const QString &text, in
         m_tray->showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);
 }
 
+// A box belongs to the window the user works in, so the window manager keeps it above
+// that window rather than opening it behind, out of sight.
 void TDesktopPlatform::ShowMessage(TMessageKind kind, const QString &title, const QString &text)
 {
+    QWidget *owner = QApplication::activeWindow();
     switch (kind) {
     case TMessageKind::Information:
-        QMessageBox::information(nullptr, title, text);
+        QMessageBox::information(owner, title, text);
         break;
     case TMessageKind::Warning:
-        QMessageBox::warning(nullptr, title, text);
+        QMessageBox::warning(owner, title, text);
         break;
     case TMessageKind::Error:
-        QMessageBox::critical(nullptr, title, text);
+        QMessageBox::critical(owner, title, text);
         break;
     }
 }
 
 bool TDesktopPlatform::AskYesNo(const QString &title, const QString &text)
 {
-    return QMessageBox::question(nullptr, title, text, QMessageBox::Yes | QMessageBox::No)
+    return QMessageBox::question(QApplication::activeWindow(), title, text, QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
 }

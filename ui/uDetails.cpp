@@ -1,6 +1,7 @@
 #include "uDetails.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
@@ -53,36 +54,48 @@ TCallerDetails::TCallerDetails(QTreeWidget *totalDetails, QWidget *parent)
     imgPP->setMinimumHeight(PictureHeight);
     layout->addWidget(imgPP);
 
-    auto *grid = new QGridLayout;
-    stId = AddField(grid, QStringLiteral("Id"), "stId");
-    stName = AddField(grid, QStringLiteral("Loginnaam"), "stName");
-    stSite = AddField(grid, QStringLiteral("Site"), "stSite");
-    stPromo = AddField(grid, QStringLiteral("Promotor"), "stPromo");
-    stAccess = AddField(grid, QStringLiteral("Toegang"), "stAccess");
-    stCallerid = AddField(grid, QStringLiteral("Callerid"), "stCallerid");
-    stNumber = AddField(grid, QStringLiteral("Nummer"), "stNumber");
-    stStart = AddField(grid, QStringLiteral("Start"), "stStart");
-    stSessiontime = AddField(grid, QStringLiteral("Sessietijd"), "stSessiontime");
-    stInfo = AddField(grid, QStringLiteral("Promo-info"), "stInfo");
-    stLand = AddField(grid, QStringLiteral("Land"), "stLand");
-    stIP = AddField(grid, QStringLiteral("IP adres"), "stIP");
+    pnFields = new QWidget;
+    auto *grid = new QGridLayout(pnFields);
+    grid->setContentsMargins(0, 0, 0, 0);
+    int row = 0;
+    stId = AddField(grid, row++, QStringLiteral("Id"), "stId");
+    stName = AddField(grid, row++, QStringLiteral("Loginnaam"), "stName");
+    stSite = AddField(grid, row++, QStringLiteral("Site"), "stSite");
+    stPromo = AddField(grid, row++, QStringLiteral("Promotor"), "stPromo");
+    stAccess = AddField(grid, row++, QStringLiteral("Toegang"), "stAccess");
+    stCallerid = AddField(grid, row++, QStringLiteral("Callerid"), "stCallerid");
+    const int numberRow = row;
+    stNumber = AddField(grid, row++, QStringLiteral("Nummer"), "stNumber");
+    stStart = AddField(grid, row++, QStringLiteral("Start"), "stStart");
+    stSessiontime = AddField(grid, row++, QStringLiteral("Sessietijd"), "stSessiontime");
+    stInfo = AddField(grid, row++, QStringLiteral("Promo-info"), "stInfo");
+    stLand = AddField(grid, row++, QStringLiteral("Land"), "stLand");
+    stIP = AddField(grid, row++, QStringLiteral("IP adres"), "stIP");
     // The number row is never filled: hide it with its caption.
     stNumber->hide();
-    grid->itemAtPosition(6, 0)->widget()->hide();
+    grid->itemAtPosition(numberRow, 0)->widget()->hide();
     grid->setColumnStretch(1, 1);
-    layout->addLayout(grid);
+    layout->addWidget(pnFields);
 
     if (lvTotalDetails) {
         lvTotalDetails->setParent(this);
         lvTotalDetails->hide();
+        // A totals record has no caller fields: its list takes their room.
+        lvTotalDetails->installEventFilter(this);
         layout->addWidget(lvTotalDetails, 1);
     }
     layout->addWidget(new QLabel, lvTotalDetails ? 0 : 1);
 }
 
-QLabel *TCallerDetails::AddField(QGridLayout *grid, const QString &caption, const char *name)
+bool TCallerDetails::eventFilter(QObject *watched, QEvent *event)
 {
-    const int row = grid->rowCount();
+    if (watched == lvTotalDetails && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+        pnFields->setVisible(event->type() == QEvent::HideToParent);
+    return QWidget::eventFilter(watched, event);
+}
+
+QLabel *TCallerDetails::AddField(QGridLayout *grid, int row, const QString &caption, const char *name)
+{
     grid->addWidget(new QLabel(caption), row, 0);
     auto *field = new QLabel;
     field->setObjectName(QLatin1String(name));

@@ -47,11 +47,14 @@ public:
     static QByteArray CheckedBitmap(const QByteArray &data);
     static QString PictureFile(const QString &code);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void SetPicture(const QImage &image);
     void ShowNames();
     void TakePicture(const QByteArray &raw, const QString &code, bool shown);
-    QLabel *AddField(class QGridLayout *grid, const QString &caption, const char *name);
+    QLabel *AddField(class QGridLayout *grid, int row, const QString &caption, const char *name);
 
     TCaller *m_selected = nullptr;
     // Counts the callers shown, so a late reply for an earlier one is recognised.
@@ -60,6 +63,7 @@ private:
     QImage m_picture;
     QTreeWidget *lvTotalDetails;
     QLabel *imgPP = nullptr;
+    QWidget *pnFields = nullptr;
     QLabel *stId = nullptr;
     QLabel *stName = nullptr;
     QLabel *stSite = nullptr;

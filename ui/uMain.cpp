@@ -47,6 +47,7 @@
 #include "uSettings.h"
 #include "uSmall.h"
 #include "uVersionCheck.h"
+#include "uWindowStates.h"
 
 namespace {
 
@@ -112,6 +113,17 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     m_monitor->Details.ShowNoCaller = [this] { pnDetails->ShowCaller(nullptr); };
     m_monitor->Details.Refresh = [this] { pnDetails->FillCallerDetails(); };
     pnDetails->InfoLabel = lblInfo;
+
+    new TWindowStates(this, [this] {
+        QByteArrayList states;
+        if (windowFlags() & Qt::WindowStaysOnTopHint)
+            states.append(TWindowStates::Above);
+        // The tray icon is the way back; without one the taskbar must offer it.
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            states.append(TWindowStates::SkipTaskbar);
+        return states;
+    });
+    TWindowStates::KeepOthersAbove(this);
 
     m_tray = new QSystemTrayIcon(Artwork::ApplicationIcon(), this);
     m_tray->setToolTip(windowTitle());

@@ -185,6 +185,7 @@ private:
     QTabWidget *pcMain = nullptr;
     QTabWidget *pcInfo = nullptr;
     QSplitter *splMain = nullptr;
+    QSplitter *splGraph = nullptr;
     QTreeWidget *lvCallers = nullptr;
     QTreeWidget *lvTotals = nullptr;
     QTreeWidget *lvHistory = nullptr;

@@ -3,119 +3,36 @@
 
 #include "uMain.h"
 
-#include <QAbstractBarSeries>
 #include <QActionGroup>
 #include <QApplication>
-#include <QAreaSeries>
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
+#include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
-#include <QPieLegendMarker>
-#include <QPieSeries>
-#include <QPieSlice>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
-#include <QXYSeries>
 
+#include "uChartLabels.h"
 #include "uMonitor.h"
 #include "uSettings.h"
 
 namespace {
 
-// cbxChart's items, in order.
-enum TChartLabels {
-    LabelsNone,
-    LabelsValue,
-    LabelsPercent,
-    LabelsName,
-    LabelsNamePercent,
-    LabelsNameValue,
-    LabelsLegend,
-    LabelsPercentTotal,
-    LabelsNamePercentTotal,
-    LabelsXValue,
-};
-
 constexpr int LegendMinWidth = 150;
 constexpr int PieStyle = 5;
 constexpr int LastChartStyle = 6;
-// A slice's own label, before a label style replaced its text.
-constexpr char SliceNameProperty[] = "bvSliceName";
-
-// At most two decimals, without trailing zeros: 12,5 and 7 rather than 12,50 and 7,00.
-QString ShortNumber(double value)
-{
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString text = locale.toString(value, 'f', 2);
-    const QString point = locale.decimalPoint();
-    if (text.contains(point)) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(point))
-            text.chop(point.size());
-    }
-    return text;
-}
-
-QString SliceText(int labels, const QString &name, const QPieSlice &slice, double total, int index)
-{
-    const QString value = ShortNumber(slice.value());
-    const QString percent = ShortNumber(slice.percentage() * 100.0) + QStringLiteral(" %");
-    const QString ofTotal = percent + QStringLiteral(" van ") + ShortNumber(total);
-    switch (labels) {
-    case LabelsValue:
-        return value;
-    case LabelsPercent:
-        return percent;
-    case LabelsNamePercent:
-        return name + QLatin1Char(' ') + percent;
-    case LabelsNameValue:
-        return name + QLatin1Char(' ') + value;
-    case LabelsPercentTotal:
-        return ofTotal;
-    case LabelsNamePercentTotal:
-        return name + QLatin1Char(' ') + ofTotal;
-    case LabelsXValue:
-        return QString::number(index);
-    default: // name, legend text
-        return name;
-    }
-}
-
-void MarkPie(QPieSeries &pie, int labels)
-{
-    const QList<QPieSlice *> slices = pie.slices();
-    for (int i = 0; i < slices.size(); ++i) {
-        QPieSlice &slice = *slices[i];
-        if (!slice.property(SliceNameProperty).isValid())
-            slice.setProperty(SliceNameProperty, slice.label());
-        const QString name = slice.property(SliceNameProperty).toString();
-        slice.setLabelVisible(labels != LabelsNone);
-        slice.setLabel(labels == LabelsNone ? name : SliceText(labels, name, slice, pie.sum(), i));
-    }
-}
-
-// Lines, areas and points label a point by its x or y value only: the names stand on
-// the axis, so every style with a value, percentage or name shows the value.
-QString PointFormat(int labels)
-{
-    return labels == LabelsXValue ? QStringLiteral("@xPoint") : QStringLiteral("@yPoint");
-}
+constexpr int ChartMargin = 6;
 
 } // namespace
 
@@ -153,6 +70,10 @@ QWidget *TfrmMain::CreateChartPage()
     titleFont.setBold(true);
     chtTotals->chart()->setTitleFont(titleFont);
     chtTotals->chart()->setTitleBrush(QColor(Qt::blue));
+    // The info panel is narrow: the labels need the room more than a frame around the chart.
+    chtTotals->chart()->layout()->setContentsMargins(0, 0, 0, 0);
+    chtTotals->chart()->setMargins(QMargins(ChartMargin, ChartMargin, ChartMargin, ChartMargin));
+    chtTotals->chart()->setBackgroundRoundness(0);
     chtTotals->installEventFilter(this);
     layout->addWidget(chtTotals, 1);
     CreateChartMenu();
@@ -229,31 +150,7 @@ void TfrmMain::ApplyChartMarks(bool force)
     if (!series || (!force && series == m_markedSeries))
         return;
     m_markedSeries = series;
-    const int labels = cbxChart->currentIndex();
-    const bool shown = labels != LabelsNone;
-
-    if (auto *pie = qobject_cast<QPieSeries *>(series)) {
-        MarkPie(*pie, labels);
-    } else if (auto *bars = qobject_cast<QAbstractBarSeries *>(series)) {
-        // Bars know only their value.
-        bars->setLabelsVisible(shown);
-        bars->setLabelsFormat(QStringLiteral("@value"));
-    } else if (auto *area = qobject_cast<QAreaSeries *>(series)) {
-        area->setPointLabelsVisible(shown);
-        area->setPointLabelsFormat(PointFormat(labels));
-    } else if (auto *xy = qobject_cast<QXYSeries *>(series)) {
-        xy->setPointLabelsVisible(shown);
-        xy->setPointLabelsFormat(PointFormat(labels));
-    }
-
-    const bool wide = chtTotals->width() > LegendMinWidth;
-    const QList<QLegendMarker *> markers = chart->legend()->markers(series);
-    for (QLegendMarker *marker : markers) {
-        // The legend names the slices, whatever text their labels carry.
-        if (auto *pieMarker = qobject_cast<QPieLegendMarker *>(marker))
-            pieMarker->setLabel(pieMarker->slice()->property(SliceNameProperty).toString());
-        marker->setVisible(wide);
-    }
+    FitChartLabels(*chart, cbxChart->currentIndex(), chtTotals->width() > LegendMinWidth);
 }
 
 void TfrmMain::mnuShortNamesClick()

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
@@ -20,20 +21,42 @@
 #include "uDayCounter.h"
 #include "uArtwork.h"
 #include "uDetails.h"
+#include "uListColumns.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
 #include "uSettings.h"
 
 namespace {
 
-constexpr int GraphStripHeight = 50;
+// The strip is one pixel taller than its paint box above and below.
+constexpr int GraphStripMargin = 1;
+// A height read from a hand-edited file must leave room for the lists.
+constexpr int MaxGraphHeight = 1000;
 constexpr int GraphLabelPanelWidth = 44;
 constexpr int CountersStripHeight = 20;
 constexpr int CountdownSize = 16;
 
 const QString CallerColumns[] = {QStringLiteral("Naam"), QStringLiteral("Tijd"), QStringLiteral("Nummer"),
                                  QStringLiteral("Start"), QStringLiteral("Info")};
-constexpr int CallerColumnWidths[] = {200, 60, 90, 120, 100};
+
+// Widths at least, and the texts a column must show whole: call length, a calling number
+// with its country code, the start as the service sends it; the name takes the rest.
+QList<TColumnFit::TColumn> CallerColumnFit()
+{
+    return {{200, {}},
+            {60, QStringLiteral("00:00:00")},
+            {90, QStringLiteral("0000000000000")},
+            {120, QStringLiteral("00-00-0000 00:00:00")},
+            {100, {}}};
+}
+
+QList<TColumnFit::TColumn> TotalsColumnFit()
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    const QString amount = locale.toString(10000.0, 'f', 2);
+    return {{134, {}}, {0, QStringLiteral("00000")}, {60, amount}, {0, locale.toString(100.0, 'f', 2)}, {0, amount}};
+}
 
 void SetUpList(QTreeWidget *list)
 {
@@ -50,8 +73,7 @@ void SetUpCallerColumns(QTreeWidget *list)
     SetUpList(list);
     list->setHeaderLabels({CallerColumns[0], CallerColumns[1], CallerColumns[2], CallerColumns[3], CallerColumns[4]});
     list->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    for (int c = 0; c < 5; ++c)
-        list->setColumnWidth(c, CallerColumnWidths[c]);
+    new TColumnFit(list, CallerColumnFit());
 }
 
 } // namespace
@@ -156,9 +178,8 @@ QWidget *TfrmMain::CreateCountersStrip()
 QWidget *TfrmMain::CreateGraphStrip()
 {
     pnlGraph = new QWidget;
-    pnlGraph->setFixedHeight(GraphStripHeight);
     auto *layout = new QHBoxLayout(pnlGraph);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(0, GraphStripMargin, 0, GraphStripMargin);
     layout->setSpacing(0);
 
     auto *labels = new QWidget;
@@ -189,6 +210,7 @@ QWidget *TfrmMain::CreateGraphStrip()
     layout->addWidget(labels);
 
     pbHistory = new TNoDrawPaintBox;
+    pbHistory->setObjectName(QStringLiteral("pbHistory"));
     layout->addWidget(pbHistory, 1);
     return pnlGraph;
 }
@@ -255,10 +277,9 @@ void TfrmMain::CreateControls()
     lvTotals->setSelectionMode(QAbstractItemView::MultiSelection);
     lvTotals->setHeaderLabels({QStringLiteral("Programma"), QStringLiteral("Bellers"), QStringLiteral("Minuten"),
                                QStringLiteral("Gemiddeld")});
-    lvTotals->setColumnWidth(0, 134);
-    lvTotals->setColumnWidth(2, 60);
     for (int c = 1; c < 4; ++c)
         lvTotals->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    new TColumnFit(lvTotals, TotalsColumnFit());
     connect(lvTotals, &QTreeWidget::itemClicked, this, &TfrmMain::TotalsRowSelected);
     connect(lvTotals, &QTreeWidget::itemDoubleClicked, this, &TfrmMain::ShowInfoPanel);
     pcMain->addTab(lvTotals, QStringLiteral("&Totalen"));
@@ -274,14 +295,28 @@ void TfrmMain::CreateControls()
     }
 
     splMain = new QSplitter(Qt::Horizontal);
+    splMain->setObjectName(QStringLiteral("splMain"));
     splMain->addWidget(pcMain);
     splMain->addWidget(CreateInfoPanel());
     // The tab area takes a change of width; FormResize then shares it out.
     splMain->setStretchFactor(0, 1);
     splMain->setStretchFactor(1, 0);
     splMain->setSizes({520, 340});
-    layout->addWidget(splMain, 1);
-    layout->addWidget(CreateGraphStrip());
+
+    // The graph strip keeps its height when the window changes size; the user sets it.
+    splGraph = new QSplitter(Qt::Vertical);
+    splGraph->setObjectName(QStringLiteral("splGraph"));
+    splGraph->addWidget(splMain);
+    splGraph->addWidget(CreateGraphStrip());
+    splGraph->setStretchFactor(0, 1);
+    splGraph->setStretchFactor(1, 0);
+    splGraph->setCollapsible(0, false);
+    splGraph->setCollapsible(1, false);
+    const int graphHeight = qBound(0, Settings.GraphH, MaxGraphHeight) + 2 * GraphStripMargin;
+    splGraph->setSizes({height(), graphHeight});
+    connect(splGraph, &QSplitter::splitterMoved, this,
+            [this] { Settings.GraphH = pnlGraph->height() - 2 * GraphStripMargin; });
+    layout->addWidget(splGraph, 1);
     layout->addWidget(CreateCountersStrip());
     setCentralWidget(central);
 }

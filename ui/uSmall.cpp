@@ -14,6 +14,7 @@
 #include "uNoDrawPanel.h"
 #include "uGlobal.h"
 #include "uSettings.h"
+#include "uWindowStates.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ TfrmSmall::TfrmSmall(const QImage &digitPicture, QWidget *parent)
     // The main window only hides behind this one: closing it must not end the program.
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Belvora Webmaster Monitor"));
+    new TWindowStates(this, [] { return QByteArrayList{TWindowStates::SkipTaskbar, TWindowStates::Above}; });
 
     im1 = new QLabel(this);
     im1->setGeometry(QRect(QPoint(0, 0), NarrowStrip));

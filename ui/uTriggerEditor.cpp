@@ -324,10 +324,28 @@ void TTriggerEditor::btnTDelClick()
     CurrentTrigger = nullptr;
     TriggerChanged = false;
     {
+        // Removing the selected last row moves Qt's current row, and with it the
+        // selection, to another row while the list is silent: drop both afterwards.
         const QSignalBlocker blocker(lvTrigger);
-        lvTrigger->clearSelection();
+        RefreshList();
+        lvTrigger->selectionModel()->clear();
     }
-    RefreshList();
+    ClearEditor();
+}
+
+void TTriggerEditor::ClearEditor()
+{
+    m_filling = true;
+    cbxWhen->setCurrentIndex(-1);
+    eWhen->clear();
+    chkTActive->setChecked(true);
+    cbxWhat->setCurrentIndex(0);
+    cbxWhy->setCurrentIndex(TriggerCompare::Equal);
+    eWhy->clear();
+    cbxAction->setCurrentIndex(TriggerAction::Sound);
+    eAction->clear();
+    cbxTType->setCurrentIndex(TriggerRepeat::OnceUntilNext);
+    m_filling = false;
 }
 
 void TTriggerEditor::btnBrowseClick()

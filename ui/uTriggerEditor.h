@@ -70,6 +70,8 @@ private:
     void CreateControls();
     void FillEditor(const TTrigger &trigger);
     void WriteEditor(TTrigger &trigger) const;
+    // The editor as a new dialog shows it.
+    void ClearEditor();
     TTrigger *AddFromEditor();
     // Tells the user when the time text does not fit the kind of time condition.
     bool WhenTextAccepted() const;

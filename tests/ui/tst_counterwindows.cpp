@@ -388,10 +388,13 @@ void TestCounterWindows::bigWidthSharing_data()
     QTest::addColumn<bool>("calls");
     QTest::addColumn<bool>("minutes");
     QTest::addColumn<bool>("euros");
+    QTest::addColumn<bool>("reshowOnline");
     QTest::addColumn<QList<int>>("widths");   // online, calls, minutes, euros
-    QTest::newRow("all four") << 204 << true << true << true << true << QList<int>{18, 36, 72, 41};
-    QTest::newRow("only minutes") << 100 << false << false << true << false << QList<int>{20, 40, 80, 46};
-    QTest::newRow("no euros") << 684 << true << true << true << false << QList<int>{94, 188, 376, 231};
+    QTest::newRow("all four") << 204 << true << true << true << true << false << QList<int>{18, 36, 72, 41};
+    QTest::newRow("only minutes") << 100 << false << false << true << false << false << QList<int>{20, 40, 80, 46};
+    QTest::newRow("no euros") << 684 << true << true << true << false << false << QList<int>{94, 188, 376, 231};
+    // Shares made without the online panel are made anew when it comes back.
+    QTest::newRow("online back") << 684 << false << true << true << false << true << QList<int>{94, 188, 376, 231};
 }
 
 void TestCounterWindows::bigWidthSharing()
@@ -413,6 +416,9 @@ void TestCounterWindows::bigWidthSharing()
     QVERIFY(QTest::qWaitForWindowExposed(&big));
     big.resize(width, 117);
     QTRY_COMPARE(big.width(), width);
+    QFETCH(bool, reshowOnline);
+    if (reshowOnline)
+        big.Panel5DblClick();
     QCOMPARE(big.pnOnline->width(), widths[0]);
     QCOMPARE(big.pnCalls->width(), widths[1]);
     QCOMPARE(big.pnMin->width(), widths[2]);

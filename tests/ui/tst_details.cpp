@@ -1,6 +1,7 @@
 #include <QBuffer>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLabel>
 #include <QSplitter>
 #include <QTabWidget>
@@ -67,6 +68,7 @@ private Q_SLOTS:
     void checkedBitmap();
     void leavingCallerClears();
     void historyCaller();
+    void totalsHideCallerFields();
     void infoPanelShare();
 
 private:
@@ -76,6 +78,9 @@ private:
     QString Field(TfrmMain &main, const char *name);
     QStringList DetailRequests() const;
 
+    // The program folder lies alone inside a tree of its own, so a search of that tree
+    // sees every file the program wrote, also outside its folder, and nothing else.
+    std::unique_ptr<QTemporaryDir> m_root;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TLoopbackServer> m_server;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
@@ -84,7 +89,8 @@ private:
 
 void TestDetails::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_root = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<QTemporaryDir>(m_root->filePath(QStringLiteral("program-XXXXXX")));
     m_server = std::make_unique<TLoopbackServer>();
     m_detailsReply = "102\r\n";
     m_server->SetResponder([this](const TRecordedRequest &request) {
@@ -103,6 +109,7 @@ void TestDetails::cleanup()
     m_platform.reset();
     m_server.reset();
     m_dir.reset();
+    m_root.reset();
 }
 
 void TestDetails::WriteSettings()
@@ -174,7 +181,20 @@ void TestDetails::fields()
     QCOMPARE(Field(main, "stSessiontime"), QStringLiteral("01:02:05 "));
     QCOMPARE(Field(main, "stInfo"), QStringLiteral("promo "));
     QCOMPARE(Field(main, "stIP"), QStringLiteral("10.0.0.1 "));
-    QVERIFY(main.findChild<QLabel *>(QStringLiteral("stNumber"))->isHidden());
+    // Each caption stands beside its own field; only the number row is hidden.
+    const auto *grid = main.Details().findChild<QGridLayout *>();
+    const QStringList captions{"Id", "Loginnaam", "Site", "Promotor", "Toegang", "Callerid", "Nummer",
+                               "Start", "Sessietijd", "Promo-info", "Land", "IP adres"};
+    const QStringList fields{"stId", "stName", "stSite", "stPromo", "stAccess", "stCallerid", "stNumber",
+                             "stStart", "stSessiontime", "stInfo", "stLand", "stIP"};
+    for (int row = 0; row < captions.size(); ++row) {
+        QVERIFY(grid->itemAtPosition(row, 0) && grid->itemAtPosition(row, 1));
+        const auto *caption = qobject_cast<QLabel *>(grid->itemAtPosition(row, 0)->widget());
+        QCOMPARE(caption->text(), captions[row]);
+        QCOMPARE(grid->itemAtPosition(row, 1)->widget()->objectName(), fields[row]);
+        QCOMPARE(caption->isHidden(), captions[row] == QLatin1String("Nummer"));
+        QCOMPARE(grid->itemAtPosition(row, 1)->widget()->isHidden(), captions[row] == QLatin1String("Nummer"));
+    }
 }
 
 void TestDetails::requestAndNames()
@@ -272,7 +292,7 @@ void TestDetails::hostilePicture()
     Select(main, 0);
     QTRY_COMPARE(Field(main, "stSite"), QStringLiteral("#7 S "));
     QStringList pictures;
-    QDirIterator it(QFileInfo(m_dir->path()).path(), {QStringLiteral("*.bmp")}, QDir::Files,
+    QDirIterator it(m_root->path(), {QStringLiteral("*.bmp")}, QDir::Files,
                     QDirIterator::Subdirectories);
     while (it.hasNext())
         pictures.append(it.next());
@@ -361,10 +381,24 @@ void TestDetails::historyCaller()
     delete row;
 }
 
+void TestDetails::totalsHideCallerFields()
+{
+    TfrmMain main(m_dir->path());
+    QTabWidget *pcMain = nullptr;
+    for (QWidget *w = main.findChild<QTreeWidget *>(QStringLiteral("lvCallers")); w && !pcMain; w = w->parentWidget())
+        pcMain = qobject_cast<QTabWidget *>(w);
+    QVERIFY(pcMain);
+    const auto *id = main.findChild<QLabel *>(QStringLiteral("stId"));
+    pcMain->setCurrentIndex(1);
+    QVERIFY(!id->isVisibleTo(&main.Details()));
+    pcMain->setCurrentIndex(0);
+    QVERIFY(id->isVisibleTo(&main.Details()));
+}
+
 void TestDetails::infoPanelShare()
 {
     TfrmMain main(m_dir->path());
-    auto *splitter = main.findChild<QSplitter *>();
+    auto *splitter = main.findChild<QSplitter *>(QStringLiteral("splMain"));
     QVERIFY(splitter);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));

@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QPieSeries>
@@ -10,6 +12,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,9 +60,12 @@ private Q_SLOTS:
     void totalsClicks_data();
     void totalsClicks();
     void copyTotals();
+    void columnsFitTexts();
     void chartChoices();
     void chartLabels_data();
     void chartLabels();
+    void chartTextsFit_data();
+    void chartTextsFit();
     void versionOffer_data();
     void versionOffer();
 
@@ -221,6 +227,33 @@ void TestMainLists::copyTotals()
                                                   "Een\t2\t10,90\t5,45\r\n"));
 }
 
+void TestMainLists::columnsFitTexts()
+{
+    WriteSettings();
+    TfrmMain main(m_dir->path());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    Poll(main, {CallerLine("c1", "Kees", "20261208 134500", 1), "$AA|0|1|1|600600"});
+    main.Monitor().UpdateTotalsView(false);
+    QTreeWidget &callers = List(main, "lvCallers");
+    QTreeWidget &totals = List(main, "lvTotals");
+    // Wide enough for the value and the cell's margins in the list's font, and never
+    // below the set width.
+    const auto fits = [](QTreeWidget &list, int column, int least) {
+        const int text = list.fontMetrics().horizontalAdvance(list.topLevelItem(0)->text(column));
+        return list.columnWidth(column) >= text + 6 && list.columnWidth(column) >= least;
+    };
+    QCOMPARE(callers.topLevelItem(0)->text(3), QStringLiteral("08-12-2026 13:45:00"));
+    QVERIFY(fits(callers, 3, 120));
+    QVERIFY(fits(totals, 2, 60));
+    // The programme names take the room the numbers leave.
+    int numbers = 0;
+    for (int c = 1; c < totals.columnCount(); ++c)
+        numbers += totals.columnWidth(c);
+    QCOMPARE(totals.columnWidth(0), totals.viewport()->width() - numbers);
+    QVERIFY(totals.columnWidth(totals.columnCount() - 1) < totals.columnWidth(0));
+}
+
 void TestMainLists::chartChoices()
 {
     WriteSettings("[chart]\r\nlabels=2\r\nitem=1\r\n");
@@ -274,9 +307,73 @@ void TestMainLists::chartLabels()
     QVERIFY(pie);
     QPieSlice *een = pie->slices().first();
     QTEST(een->isLabelVisible(), "visible");
-    QTEST(een->label(), "text");
+    // Labels that do not fit on one line carry their figure on a second.
+    QTEST(een->label().replace(QStringLiteral("<br>"), QStringLiteral(" ")), "text");
     // The legend keeps naming the programmes.
     QCOMPARE(view->chart()->legend()->markers(pie).first()->label(), QStringLiteral("Een"));
+}
+
+void TestMainLists::chartTextsFit_data()
+{
+    QTest::addColumn<int>("grouping");
+    QTest::addColumn<int>("style");
+    const char *groupings[] = {"programma", "toegang", "land"};
+    const char *styles[] = {"lijn", "area", "point", "bar", "horizontal bar", "pie", "fast line"};
+    for (int g = 0; g < 3; ++g) {
+        for (int style = 0; style <= 6; ++style)
+            QTest::addRow("%s, %s", groupings[g], styles[style]) << (g == 2 ? 3 : g) << style;
+    }
+}
+
+// Six programmes and four countries at the window's default size: no text of the chart
+// covers another, runs out of the chart or is cut short, but for names in a legend.
+void TestMainLists::chartTextsFit()
+{
+    QFETCH(int, grouping);
+    QFETCH(int, style);
+    const QStringList names{"Babbelbox Live", "Gouden Lijn", "Café Contact", "Datingverlies België",
+                            "Nachtservice", "Spelletjeslijn Ü18"};
+    QStringList lines;
+    for (int p = 0; p < names.size(); ++p) {
+        AddTestProg(QStringLiteral("P%1").arg(p), names[p]);
+        for (int country = 0; country < 4; ++country) {
+            for (const int access : {0, 1, 2, 5})
+                lines.append(QStringLiteral("$P%1|%2|%3|9|%4").arg(p).arg(country).arg(access).arg(
+                    (172000 >> p) / (1 + country * 3) / (1 + access)));
+        }
+    }
+    WriteSettings("[window]\r\ninfo=1\r\n[chart]\r\nlabels=4\r\nitem=" + QByteArray::number(grouping)
+                  + "\r\ntype=" + QByteArray::number(style) + "\r\n");
+    TfrmMain main(m_dir->path());
+    auto *view = main.findChild<QChartView *>("chtTotals");
+    qobject_cast<QTabWidget *>(view->parentWidget()->parentWidget()->parentWidget())->setCurrentWidget(view->parentWidget());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    Poll(main, lines);
+    QCoreApplication::processEvents();
+    QList<QGraphicsTextItem *> texts;
+    const QList<QGraphicsItem *> items = view->scene()->items();
+    for (QGraphicsItem *item : items) {
+        auto *text = dynamic_cast<QGraphicsTextItem *>(item);
+        if (text && text->isVisible() && !text->toPlainText().isEmpty())
+            texts.append(text);
+    }
+    QVERIFY(texts.size() > 4);
+    const QRectF chart = view->chart()->sceneBoundingRect();
+    for (int i = 0; i < texts.size(); ++i) {
+        const QString shown = texts[i]->toPlainText();
+        const QRectF rect = texts[i]->sceneBoundingRect().adjusted(1, 1, -1, -1);
+        QVERIFY2(chart.contains(rect), qPrintable(shown));
+        QVERIFY2(!shown.endsWith(QStringLiteral("...")) || view->chart()->legend()->isAncestorOf(texts[i]),
+                 qPrintable(shown));
+        // Numbers in the Dutch form: "1.025" groups thousands, "57.6" is English.
+        static const QRegularExpression english(QStringLiteral("\\d\\.(\\d{1,2}|\\d{4,})(?!\\d)"));
+        QVERIFY2(!english.match(shown).hasMatch(), qPrintable(shown));
+        for (int j = 0; j < i; ++j) {
+            QVERIFY2(!rect.intersects(texts[j]->sceneBoundingRect().adjusted(1, 1, -1, -1)),
+                     qPrintable(shown + QStringLiteral(" / ") + texts[j]->toPlainText()));
+        }
+    }
 }
 
 void TestMainLists::versionOffer_data()

@@ -1,13 +1,20 @@
 #include <QAction>
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSplitter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "tLoopbackServer.h"
 #include "tRecordingPlatform.h"
+#include "uDetails.h"
 #include "uFetcher.h"
+#include "uHistory.h"
 #include "uMain.h"
 #include "uMonitor.h"
+#include "uQtDutch.h"
 #include "uSettings.h"
 
 namespace {
@@ -28,9 +35,18 @@ private Q_SLOTS:
     void iconFromTheSvg();
     void serverMessageActions_data();
     void serverMessageActions();
+    void dutchStandardButtons();
+    void callersFailure_data();
+    void callersFailure();
+    void sixthTick_data();
+    void sixthTick();
+    void toolbarAndSavedView();
+    void graphStripHeight();
 
 private:
     void WriteSettings(const QByteArray &extra);
+    QByteArray SavedSettings() const;
+    bool Requested(const QByteArray &command) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TLoopbackServer> m_server;
@@ -58,6 +74,19 @@ void TestMainWindow::WriteSettings(const QByteArray &extra)
     QFile file(m_dir->filePath("bvsettings.ini"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("[settings]\r\nfetchurl=" + m_server->Url().toString().toLatin1() + "\r\nkey=K\r\n" + extra);
+}
+
+QByteArray TestMainWindow::SavedSettings() const
+{
+    QFile file(m_dir->filePath("bvsettings.ini"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool TestMainWindow::Requested(const QByteArray &command) const
+{
+    return std::any_of(m_server->Requests.begin(), m_server->Requests.end(), [&](const TRecordedRequest &request) {
+        return TLoopbackServer::Unscramble(request.Body, Key).startsWith("c=" + command);
+    });
 }
 
 void TestMainWindow::startNeedsPassword()
@@ -132,6 +161,134 @@ void TestMainWindow::serverMessageActions()
     // A second click does nothing: the message was dealt with.
     main.ServerMessageClicked();
     QCOMPARE(quit.size(), quits ? 1 : 0);
+}
+
+void TestMainWindow::dutchStandardButtons()
+{
+    QVERIFY(InstallQtDutch());
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Bevestigen"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Annuleren"));
+}
+
+void TestMainWindow::graphStripHeight()
+{
+    WriteSettings("[window]\r\ngraphH=40\r\n");
+    {
+        TfrmMain main(m_dir->path());
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto *graph = main.findChild<QWidget *>(QStringLiteral("pbHistory"));
+        QTRY_COMPARE(graph->height(), 40);
+        QVERIFY(main.Monitor().History().Graph().TinyDigits());
+        // The splitter above the strip makes it taller; the graph is drawn anew for it.
+        QSplitterHandle *handle = main.findChild<QSplitter *>(QStringLiteral("splGraph"))->handle(1);
+        const QPoint grip = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(handle, grip - QPoint(0, 40));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(0, 40));
+        QTRY_COMPARE(graph->height(), 80);
+        QVERIFY(!main.Monitor().History().Graph().TinyDigits());
+    }
+    QVERIFY(SavedSettings().contains("graphH=80\r\n"));
+}
+
+void TestMainWindow::callersFailure_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("polling");
+    QTest::addColumn<bool>("connectorShown");
+    // The service refuses the request (an expired session): polling stops and the
+    // connector shows why. A transfer that fails is tried again at the next tick.
+    QTest::newRow("refused") << TLoopbackServer::HttpReply("!\r\n") << false << true;
+    QTest::newRow("failed transfer") << TLoopbackServer::HttpReply("", 500) << true << false;
+}
+
+void TestMainWindow::callersFailure()
+{
+    QFETCH(QByteArray, reply);
+    m_server->SetResponder([reply](const TRecordedRequest &request) {
+        if (TLoopbackServer::Unscramble(request.Body, Key).startsWith("c=103"))
+            return TServerAction::Reply(reply);
+        return TLoopbackServer::EchoResponder(Key)(request);
+    });
+    WriteSettings("password=pw\r\n");
+    TfrmMain main(m_dir->path());
+    main.acStartStopExecute();
+    QTRY_VERIFY(Requested("103") && !main.Monitor().Busy);
+    QTEST(main.Polling(), "polling");
+    QTEST(Connector()->isVisible(), "connectorShown");
+}
+
+void TestMainWindow::sixthTick_data()
+{
+    QTest::addColumn<bool>("historyFolder");
+    QTest::newRow("day saved") << true;
+    // A file in the way of the History folder: the tick's error stops polling.
+    QTest::newRow("day not saved") << false;
+}
+
+void TestMainWindow::sixthTick()
+{
+    QFETCH(bool, historyFolder);
+    WriteSettings("password=pw\r\n[window]\r\nlist=2\r\n[debug]\r\noptions=2\r\n");
+    if (!historyFolder) {
+        QFile blocker(m_dir->filePath("History"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    // The debug log goes to the working folder.
+    const QString working = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    TfrmMain main(m_dir->path());
+    main.acStartStopExecute();
+    for (int tick = 1; tick <= 6; ++tick) {
+        QTRY_VERIFY(!main.Monitor().Busy);
+        QVERIFY(!Requested("108"));
+        main.tiUpdateTimer();
+    }
+    QDir::setCurrent(working);
+    QFile log(m_dir->filePath("bvdebug.log"));
+    const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    QCOMPARE(logged.contains("Main.Timer exception: "), !historyFolder);
+    QCOMPARE(main.Polling(), historyFolder);
+    QCOMPARE(QDir(m_dir->filePath("History")).entryList({"*.hlg"}).size(), historyFolder ? 1 : 0);
+    // The history tab is refreshed with the save.
+    QTRY_COMPARE(Requested("108"), historyFolder);
+}
+
+void TestMainWindow::toolbarAndSavedView()
+{
+    WriteSettings("[window]\r\nGraph=1\r\nInfo=0\r\nlist=0\r\n[sounds]\r\non=1\r\n");
+    {
+        TfrmMain main(m_dir->path());
+        const auto action = [&main](const char *hint) {
+            const QList<QAction *> actions = main.findChildren<QAction *>();
+            const auto it = std::find_if(actions.begin(), actions.end(),
+                                         [hint](QAction *a) { return a->toolTip() == QLatin1String(hint); });
+            return it == actions.end() ? nullptr : *it;
+        };
+        QAction *graph = action("Beller grafiek");
+        QAction *info = action("Extra info");
+        QAction *callers = action("Online bellers");
+        QAction *history = action("Historie");
+        QAction *sound = action("Geluid uit/aan");
+        QVERIFY(graph && info && callers && history && sound);
+        QVERIFY(graph->isChecked() && !info->isChecked() && callers->isChecked() && sound->isChecked());
+        QWidget *strip = main.findChild<QWidget *>(QStringLiteral("pbHistory"))->parentWidget();
+        QWidget *panel = main.Details().parentWidget()->parentWidget();
+        graph->trigger();
+        info->trigger();
+        history->trigger();
+        sound->trigger();
+        QVERIFY(!graph->isChecked() && strip->isHidden());
+        QVERIFY(info->isChecked() && !panel->isHidden());
+        QVERIFY(history->isChecked() && !callers->isChecked());
+        QVERIFY(!sound->isChecked() && !Settings.SoundOn);
+    }
+    const QByteArray saved = SavedSettings();
+    for (const char *line : {"Graph=0\r\n", "Info=1\r\n", "list=2\r\n", "on=0\r\n"})
+        QVERIFY2(saved.contains(line), line);
 }
 
 QTEST_MAIN(TestMainWindow)

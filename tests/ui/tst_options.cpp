@@ -118,6 +118,7 @@ private Q_SLOTS:
     void triggerColumnTexts();
     void triggerAddEditDelete();
     void browsingKeepsTriggerState();
+    void deletingLastTriggerClearsEditor();
     void unreadableTimeRejected();
     void threeTriggersSavedAfterFive();
 
@@ -599,6 +600,25 @@ void TestOptions::browsingKeepsTriggerState()
     Find<QPushButton>(&dialog, "btnOk")->click();
     QCOMPARE(TTriggers[0]->Value, QStringLiteral("6"));
     QCOMPARE(TTriggers.size(), size_t(2));
+}
+
+void TestOptions::deletingLastTriggerClearsEditor()
+{
+    Settings.Password.clear();
+    AddTrigger(TTriggers, "", "5", "/a.wav", 0, 0, 3, 0, true, 0);
+    AddTrigger(TTriggers, "", "7", "Hoi", 0, 1, 4, 4, false, 0);
+    TfrmOptions dialog;
+    auto *list = Find<QTreeWidget>(&dialog, "lvTrigger");
+    list->setCurrentItem(list->topLevelItem(1));
+    m_platform->Recorder().Answer = true;
+    Find<QPushButton>(&dialog, "btnTDel")->click();
+    // Removing the last row must not leave another row selected over a stale editor.
+    QVERIFY(list->selectedItems().isEmpty());
+    QCOMPARE(Find<QLineEdit>(&dialog, "eAction")->text(), QString());
+    list->setCurrentItem(list->topLevelItem(0));
+    QCOMPARE(Find<QLineEdit>(&dialog, "eAction")->text(), QStringLiteral("/a.wav"));
+    Find<QPushButton>(&dialog, "btnTEdit")->click();
+    QCOMPARE(TTriggers.size(), size_t(1));
 }
 
 void TestOptions::unreadableTimeRejected()
