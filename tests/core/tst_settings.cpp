@@ -235,6 +235,7 @@ void TestSettings::roundTripsEveryField()
         s.LargePos = QPoint(33, 44);
         s.LargeW = 555;
         s.LargeH = 66;
+        s.GraphH = 77;
         s.Key = "K";
         s.Password = "P";
         s.List = 3;
