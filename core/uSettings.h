@@ -59,6 +59,8 @@ struct TSettings
     QDateTime QuietUntil;           // end of a snooze, local time; invalid: none
     QString QuietFrom;              // daily quiet hours "HH:mm"; both empty: none
     QString QuietTo;
+
+    bool operator==(const TSettings &) const = default;
 };
 
 extern TSettings Settings;

@@ -172,27 +172,34 @@ void RunTriggerAction(int action, const QString &param, bool quiet)
     }
 }
 
-// A line break inside a text would end the line in the settings file.
-QString OneLine(QString text)
+bool IsInteger(const QString &field)
 {
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text;
+    return StrToIntDef(field, 0) == StrToIntDef(field, 1);
+}
+
+// Whether the fields before the action text of a line with extra fields still read as
+// what they are: a "|" in any of them would have shifted the rest.
+bool LeadingFieldsHold(const QStringList &fields)
+{
+    return IsInteger(fields[0]) && IsValidWhenText(StrToIntDef(fields[0], 0), fields[1]) && IsInteger(fields[2])
+        && IsInteger(fields[3]) && (fields[4].isEmpty() || ReadStoredNumber(fields[4])) && IsInteger(fields[5]);
 }
 
 } // namespace
 
-void ParseTrigger(TTrigger &trigger, const QString &line)
+bool ParseTrigger(TTrigger &trigger, const QString &line)
 {
     // There is no escaping, so a "|" typed into a text makes extra fields. Only the action
-    // text (a URL, a balloon text) plausibly holds one; when the line still ends like a
-    // written one, the extra fields are put back into it.
-    const qsizetype fieldCount = line.count(Separator) + 1;
-    const QString lastField = line.mid(line.lastIndexOf(Separator) + 1);
-    const qsizetype extra = (fieldCount > StoredFieldCount
-                             && (lastField == ActiveText || lastField == InactiveText))
-                                ? fieldCount - StoredFieldCount
-                                : 0;
+    // text (a URL, a balloon text) may hold one now; when the line still ends like a
+    // written one and the fields before the action text read as their types, the extra
+    // fields are put back into it. Any other line with extra fields cannot be read.
+    QStringList fields = line.split(Separator);
+    if (fields.size() > StoredFieldCount && fields.last().isEmpty())
+        fields.removeLast(); // a trailing separator
+    const qsizetype extra = fields.size() - StoredFieldCount;
+    if (extra > 0
+        && (!(fields.last() == ActiveText || fields.last() == InactiveText) || !LeadingFieldsHold(fields)))
+        return false;
 
     TokenInit(line, Separator);
     trigger.WhenKind = NextTokenInt();
@@ -207,15 +214,19 @@ void ParseTrigger(TTrigger &trigger, const QString &line)
     trigger.ActionParam = param;
     trigger.RepeatType = NextTokenInt();
     trigger.Active = NextToken() == ActiveText;
+    return true;
 }
 
 QString TriggerLine(const TTrigger &trigger)
 {
+    // Only the action text can give back a "|"; in a time or a threshold a blank reads the
+    // same (it parts two times, and neither makes a number).
+    const auto noSeparator = [](QString text) { return text.replace(Separator, QStringLiteral(" ")); };
     const QStringList fields{
-        QString::number(trigger.WhenKind), OneLine(trigger.WhenText),
+        QString::number(trigger.WhenKind), noSeparator(trigger.WhenText),
         QString::number(trigger.What),     QString::number(trigger.Compare),
-        OneLine(trigger.Value),            QString::number(trigger.Action),
-        OneLine(trigger.ActionParam),      QString::number(trigger.RepeatType),
+        noSeparator(trigger.Value),        QString::number(trigger.Action),
+        trigger.ActionParam,               QString::number(trigger.RepeatType),
         trigger.Active ? ActiveText : InactiveText,
     };
     return fields.join(Separator);
@@ -230,8 +241,10 @@ void LoadTriggers(const TIniFile &ini)
     // Line by line: a hand-edited file may repeat a key, and each line is a trigger.
     for (const auto &[key, value] : ini.ReadSectionValues(section)) {
         auto trigger = std::make_unique<TTrigger>();
-        ParseTrigger(*trigger, value);
-        loaded.push_back(std::move(trigger));
+        if (ParseTrigger(*trigger, value))
+            loaded.push_back(std::move(trigger));
+        else
+            DebugLog(DebugLevel::Requests, QStringLiteral("Trigger %1 skipped: \"%2\" cannot be read").arg(key, value));
     }
     TTriggers = std::move(loaded);
 }

@@ -75,8 +75,9 @@ struct TTriggerContext
 extern qint64 LastTriggerTime;
 
 // Reads a stored line into `trigger`; missing integers read as 0, a missing last field as
-// inactive. Fields beyond nine come from a "|" inside the action text and are kept in it.
-void ParseTrigger(TTrigger &trigger, const QString &line);
+// inactive. Fields beyond nine come from a "|" inside the action text and are kept in it;
+// false (the line is not to be used) when they cannot have come from there.
+bool ParseTrigger(TTrigger &trigger, const QString &line);
 // "WhenKind|WhenText|What|Compare|Value|Action|ActionParam|RepeatType|Active".
 QString TriggerLine(const TTrigger &trigger);
 

@@ -218,8 +218,8 @@ void TBelvoraMonitor::ProcessCallersReply(const QStringList &replyLines)
             NewCallersText.clear();
         if (TotalsSeen) {
             SumTotalsFigures();
-            if (TotalsView && TotalsView->isVisible())
-                UpdateTotalsView(false);
+            // Also while its tab is hidden: nothing else refills the list when it is shown.
+            UpdateTotalsView(false);
             UpdateChart();
         }
         CountOnline();

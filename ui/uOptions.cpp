@@ -45,6 +45,12 @@ constexpr int DefaultQuietFrom = 22 * 3600;
 constexpr int DefaultQuietTo = 7 * 3600;
 const QStringList SoundFilters{QStringLiteral("Sound files (*.wav)"), QStringLiteral("All files (*.*)")};
 
+// A key or password as typed, without the blanks and line end that a paste brings along.
+QString Typed(const QLineEdit *edit)
+{
+    return edit->text().trimmed();
+}
+
 QPushButton *MakeButton(const QString &name, const QString &text, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
@@ -395,9 +401,9 @@ void TfrmOptions::eEmailChange()
 void TfrmOptions::pgOptionsChange(int index)
 {
     // Requests made from now on sign in with what the user typed.
-    if (mBVKey->text() != Settings.Key || ePass->text() != Settings.Password) {
-        Settings.Key = mBVKey->text();
-        Settings.Password = ePass->text();
+    if (Typed(mBVKey) != Settings.Key || Typed(ePass) != Settings.Password) {
+        Settings.Key = Typed(mBVKey);
+        Settings.Password = Typed(ePass);
     }
     TfrmFetcher *connector = Connector();
     if (index == TabCommunication && eEmailTag == 0 && connector)
@@ -441,7 +447,7 @@ void TfrmOptions::AccountKeysFetched(TfrmFetcher &sender)
 
 void TfrmOptions::btnAddClick()
 {
-    const QString key = eAKey->text();
+    const QString key = Typed(eAKey);
     if (key.isEmpty())
         return;
     lblInfo->clear();
@@ -459,7 +465,7 @@ void TfrmOptions::btnAddClick()
 
 void TfrmOptions::AccountKeyAdded(TfrmFetcher &sender)
 {
-    lblInfo->setText(ReadAddAccountKeyReply(sender.ReplyOk(), sender.ReplyLines(), eAKey->text(),
+    lblInfo->setText(ReadAddAccountKeyReply(sender.ReplyOk(), sender.ReplyLines(), Typed(eAKey),
                                             chkActive->isChecked()));
     RefreshAccounts();
 }
@@ -503,8 +509,8 @@ void TfrmOptions::btnOkClick()
         if (TfrmFetcher *connector = Connector())
             connector->SaveData(eEmail->text(), eMobile->text(), eMSN->text(), nullptr);
     }
-    Settings.Key = mBVKey->text();
-    Settings.Password = ePass->text();
+    Settings.Key = Typed(mBVKey);
+    Settings.Password = Typed(ePass);
     Settings.MainFG = chkForeground->isChecked();
     Settings.MiniFG = chkFGMini->isChecked();
     Settings.NoMini = chkNoMini->isChecked();

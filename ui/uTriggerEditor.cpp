@@ -263,6 +263,16 @@ bool TTriggerEditor::WhenTextAccepted() const
     return false;
 }
 
+bool TTriggerEditor::ValueAccepted() const
+{
+    // The threshold is compared as a number; text would silently compare as 0.
+    if (eWhy->text().isEmpty() || ReadLocaleNumber(eWhy->text()))
+        return true;
+    Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, QStringLiteral("Opties"),
+                                QStringLiteral("Ongeldig getal: ") + eWhy->text());
+    return false;
+}
+
 TTrigger *TTriggerEditor::AddFromEditor()
 {
     return AddTrigger(TTriggers, eWhen->text(), eWhy->text(), eAction->text(), cbxWhen->currentIndex(),
@@ -272,7 +282,7 @@ TTrigger *TTriggerEditor::AddFromEditor()
 
 void TTriggerEditor::btnTAddClick()
 {
-    if (!WhenTextAccepted())
+    if (!WhenTextAccepted() || !ValueAccepted())
         return;
     CurrentTrigger = AddFromEditor();
     RefreshList();
@@ -285,7 +295,7 @@ void TTriggerEditor::btnTEditClick()
 
 bool TTriggerEditor::ApplyTriggerEdit()
 {
-    if (!WhenTextAccepted())
+    if (!WhenTextAccepted() || !ValueAccepted())
         return false;
     if (CurrentTrigger) {
         WriteEditor(*CurrentTrigger);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "uClock.h"
+#include "uDebugLog.h"
 #include "uHistory.h"
 #include "uSettings.h"
 
@@ -105,6 +106,15 @@ void TestDayFile::startsEmptyWithoutFile()
         QCOMPARE(history.MinValue(v), 0);
     }
     QVERIFY(!QFile::exists(history.DayFileName()));
+
+    // A folder where the day file should be cannot be read: an empty day, and a trace.
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    Settings.Debug = DebugLevel::Requests;
+    QDir().mkpath(history.DayFileName());
+    THistoryGraph unreadable;
+    Settings.Debug = 0;
+    QCOMPARE(unreadable.Count(), 0);
+    QVERIFY(ReadAll(DebugLogFileName).contains("History.LoadDay"));
 }
 
 void TestDayFile::emptyDaySavesEmptyFile()
@@ -386,9 +396,13 @@ void TestDayFile::reportsSaveFailureAndStillChangesDay()
     QVERIFY(!history.LastError().isEmpty());
 
     SetNow(QDateTime(Day.addDays(1), QTime(0, 0, 1)));
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    Settings.Debug = DebugLevel::Requests;
     QVERIFY(history.AddSample(start + 86401, 5, 6, 7, 8));
+    Settings.Debug = 0;
     QCOMPARE(history.DayStart(), start + 86400);
     QCOMPARE(history.Count(), 1);
+    QVERIFY(ReadAll(DebugLogFileName).contains("History.SaveDay exception"));
 }
 
 QTEST_MAIN(TestDayFile)

@@ -121,6 +121,9 @@ void TestHistoryGraph::emptyDayShowsGridAndAxis()
     QCOMPARE(picture.pixelColor(100, 2), ButtonFace());           // above the plot
     QCOMPARE(picture.pixelColor(100, 20), THistoryGraph::PlotColor);
     QCOMPARE(picture.pixelColor(100, 35), THistoryGraph::GridColor); // solid grid line
+    // From the baseline up the grid lines are dotted and solid in turn.
+    QCOMPARE(picture.pixelColor(101, 27), THistoryGraph::GridColor);
+    QVERIFY(picture.pixelColor(100, 31) != picture.pixelColor(101, 31));
     QCOMPARE(picture.pixelColor(3, 39), THistoryGraph::AxisColor);   // 00:05 tick
     QCOMPARE(picture.pixelColor(3, 40), THistoryGraph::AxisColor);
     QCOMPARE(picture.pixelColor(3, 41), ButtonFace());
@@ -278,8 +281,8 @@ void TestHistoryGraph::viewFollowsNewestSample()
     QCOMPARE(history.ScrollOffset(), 43200 - 40000 - 300);
 
     const qint64 start = history.DayStart();
-    history.AddSample(start + 42000, 1, 1, 1, 1);
-    QCOMPARE(history.ScrollOffset(), 2900); // still inside the view
+    history.AddSample(start + 42900, 1, 1, 1, 1);
+    QCOMPARE(history.ScrollOffset(), 2900); // at the view's last second: still inside
     history.AddSample(start + 43200, 1, 1, 1, 1);
     QCOMPARE(history.ScrollOffset(), 43200 - 40000 - 1);
     const QImage view = View(*strip);

@@ -304,10 +304,13 @@ void TestOptions::passwordTakenAtTabChange()
 {
     const QByteArray file = FileBytes();
     TfrmOptions dialog;
-    Find<QLineEdit>(&dialog, "ePass")->setText(QStringLiteral("nieuw"));
+    // Pasted with the blanks and line end around them.
+    Find<QLineEdit>(&dialog, "ePass")->setText(QStringLiteral(" nieuw\r\n"));
+    Find<QLineEdit>(&dialog, "mBVKey")->setText(QStringLiteral("K2\n"));
     QCOMPARE(Settings.Password, QStringLiteral("pw"));
     Find<QTabWidget>(&dialog, "pgOptions")->setCurrentIndex(2);
     QCOMPARE(Settings.Password, QStringLiteral("nieuw"));
+    QCOMPARE(Settings.Key, QStringLiteral("K2"));
     Find<QPushButton>(&dialog, "btnCancel")->click();
     QCOMPARE(Settings.Password, QStringLiteral("nieuw"));
     QCOMPARE(FileBytes(), file);
@@ -634,6 +637,12 @@ void TestOptions::unreadableTimeRejected()
     QCOMPARE(finished.size(), 0);
     QCOMPARE(Find<QTabWidget>(&dialog, "pgOptions")->currentIndex(), 3);
     Find<QLineEdit>(&dialog, "eWhen")->setText(QStringLiteral("12:00 14:00"));
+    // The threshold is compared as a number.
+    Find<QLineEdit>(&dialog, "eWhy")->setText(QStringLiteral("1|0"));
+    Find<QPushButton>(&dialog, "btnOk")->click();
+    QCOMPARE(finished.size(), 0);
+    QCOMPARE(m_platform->Events().last(), QStringLiteral("message:1|Opties|Ongeldig getal: 1|0"));
+    Find<QLineEdit>(&dialog, "eWhy")->setText(QStringLiteral("1"));
     Find<QPushButton>(&dialog, "btnOk")->click();
     QCOMPARE(finished.size(), 1);
     QCOMPARE(TTriggers.size(), size_t(1));
