@@ -1,4 +1,3 @@
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "uCsv.h"
@@ -24,7 +23,6 @@ private Q_SLOTS:
     void quietHoursAndSnooze_data();
     void quietHoursAndSnooze();
     void resumeLastsUntilTheHoursEnd();
-    void snoozeSurvivesRestart();
     void writesCsvFields_data();
     void writesCsvFields();
 };
@@ -79,21 +77,6 @@ void TestQuiet::resumeLastsUntilTheHoursEnd()
     QVERIFY(quiet.IsQuiet(At(22, 0, 1)));
     quiet.SnoozeUntilTomorrow(At(15, 0));
     QCOMPARE(quiet.EndsAt(At(15, 0)), At(7, 0, 1));
-}
-
-void TestQuiet::snoozeSurvivesRestart()
-{
-    QTemporaryDir dir;
-    LoadSettings(dir.path());
-    Settings.QuietUntil = At(14, 30);
-    Settings.QuietFrom = QStringLiteral("22:00");
-    Settings.QuietTo = QStringLiteral("07:00");
-    QVERIFY(SaveSettings());
-    Settings = TSettings();
-    LoadSettings(dir.path());
-    QCOMPARE(Settings.QuietUntil, At(14, 30));
-    QCOMPARE(Settings.QuietFrom, QStringLiteral("22:00"));
-    QCOMPARE(Settings.QuietTo, QStringLiteral("07:00"));
 }
 
 void TestQuiet::writesCsvFields_data()
