@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 
 #include "uClock.h"
@@ -64,9 +65,10 @@ QString StaleText(qint64 now, qint64 lastReply)
     // A day or more ago the time alone would mislead.
     const QString at = last.toString(now - lastReply < Clock::SecondsPerDay ? QStringLiteral("HH:mm")
                                                                            : QStringLiteral("dd-MM-yyyy HH:mm"));
-    const qint64 minutes = std::max<qint64>(0, (now - lastReply) / MinuteSeconds);
-    const QString age = minutes < HourMinutes
-                            ? QStringLiteral("%1 min").arg(minutes)
-                            : QStringLiteral("%1 uur %2 min").arg(minutes / HourMinutes).arg(minutes % HourMinutes);
+    const qint64 seconds = std::max<qint64>(0, now - lastReply);
+    const qint64 minutes = seconds / MinuteSeconds;
+    const QString age = minutes == 0            ? QStringLiteral("%1 s").arg(seconds)
+                        : minutes < HourMinutes ? QStringLiteral("%1 min").arg(minutes)
+                                                : QStringLiteral("%1 uur %2 min").arg(minutes / HourMinutes).arg(minutes % HourMinutes);
     return QStringLiteral("Laatste gegevens %1, %2 geleden").arg(at, age);
 }

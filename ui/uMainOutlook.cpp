@@ -35,8 +35,12 @@ using TCounterSet = std::array<TAnalogNumber *, 4>;
 
 QString QuietEndText(const QDateTime &end, const QDateTime &now)
 {
-    const QString format = end.date() == now.date() ? QStringLiteral("HH:mm") : QStringLiteral("dd-MM-yyyy HH:mm");
-    return QStringLiteral("Stil tot ") + end.toString(format);
+    const QString time = end.toString(QStringLiteral("HH:mm"));
+    if (end.date() == now.date())
+        return QStringLiteral("Stil tot ") + time;
+    if (end.date() == now.date().addDays(1))
+        return QStringLiteral("Stil tot morgen ") + time;
+    return QStringLiteral("Stil tot ") + end.toString(QStringLiteral("dd-MM-yyyy ")) + time;
 }
 
 } // namespace

@@ -71,6 +71,8 @@ void TestForecast::staleAfterTwoPollsAndSlack()
     QCOMPARE(StaleText(last + 3 * 60 + 5, last), QStringLiteral("Laatste gegevens %1, 3 min geleden")
                                                      .arg(QDateTime::fromSecsSinceEpoch(last, Qt::UTC)
                                                               .toString(QStringLiteral("HH:mm"))));
+    QVERIFY(StaleText(last + 25, last).endsWith(", 25 s geleden"));
+    QVERIFY(StaleText(last + 2 * 3600 + 60, last).endsWith(", 2 uur 1 min geleden"));
     QCOMPARE(StaleText(last, 0), QStringLiteral("Nog geen gegevens"));
 }
 
