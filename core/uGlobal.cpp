@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <cmath>
 #include <limits>
 #include <type_traits>
 
@@ -108,6 +109,9 @@ int SaturatingAdd(int a, int b)
 
 namespace {
 
+// U+2212, the minus sign some locales write instead of "-".
+constexpr char16_t LocaleMinusSign = 0x2212;
+
 template <typename T>
 T SumCells(const TCellTable<T> &cells, int access, bool all)
 {
@@ -153,11 +157,32 @@ QString FormatFixed2(double value)
     return locale.toString(value, 'f', 2);
 }
 
-double LocaleNumber(const QString &text)
+std::optional<double> ReadLocaleNumber(const QString &text)
 {
     bool ok = false;
     const double value = QLocale().toDouble(text.trimmed(), &ok);
-    return ok ? value : 0.0;
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+double LocaleNumber(const QString &text)
+{
+    return ReadLocaleNumber(text).value_or(0.0);
+}
+
+std::optional<double> ReadStoredNumber(const QString &text)
+{
+    // Files are written in the locale of the day: a decimal comma or point, and some
+    // locales' minus sign, must read back under any other locale.
+    QString plain = text.trimmed();
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    plain.replace(QChar(LocaleMinusSign), QLatin1Char('-'));
+    bool ok = false;
+    const double value = QLocale::c().toDouble(plain, &ok);
+    if (ok && std::isfinite(value))
+        return value;
+    return ReadLocaleNumber(text);
 }
 
 QString CallsText(const TTotals &t, int access, bool all)

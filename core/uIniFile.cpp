@@ -13,10 +13,16 @@ bool SameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-QString KeyLine(const QString &key, const QString &value)
+// A line break inside a value would end its line and start a forged one.
+QString OneLine(QString value)
 {
-    return key + QLatin1Char('=') + value;
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return value;
 }
+
+// Whoever edited the file by hand may have saved it with a UTF-8 byte-order mark.
+const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 
 } // namespace
 
@@ -40,7 +46,7 @@ void TIniFile::Parse(const QByteArray &content)
 {
     m_sections.clear();
     m_sections.push_back({});
-    const QString text = Codec::Decode(content);
+    const QString text = Codec::Decode(content.startsWith(Utf8Bom) ? content.mid(Utf8Bom.size()) : content);
     QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -186,13 +192,18 @@ QList<QPair<QString, QString>> TIniFile::ReadSectionValues(const QString &sectio
     return entries;
 }
 
+TIniFile::TLine TIniFile::KeyLine(const QString &key, const QString &value)
+{
+    const QString flat = OneLine(value);
+    return TLine{key + QLatin1Char('=') + flat, key, flat};
+}
+
 void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
     TSection &target = ObtainSection(section);
     for (TLine &line : target.Lines) {
         if (!line.Key.isEmpty() && SameName(line.Key, key)) {
-            line.Value = value;
-            line.Text = KeyLine(line.Key, value);
+            line = KeyLine(line.Key, value);
             return;
         }
     }
@@ -200,7 +211,7 @@ void TIniFile::WriteString(const QString &section, const QString &key, const QSt
     auto at = target.Lines.end();
     while (at != target.Lines.begin() && std::prev(at)->Text.trimmed().isEmpty())
         --at;
-    target.Lines.insert(at, TLine{KeyLine(key, value), key, value});
+    target.Lines.insert(at, KeyLine(key, value));
 }
 
 void TIniFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -228,5 +239,5 @@ void TIniFile::ReplaceSection(const QString &section, const QList<QPair<QString,
     TSection &target = ObtainSection(section);
     target.Lines.clear();
     for (const auto &[key, value] : entries)
-        target.Lines.push_back(TLine{KeyLine(key, value), key, value});
+        target.Lines.push_back(KeyLine(key, value));
 }

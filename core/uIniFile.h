@@ -8,7 +8,8 @@
 // A Windows-style INI file held in memory with everything it contains: sections, keys,
 // their order, comments and lines we do not understand survive a save untouched.
 // Section and key names match without regard to letter case, as on Windows. Values are
-// everything after the first "=", so they may contain "=", ";", "," and "\".
+// everything after the first "=", so they may contain "=", ";", "," and "\"; a line break
+// in a written value becomes a blank.
 class TIniFile final
 {
 public:
@@ -65,6 +66,8 @@ private:
     TSection *FindSection(const QString &name);
     TSection &ObtainSection(const QString &name);
     static const TLine *FindKey(const TSection &section, const QString &key);
+    // The stored line of a value, CR and LF in it made blanks.
+    static TLine KeyLine(const QString &key, const QString &value);
 
     QString m_fileName;
     bool m_ownerOnly = false;

@@ -4,7 +4,9 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 
+#include "uDebugLog.h"
 #include "uIniFile.h"
 #include "uTokens.h"
 
@@ -14,12 +16,18 @@ const QString SectionPayout = QStringLiteral("payout");
 const QString KeyCount = QStringLiteral("Count");
 constexpr int ProgCodeLength = 2;
 
+// Codes are cut to this length when stored, so they are cut before they are looked up.
+QString CutCode(const QString &code)
+{
+    return code.left(ProgCodeLength);
+}
+
 QString PayoutKey(int rule, int country)
 {
     return QStringLiteral("item%1cc%2").arg(rule).arg(country);
 }
 
-// Amounts in the settings file are written and read in the user's locale form.
+// Amounts in the settings file are written in the user's locale form.
 QString WriteLocaleAmount(double amount)
 {
     QLocale locale;
@@ -51,9 +59,10 @@ void ProgsFetched(bool replyOk, const QStringList &replyLines)
 
 TPayoutRule *FindPayoutRule(const QString &code, bool create)
 {
+    const QString cut = CutCode(code);
     TPayoutRule *defaultRule = nullptr;
     for (const auto &rule : PayoutRules) {
-        if (rule->ProgCode == code)
+        if (rule->ProgCode == cut)
             return rule.get();
         if (rule->ProgCode.isEmpty() && !defaultRule)
             defaultRule = rule.get();
@@ -61,7 +70,7 @@ TPayoutRule *FindPayoutRule(const QString &code, bool create)
     if (!create)
         return defaultRule;
     auto rule = std::make_unique<TPayoutRule>();
-    rule->ProgCode = code;
+    rule->ProgCode = cut;
     PayoutRules.push_back(std::move(rule));
     return PayoutRules.back().get();
 }
@@ -96,14 +105,18 @@ double ParseAmount(const QString &text)
     const QString trimmed = text.trimmed();
     const double value = trimmed.contains(QLatin1Char('.')) ? QLocale::c().toDouble(trimmed, &ok)
                                                             : QLocale().toDouble(trimmed, &ok);
-    return ok ? value : 0.0;
+    return ok && std::isfinite(value) ? value : 0.0;
 }
 
 QString PayoutLine(const TPayoutRule &rule, int country)
 {
     QString line = rule.ProgCode;
-    for (int access = TRateTable::FirstAccess; access <= TRateTable::LastAccess; ++access)
-        line += QLatin1Char(';') + WriteLocaleAmount(rule.Amounts.At(country, access));
+    for (int access = TRateTable::FirstAccess; access <= TRateTable::LastAccess; ++access) {
+        const double amount = rule.Amounts.At(country, access);
+        const auto unread = rule.UnreadAmounts.find({country, access});
+        line += QLatin1Char(';')
+            + (amount == 0.0 && unread != rule.UnreadAmounts.end() ? unread->second : WriteLocaleAmount(amount));
+    }
     return line;
 }
 
@@ -142,10 +155,26 @@ void LoadPayoutRules(const TIniFile &ini)
     PayoutRules.clear();
     for (const TStoredRow &row : rows) {
         TokenInit(row.Value, QStringLiteral(";"));
-        // A rule keeps only a code's first characters: rows are matched by what it keeps.
-        TPayoutRule *rule = FindPayoutRule(NextToken().left(ProgCodeLength), true);
-        for (int access = TRateTable::FirstAccess; access <= TRateTable::LastAccess; ++access)
-            rule->Amounts.Set(row.Country, access, LocaleNumber(NextToken()));
+        TPayoutRule *rule = FindPayoutRule(NextToken(), true);
+        for (int access = TRateTable::FirstAccess; access <= TRateTable::LastAccess; ++access) {
+            const QString text = NextToken();
+            if (const std::optional<double> amount = ReadStoredNumber(text)) {
+                rule->Amounts.Set(row.Country, access, *amount);
+            } else if (!text.trimmed().isEmpty()) {
+                DebugLog(DebugLevel::Requests, QStringLiteral("Payout amount \"%1\" is no number; kept as it is")
+                                                   .arg(text));
+                rule->UnreadAmounts[{row.Country, access}] = text;
+            }
+        }
+    }
+}
+
+void KeepUnreadAmounts(const TPayoutRuleList &previous)
+{
+    for (const auto &old : previous) {
+        if (!old->UnreadAmounts.empty())
+            FindPayoutRule(old->ProgCode, true)->UnreadAmounts.insert(old->UnreadAmounts.begin(),
+                                                                      old->UnreadAmounts.end());
     }
 }
 

@@ -14,7 +14,8 @@ class TIniFile;
 // the programmes we have.
 void ProgsFetched(bool replyOk, const QStringList &replyLines);
 
-// Exact match; otherwise a new rule when `create`, else the default rule (empty code) or null.
+// Exact match of the code cut to its stored length; otherwise a new rule when `create`,
+// else the default rule (empty code) or null.
 TPayoutRule *FindPayoutRule(const QString &code, bool create);
 // Copies every programme's rule into its Rates; programmes without a rule keep theirs.
 void ApplyPayoutRules();
@@ -22,10 +23,15 @@ void ApplyPayoutRules();
 double RateFor(const TPProgItem &prog, int country, int access);
 double EuroAmount(int access, int calls, int seconds, double rate);
 // An amount as typed: with a "." always read with "." as decimal point, otherwise in the
-// user's locale; not a number gives 0.
+// user's locale; not a number (nor "nan" or "inf") gives 0.
 double ParseAmount(const QString &text);
 
+// Amounts are read with a decimal comma or point whatever the locale; one that is still no
+// number is kept as text and written back as it stands.
 void LoadPayoutRules(const TIniFile &ini);
+// After the rules were made anew (the options dialog), gives each code's unread amounts
+// from `previous` back to the rule of that code.
+void KeepUnreadAmounts(const TPayoutRuleList &previous);
 void SavePayoutRules(TIniFile &ini);
 // The stored line of one rule's country row: code, then 18 amounts, ";"-separated.
 QString PayoutLine(const TPayoutRule &rule, int country);

@@ -105,8 +105,27 @@ std::optional<bool> TimeConditionHolds(const TTrigger &trigger, qint64 now)
     }
 }
 
-bool FigureConditionHolds(const TTrigger &trigger, const TFigureBlock &figures)
+bool IsYesterdayCompare(int compare)
 {
+    return compare == TriggerCompare::BelowYesterday || compare == TriggerCompare::AboveYesterday;
+}
+
+bool YesterdayConditionHolds(const TTrigger &trigger, const TTriggerContext &context)
+{
+    if (trigger.What < 0 || trigger.What >= YesterdayFigureCount)
+        return false;
+    const std::optional<double> yesterday = context.Yesterday[std::size_t(trigger.What)];
+    if (!yesterday)
+        return false;
+    const double today = context.Today[std::size_t(trigger.What)];
+    const double part = *yesterday * LocaleNumber(trigger.Value) / 100.0;
+    return trigger.Compare == TriggerCompare::BelowYesterday ? today < part : today > part;
+}
+
+bool FigureConditionHolds(const TTrigger &trigger, const TFigureBlock &figures, const TTriggerContext &context)
+{
+    if (IsYesterdayCompare(trigger.Compare))
+        return YesterdayConditionHolds(trigger, context);
     const std::optional<double> figure = TriggerFigure(trigger.What, figures);
     if (!figure)
         return false;
@@ -128,8 +147,10 @@ bool FigureConditionHolds(const TTrigger &trigger, const TFigureBlock &figures)
     }
 }
 
-void RunTriggerAction(int action, const QString &param)
+void RunTriggerAction(int action, const QString &param, bool quiet)
 {
+    if (quiet && (action == TriggerAction::Sound || action == TriggerAction::Balloon))
+        return;
     TPlatform &platform = Platform::Get();
     switch (action) {
     case TriggerAction::Sound:
@@ -151,27 +172,34 @@ void RunTriggerAction(int action, const QString &param)
     }
 }
 
-// A line break inside a text would end the line in the settings file.
-QString OneLine(QString text)
+bool IsInteger(const QString &field)
 {
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text;
+    return StrToIntDef(field, 0) == StrToIntDef(field, 1);
+}
+
+// Whether the fields before the action text of a line with extra fields still read as
+// what they are: a "|" in any of them would have shifted the rest.
+bool LeadingFieldsHold(const QStringList &fields)
+{
+    return IsInteger(fields[0]) && IsValidWhenText(StrToIntDef(fields[0], 0), fields[1]) && IsInteger(fields[2])
+        && IsInteger(fields[3]) && (fields[4].isEmpty() || ReadStoredNumber(fields[4])) && IsInteger(fields[5]);
 }
 
 } // namespace
 
-void ParseTrigger(TTrigger &trigger, const QString &line)
+bool ParseTrigger(TTrigger &trigger, const QString &line)
 {
     // There is no escaping, so a "|" typed into a text makes extra fields. Only the action
-    // text (a URL, a balloon text) plausibly holds one; when the line still ends like a
-    // written one, the extra fields are put back into it.
-    const qsizetype fieldCount = line.count(Separator) + 1;
-    const QString lastField = line.mid(line.lastIndexOf(Separator) + 1);
-    const qsizetype extra = (fieldCount > StoredFieldCount
-                             && (lastField == ActiveText || lastField == InactiveText))
-                                ? fieldCount - StoredFieldCount
-                                : 0;
+    // text (a URL, a balloon text) may hold one now; when the line still ends like a
+    // written one and the fields before the action text read as their types, the extra
+    // fields are put back into it. Any other line with extra fields cannot be read.
+    QStringList fields = line.split(Separator);
+    if (fields.size() > StoredFieldCount && fields.last().isEmpty())
+        fields.removeLast(); // a trailing separator
+    const qsizetype extra = fields.size() - StoredFieldCount;
+    if (extra > 0
+        && (!(fields.last() == ActiveText || fields.last() == InactiveText) || !LeadingFieldsHold(fields)))
+        return false;
 
     TokenInit(line, Separator);
     trigger.WhenKind = NextTokenInt();
@@ -186,15 +214,19 @@ void ParseTrigger(TTrigger &trigger, const QString &line)
     trigger.ActionParam = param;
     trigger.RepeatType = NextTokenInt();
     trigger.Active = NextToken() == ActiveText;
+    return true;
 }
 
 QString TriggerLine(const TTrigger &trigger)
 {
+    // Only the action text can give back a "|"; in a time or a threshold a blank reads the
+    // same (it parts two times, and neither makes a number).
+    const auto noSeparator = [](QString text) { return text.replace(Separator, QStringLiteral(" ")); };
     const QStringList fields{
-        QString::number(trigger.WhenKind), OneLine(trigger.WhenText),
+        QString::number(trigger.WhenKind), noSeparator(trigger.WhenText),
         QString::number(trigger.What),     QString::number(trigger.Compare),
-        OneLine(trigger.Value),            QString::number(trigger.Action),
-        OneLine(trigger.ActionParam),      QString::number(trigger.RepeatType),
+        noSeparator(trigger.Value),        QString::number(trigger.Action),
+        trigger.ActionParam,               QString::number(trigger.RepeatType),
         trigger.Active ? ActiveText : InactiveText,
     };
     return fields.join(Separator);
@@ -209,8 +241,10 @@ void LoadTriggers(const TIniFile &ini)
     // Line by line: a hand-edited file may repeat a key, and each line is a trigger.
     for (const auto &[key, value] : ini.ReadSectionValues(section)) {
         auto trigger = std::make_unique<TTrigger>();
-        ParseTrigger(*trigger, value);
-        loaded.push_back(std::move(trigger));
+        if (ParseTrigger(*trigger, value))
+            loaded.push_back(std::move(trigger));
+        else
+            DebugLog(DebugLevel::Requests, QStringLiteral("Trigger %1 skipped: \"%2\" cannot be read").arg(key, value));
     }
     TTriggers = std::move(loaded);
 }
@@ -242,7 +276,7 @@ void ResetTriggerStates()
     }
 }
 
-void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures)
+void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures, const TTriggerContext &context)
 {
     // By index, and nothing touches a trigger after its action: an action may let the
     // event loop run, and the options dialog may change the list meanwhile.
@@ -259,7 +293,7 @@ void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures)
                                              .arg(i)
                                              .arg(trigger->WhenText));
         }
-        const bool condition = timeHolds.value_or(false) && FigureConditionHolds(*trigger, figures);
+        const bool condition = timeHolds.value_or(false) && FigureConditionHolds(*trigger, figures, context);
 
         bool act = false;
         if (condition) {
@@ -275,7 +309,7 @@ void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures)
         trigger->PrevState = trigger->State;
 
         if (act)
-            RunTriggerAction(trigger->Action, QString(trigger->ActionParam));
+            RunTriggerAction(trigger->Action, QString(trigger->ActionParam), context.Quiet);
     }
 }
 
@@ -304,6 +338,13 @@ std::optional<double> TriggerFigure(int what, const TFigureBlock &figures)
         return calls == 0.0 ? 0.0 : sum(figures.SecondsByAccess) / calls;
     }
     }
+}
+
+bool IsValidCompare(int what, int compare)
+{
+    if (IsYesterdayCompare(compare))
+        return what >= 0 && what < YesterdayFigureCount;
+    return compare >= TriggerCompare::Less && compare <= TriggerCompare::Greater;
 }
 
 bool IsValidWhenText(int whenKind, const QString &whenText)

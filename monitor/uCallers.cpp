@@ -101,10 +101,13 @@ void TBelvoraMonitor::ParseTotalsLine(const QString &text)
     const int seconds = NextTokenInt();
     totals->Calls[country][access] = calls;
     totals->Seconds[country][access] = seconds;
-    // The programme list may have been fetched anew since the record was made.
-    if (totals->ProgIndex >= 0 && std::size_t(totals->ProgIndex) < TPProgs.size()) {
-        const TPProgItem &prog = *TPProgs[totals->ProgIndex];
-        totals->Euros[country][access] = EuroAmount(access, calls, seconds, RateFor(prog, country, access));
+    // By code, not by the position the record was made with: the programme list may have
+    // been fetched anew since, in another order.
+    const int progIndex = IndexOfProg(totals->ProgCode);
+    if (progIndex >= 0) {
+        totals->ProgIndex = progIndex;
+        totals->Euros[country][access] =
+            EuroAmount(access, calls, seconds, RateFor(*TPProgs[progIndex], country, access));
     }
     totals->Updated = 1;
 }

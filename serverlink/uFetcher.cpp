@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <stdexcept>
 
@@ -58,6 +59,36 @@ class TFetchError final : public std::runtime_error
 {
 public:
     explicit TFetchError(const QString &message) : std::runtime_error(message.toStdString()) {}
+};
+
+// A request body that can be read once only. When a connection closes before any reply
+// byte, Qt Network sends the request again on a new one, unless it cannot rewind the body:
+// then it fails the request with ContentReSendError. The service may have acted on the
+// first post, so a request must never reach it twice.
+class TOneShotBody final : public QIODevice
+{
+public:
+    TOneShotBody(const QByteArray &body, QObject *parent) : QIODevice(parent), m_body(body)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+    bool reset() override { return false; }
+    qint64 bytesAvailable() const override { return m_body.size() - m_read + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 count = qMin(maxSize, qint64(m_body.size()) - m_read);
+        memcpy(data, m_body.constData() + m_read, size_t(count));
+        m_read += count;
+        return count;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    const QByteArray m_body;
+    qint64 m_read = 0;
 };
 
 QString ErrorText(const std::exception &error)
@@ -424,7 +455,13 @@ bool TfrmFetcher::InternalFetch(QByteArray &buffer)
     PostLines = QStringList{QString::fromLatin1(body)};
     FMessageHeader.clear();
 
-    QNetworkReply *reply = http.post(request, body);
+    // Qt buffers (and so could resend) a sequential body unless told not to, which it only
+    // accepts with a length.
+    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+    auto *upload = new TOneShotBody(body, nullptr);
+    QNetworkReply *reply = http.post(request, upload);
+    upload->setParent(reply);
     FReply = reply;
     ConnectReply(reply, buffer);
     if (!reply->isFinished()) {
@@ -454,10 +491,15 @@ bool TfrmFetcher::InternalFetch(QByteArray &buffer)
     btnCancel->setEnabled(false);
 
     if (!Cancelled) {
+        // Qt wanted the body once more: for a connection closed before any reply byte, or
+        // for a redirect or challenge, whose status then says what went wrong.
+        const bool notSentAgain = error == QNetworkReply::ContentReSendError;
         QString failure;
         if (FTooLarge)
             failure = QStringLiteral("Antwoord is te groot");
-        else if (error != QNetworkReply::NoError)
+        else if (notSentAgain && !status.isValid())
+            failure = QStringLiteral("Verbinding gesloten voordat er antwoord kwam");
+        else if (error != QNetworkReply::NoError && !notSentAgain)
             failure = errorString;
         else if (const int code = status.toInt(); !status.isValid() || code < 200 || code > 299)
             failure = QStringLiteral("HTTP/1.1 %1 %2").arg(code).arg(reason);

@@ -96,6 +96,7 @@ public:
     QString MessageAction() const;
 
     bool Busy() const;                       // a post is in progress
+    bool Pumping() const { return tiCounter.isActive(); } // the queue's timer runs
     int QueuedCount() const;
 
     // The monitor replaces a connector from inside its callback: this hides it, stops its

@@ -73,6 +73,9 @@ public:
 
     // The state of the control, for its owner's status and for tests.
     bool Rolling() const { return m_timer.isActive(); }
+    // Greyed, for figures that are no longer live.
+    bool Dimmed() const { return m_dimmed; }
+    void SetDimmed(bool on);
     int RollTicks() const { return m_rollTicks; }   // ticks of the running or last roll
     TCells ValueCells() const { return m_valueCells; }
     TCells NextCells() const { return m_nextCells; }
@@ -132,6 +135,7 @@ private:
     int m_rollTicks = 0;
     QTimer m_timer;
     bool m_prepared = false;
+    bool m_dimmed = false;
 };
 
 // The counters' default cell background: a dark drum face with a lighter rim, so a

@@ -237,6 +237,7 @@ void TPayoutEditor::RebuildRules()
 {
     if (!PayoutLoaded || TPProgs.empty())
         return;
+    const TPayoutRuleList previous = std::move(PayoutRules);
     PayoutRules.clear();
     for (int row = 0; row < sgPayout->rowCount(); ++row) {
         const int item = cbxPProg->findText(CellText(row, ColProg), Qt::MatchExactly);
@@ -253,6 +254,8 @@ void TPayoutEditor::RebuildRules()
         if (amount != 0.0)
             rule->Amounts.Set(qMax(country, -1), qMax(access, -1), amount);
     }
+    // The grid never showed amounts the file held unread; they are not the user's to lose.
+    KeepUnreadAmounts(previous);
     ApplyPayoutRules();
 }
 

@@ -75,6 +75,9 @@ private:
     TTrigger *AddFromEditor();
     // Tells the user when the time text does not fit the kind of time condition.
     bool WhenTextAccepted() const;
+    // The same when the threshold is no number.
+    bool ValueAccepted() const;
+    bool CompareAccepted() const;
     int SelectedRow() const;
 
     // Filling the editor from a trigger is no edit of the user's.

@@ -47,6 +47,7 @@ void TestCodec::unknownCharactersBecomeQuestionMarks()
     QCOMPARE(Codec::Encode(QStringLiteral("a\u0100b")), QByteArray("a?b"));
     // One character outside the basic plane is one "?", not two.
     QCOMPARE(Codec::Encode(QStringLiteral("x\U0001F600y")), QByteArray("x?y"));
+    QCOMPARE(Codec::Encode(QStringLiteral("x\U0001F600")), QByteArray("x?"));
 }
 
 QTEST_GUILESS_MAIN(TestCodec)

@@ -29,6 +29,8 @@ private Q_SLOTS:
     void rulesApplyPerProgramme();
     void parsesAmounts_data();
     void parsesAmounts();
+    void readsStoredNumbers_data();
+    void readsStoredNumbers();
     void readsAccountReplies();
 };
 
@@ -50,11 +52,16 @@ void TestGlobal::codeTables()
     QCOMPARE(AccessTypeName(12), AccessTypeName(10));
     QCOMPARE(AccessTypeName(16), QStringLiteral("iDeal"));
     QCOMPARE(AccessTypeName(-1), QString());
+    QCOMPARE(AccessTypeName(AccessTypeCount), QString());
+    QCOMPARE(CountryName(CountryCount), QString());
+    QCOMPARE(CountryName(0), QStringLiteral("Nederland"));
     QVERIFY(IsPaidPerCall(2) && IsPaidPerCall(5) && !IsPaidPerCall(0) && !IsPaidPerCall(3));
     QCOMPARE(DetailColumns().size(), DetailColumnCount);
     QCOMPARE(DetailColumns()[4], QString("gesprekken"));
     QCOMPARE(DetailColumns()[5], QString());
     QCOMPARE(DetailColumns()[28], QString("iDeal"));
+    QCOMPARE(DetailColumns().join(","), QString("bellers,minuten,bellers,minuten,gesprekken,,,,bellers,minuten,SMS,,,,"
+                                                "Wallie,,,,,,Creditcard,,,,Creditcard,,VAS,,iDeal,"));
 }
 
 void TestGlobal::cutsToCapacity()
@@ -171,12 +178,14 @@ void TestGlobal::readsProgrammes()
     ProgsFetched(false, {"106", "AB:Alpha"});
     QCOMPARE(int(TPProgs.size()), 1); // a failed request keeps what we had
 
+    FindPayoutRule("EF", true)->Amounts.Set(-1, -1, 0.3);
     ProgsFetched(true, {"106", "AB:Alpha", "AB:Second", "CD:xy", "EF:xyz", "", "GHIJ:Long code",
                         "KLMNO", "Q:with:colon"});
     QStringList seen;
     for (const auto &prog : TPProgs)
         seen << prog->ProgCode.text() + "=" + prog->ProgName;
     QCOMPARE(seen, (QStringList{"AB=Alpha", "EF=xyz", "GH=Long code", "KL=KLMNO", "Q=with:colon"}));
+    QCOMPARE(FindProg("EF")->Rates.At(-1, -1), 0.3); // the rules apply to a fetched list at once
 }
 
 void TestGlobal::ratesFallBack()
@@ -188,6 +197,7 @@ void TestGlobal::ratesFallBack()
     QCOMPARE(RateFor(prog, 0, 4), 0.0);
     prog.Rates.Set(-1, -1, 0.1);
     prog.Rates.Set(2, -1, 0.3);
+    QCOMPARE(RateFor(prog, 2, 3), 0.3); // both fallbacks set: the country's comes first
     prog.Rates.Set(2, 3, 0.4);
     QCOMPARE(RateFor(prog, 0, 4), 0.1);
     QCOMPARE(RateFor(prog, 2, 4), 0.3);
@@ -231,6 +241,9 @@ void TestGlobal::rulesApplyPerProgramme()
 {
     AddTestProg("AB", "Alpha");
     AddTestProg("CD", "Delta");
+    TPProgs[1]->Rates.Set(2, 3, 0.7);
+    ApplyPayoutRules(); // no rule at all: rates stay
+    QCOMPARE(TPProgs[1]->Rates.At(2, 3), 0.7);
     QVERIFY(FindPayoutRule("AB", false) == nullptr);
     FindPayoutRule("", true)->Amounts.Set(-1, -1, 0.1);
     ApplyPayoutRules();
@@ -243,6 +256,8 @@ void TestGlobal::rulesApplyPerProgramme()
     QCOMPARE(TPProgs[1]->Rates.At(-1, -1), 0.1);
     QCOMPARE(int(PayoutRules.size()), 2);
     QCOMPARE(FindPayoutRule("XY", false), PayoutRules[0].get()); // the default rule
+    std::swap(PayoutRules[0], PayoutRules[1]);
+    QCOMPARE(FindPayoutRule("XY", false), PayoutRules[1].get()); // also when it comes second
 }
 
 void TestGlobal::parsesAmounts_data()
@@ -256,6 +271,9 @@ void TestGlobal::parsesAmounts_data()
     QTest::newRow("comma, english") << QLocale::English << "0,35" << 0.0; // no number in English
     QTest::newRow("not a number") << QLocale::Dutch << "veel" << 0.0;
     QTest::newRow("empty") << QLocale::Dutch << "" << 0.0;
+    QTest::newRow("nan") << QLocale::Dutch << "nan" << 0.0;
+    QTest::newRow("infinity, english") << QLocale::English << "inf" << 0.0;
+    QTest::newRow("infinity") << QLocale::Dutch << "-inf" << 0.0;
 }
 
 void TestGlobal::parsesAmounts()
@@ -266,12 +284,36 @@ void TestGlobal::parsesAmounts()
     QTEST(ParseAmount(text), "expected");
 }
 
+void TestGlobal::readsStoredNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("expected"); // -1: no number
+    QTest::newRow("comma") << "0,25" << 0.25;
+    QTest::newRow("point") << " 0.25 " << 0.25;
+    QTest::newRow("locale minus sign") << QString(QChar(0x2212)) + "1,5" << -1.5;
+    QTest::newRow("exponent") << "2,5e-05" << 2.5e-05;
+    QTest::newRow("not finite") << "nan" << -1.0;
+    QTest::newRow("text") << "twee" << -1.0;
+}
+
+void TestGlobal::readsStoredNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(double, expected);
+    QLocale::setDefault(QLocale(QLocale::English)); // a file written in Dutch, read in English
+    QCOMPARE(ReadStoredNumber(text).value_or(-1.0), expected);
+}
+
 void TestGlobal::readsAccountReplies()
 {
     const QString line1 = "KEY-AAAA-BBBB-CCCC-DDDD|Eerste account|1";
     const QString line2 = "KEY-EEEE-FFFF-GGGG-HHHH|Tweede account|0";
-    QCOMPARE(ReadAccountKeysReply(true, {"107", "OK", line1, "short|x|1", line2}), QString());
-    QCOMPARE(int(TAccounts.size()), 2);
+    // Account lines are longer than 32 characters.
+    const QString line32 = "KEY-XXXX-YYYY-ZZZZ-WWWW|Twaalf|1";
+    const QString line33 = "KEY-XXXX-YYYY-ZZZZ-WWWW|Dertien|1";
+    QCOMPARE(ReadAccountKeysReply(true, {"107", "OK", line1, "short|x|1", line2, line32, line33}), QString());
+    QCOMPARE(int(TAccounts.size()), 3);
+    QCOMPARE(TAccounts[2]->Name, QString("Dertien"));
     QCOMPARE(TAccounts[0]->Name, QString("Eerste account"));
     QVERIFY(TAccounts[0]->Active && !TAccounts[1]->Active);
 

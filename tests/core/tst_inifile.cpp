@@ -82,9 +82,12 @@ void TestIniFile::writesInPlaceAndAppends()
     ini.WriteInteger("settings", "Interval", 20);
     ini.WriteString("settings", "key", "K");
     ini.WriteBool("sounds", "on", false);
+    ini.WriteString("settings", "password", "abc\r\n[debug]\noptions=6");
 
     QByteArray expected = HandWritten;
     expected.replace("Interval=15\r\n", "Interval=20\r\n");
+    // A line break in a value would forge a section: it becomes a blank.
+    expected.replace("password=geheim", "password=abc  [debug] options=6");
     // A new key goes to the end of its section, before the blank line that separates it.
     expected.replace("x?a=b\r\n\r\n", "x?a=b\r\nkey=K\r\n\r\n");
     expected.append("[sounds]\r\non=0\r\n");
@@ -109,10 +112,12 @@ void TestIniFile::replacesAndErasesSections()
 {
     TIniFile ini;
     ini.Parse(HandWritten);
-    ini.ReplaceSection("triggers", {{"0", "new"}});
+    ini.ReplaceSection("triggers", {{"0", "new\nline"}});
     QCOMPARE(ini.ReadSection("triggers"), QStringList{"0"});
+    QCOMPARE(ini.ReadString("triggers", "0"), QString("new line"));
     QCOMPARE(ini.ReadString("triggers", "1", "gone"), QString("gone"));
 
+    ini.EraseSection("none such");
     ini.EraseSection("mine");
     QVERIFY(!ini.SectionExists("mine"));
     QVERIFY(ini.SectionExists("settings"));
@@ -126,13 +131,19 @@ void TestIniFile::readsLfFiles()
     QCOMPARE(ini.ReadInteger("a", "x", 0), 1);
     QCOMPARE(ini.ReadInteger("a", "y", 0), 2);
     QCOMPARE(Saved(ini), QByteArray("[a]\r\nx=1\r\ny = 2 \r\n"));
+
+    // A UTF-8 byte-order mark is no part of the first section's header.
+    ini.Parse("\xEF\xBB\xBF[a]\r\nx=1\r\n");
+    ini.WriteInteger("a", "x", 2);
+    QCOMPARE(Saved(ini), QByteArray("[a]\r\nx=2\r\n"));
 }
 
 void TestIniFile::savesAtomicallyWithPermissions()
 {
     QTemporaryDir dir;
     const QString name = dir.filePath("a.ini");
-    TIniFile ini(name);
+    TIniFile ini;
+    QVERIFY(!ini.Load(name)); // no file yet: empty
     ini.SetOwnerOnly(true);
     ini.WriteString("s", "k", "v");
     QVERIFY(ini.Save());

@@ -9,6 +9,7 @@
 #include "uDataFolder.h"
 #include "uGlobal.h"
 #include "uIniFile.h"
+#include "uPayout.h"
 #include "uSettings.h"
 
 namespace {
@@ -49,7 +50,9 @@ private Q_SLOTS:
     void keepsUnownedKeysOverRepeatedSaves();
     void preparesFoldersOnlyOnNewVersion();
     void failedMoveLeavesFile();
+    void roundTripsEveryField();
     void savesPayoutRules();
+    void keepsHandEditedPayoutRows();
     void programFolderChoice_data();
     void programFolderChoice();
 
@@ -80,6 +83,8 @@ void TestSettings::missingFileGivesDefaults()
     QCOMPARE(Settings.FetchUrl, QString(DefaultFetchUrl));
     QCOMPARE(Settings.ChartType, 7);
     QCOMPARE(Settings.ChartLabels, 4);
+    QCOMPARE(Settings.ChartItem, 0);
+    QCOMPARE(Settings.List, 0);
     QCOMPARE(Settings.Debug, 0);
 
     // The first start of a version stores it, and only it, and makes the folders.
@@ -220,6 +225,52 @@ void TestSettings::failedMoveLeavesFile()
     QCOMPARE(ReadAll(m_dir->filePath("Bitmaps/AB.bmp")), QByteArray("old"));
 }
 
+void TestSettings::roundTripsEveryField()
+{
+    LoadSettings(m_dir->path());
+    QFile::remove(Ini()); // made anew by the save: it holds the password, for its owner only
+    for (int pass = 0; pass < 4; ++pass) {
+        // Flag k holds bit `pass` of k + 1: every flag is true in one pass and false in
+        // another, and no two flags agree in every pass.
+        const auto flag = [pass](int k) { return (((k + 1) >> pass) & 1) != 0; };
+        TSettings s = Settings;
+        s.Interval = 20 + pass;
+        s.SoundUp = "/snd/op.wav";
+        s.SoundDown = "/snd/neer.wav";
+        s.SmallPos = QPoint(11, 22);
+        s.LargePos = QPoint(33, 44);
+        s.LargeW = 555;
+        s.LargeH = 66;
+        s.GraphH = 77;
+        s.Key = "K";
+        s.Password = "P";
+        s.List = 3;
+        s.ChartLabels = 1;
+        s.ChartItem = 2;
+        s.ChartType = 5;
+        s.SoundOn = flag(0);
+        s.ShowCalls = flag(1);
+        s.ShowOnline = flag(2);
+        s.ShowMinutes = flag(3);
+        s.MainFG = flag(4);
+        s.MiniFG = flag(5);
+        s.NoMini = flag(6);
+        s.BalloonTips = flag(7);
+        s.Graph = flag(8);
+        s.Info = flag(9);
+        s.ShowYesterday = flag(10);
+        s.QuietUntil = QDateTime(QDate(2026, 12, 8), QTime(14, 30, pass)); // a snooze survives a restart
+        s.QuietFrom = "22:00";
+        s.QuietTo = "07:00";
+        Settings = s;
+        QVERIFY(SaveSettings());
+        Settings = TSettings();
+        LoadSettings(m_dir->path());
+        QVERIFY2(Settings == s, qPrintable(QString("pass %1").arg(pass)));
+    }
+    QCOMPARE(QFile::permissions(Ini()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
+}
+
 void TestSettings::savesPayoutRules()
 {
     // A code longer than a rule keeps is one rule with the code it keeps.
@@ -236,6 +287,7 @@ void TestSettings::savesPayoutRules()
 
     QVERIFY(SaveSettings());
     PayoutRules.clear();
+    QLocale::setDefault(QLocale::c()); // started once with LC_ALL=C: "0,35" must still read
     LoadSettings(m_dir->path());
     QCOMPARE(int(PayoutRules.size()), 2);
     QCOMPARE(PayoutRules[1]->Amounts.At(0, -1), 0.35);
@@ -248,6 +300,32 @@ void TestSettings::savesPayoutRules()
     LoadSettings(m_dir->path());
     QVERIFY(PayoutRules.empty());
     QCOMPARE(TIniFile(Ini()).ReadString("payout", "Count"), QString("0"));
+}
+
+void TestSettings::keepsHandEditedPayoutRows()
+{
+    // Saved by an editor with a byte-order mark; a code longer than two letters in two
+    // rows; an amount that is no number; a rule beyond Count; a rule left from a first load.
+    WriteAll(Ini(), ("\xEF\xBB\xBF[payout]\r\nCount=1\r\nitem0cc-1=" + PayoutRow("ABC", "0.5") + "\r\nitem0cc0="
+                     + PayoutRow("ABC", "twee") + "\r\nitem1cc0=" + PayoutRow("CD", "1") + "\r\n")
+                        .toLatin1());
+    FindPayoutRule("XY", true);
+    LoadSettings(m_dir->path());
+    QCOMPARE(int(PayoutRules.size()), 1);
+    QCOMPARE(PayoutRules[0]->ProgCode.text(), QString("AB"));
+    QCOMPARE(PayoutRules[0]->Amounts.At(-1, -1), 0.5);
+    QCOMPARE(PayoutRules[0]->Amounts.At(0, -1), 0.0);
+
+    QVERIFY(SaveSettings());
+    const QByteArray saved = ReadAll(Ini());
+    QCOMPARE(saved.count("[payout]"), 1);
+    QVERIFY(saved.contains("item0cc0=AB;twee;0;"));
+
+    // Without a Count no row is read.
+    PayoutRules.clear();
+    WriteAll(Ini(), ("[payout]\r\nitem0cc-1=" + PayoutRow("", "1") + "\r\n").toLatin1());
+    LoadSettings(m_dir->path());
+    QVERIFY(PayoutRules.empty());
 }
 
 void TestSettings::programFolderChoice_data()

@@ -47,6 +47,7 @@ void TestTokens::readsIntegers_data()
     QTest::addColumn<int>("expected");
 
     QTest::newRow("plain") << "12" << 12;
+    QTest::newRow("every digit") << "1234567890" << 1234567890;
     QTest::newRow("leading space") << " 7" << 7;
     QTest::newRow("trailing space") << "7 " << 0;
     QTest::newRow("letter") << "a" << 0;
@@ -56,6 +57,7 @@ void TestTokens::readsIntegers_data()
     QTest::newRow("two signs") << "--5" << 0;
     QTest::newRow("sign alone") << "-" << 0;
     QTest::newRow("hex") << "$1f" << 31;
+    QTest::newRow("hex in capitals") << "$1F" << 31;
     QTest::newRow("negative hex") << "-$10" << -16;
     QTest::newRow("hex without digits") << "$" << 0;
     QTest::newRow("hex digit in decimal") << "1f" << 0;

@@ -65,6 +65,8 @@ private Q_SLOTS:
     void readsThresholdInLocale();
     void actions_data();
     void actions();
+    void comparesWithYesterday_data();
+    void comparesWithYesterday();
 
 private:
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
@@ -102,6 +104,8 @@ void TestTriggers::parsesLines_data()
     QTest::newRow("separator in action text")
         << "0||1|4|10|3|http://x/?a=1|b|2|1" << QList<int>{0, 1, 4, 3, 2}
         << QStringList{"", "10", "http://x/?a=1|b"} << true;
+    QTest::newRow("against yesterday") << "0||1|5|80|4|Minder|0|1" << QList<int>{0, 1, 5, 4, 0}
+                                       << QStringList{"", "80", "Minder"} << true;
     QTest::newRow("trailing separator") << "0||1|4|10|4|Drukte|2|1|" << QList<int>{0, 1, 4, 4, 2}
                                         << QStringList{"", "10", "Drukte"} << true;
 }
@@ -127,8 +131,15 @@ void TestTriggers::writesLines()
              QString("4|12:00 14:00|1|3|100|4|Drukte|0|1"));
     QCOMPARE(TriggerLine(TTrigger("", "2,5", "100%1", -1, 0, 0, 0, false, 2)),
              QString("-1||0|0|2,5|0|100%1|2|0"));
-    QCOMPARE(TriggerLine(TTrigger("", "1", "two\r\nlines", 0, 0, 0, 4, true, 0)),
-             QString("0||0|0|1|4|two  lines|0|1"));
+    // The settings file makes a line break a blank.
+    TTriggers.push_back(std::make_unique<TTrigger>("", "1", "two\r\nlines", 0, 0, 0, 4, true, 0));
+    TIniFile ini;
+    SaveTriggers(ini);
+    QCOMPARE(ini.ReadString(TriggerSection, "0"), QString("0||0|0|1|4|two  lines|0|1"));
+
+    // A "|" in a threshold or a time cannot be given back: it is written as a blank.
+    QCOMPARE(TriggerLine(TTrigger("12:00|14:00", "1|0", "Drukte", 4, 1, 4, 4, true, 0)),
+             QString("4|12:00 14:00|1|4|1 0|4|Drukte|0|1"));
 
     const TTrigger piped("", "1", "a|b|c", 0, 0, 0, 4, true, 1);
     TTrigger read;
@@ -162,13 +173,18 @@ void TestTriggers::loadsInFileOrder()
     LoadTriggers(ini);
     QCOMPARE(TTriggers.size(), std::size_t(1));
 
-    ini.Parse("[triggers]\r\n5=1|14:30|0|4|1|3|http://x/?a=b|0|1\r\nkapot\r\n0=2\r\n");
+    // Extra fields only go into the action text when what stands before it still reads
+    // as a kind, a time, two codes, a number and a code; other such lines are skipped.
+    ini.Parse("[triggers]\r\n5=1|14:30|0|4|1|3|http://x/?a=b|0|1\r\nkapot\r\n0=2\r\n"
+              "1=0||1|4|1|x|4|Drukte|0|1\r\n2=2|12:00|14:00|1|4|1|4|Drukte|0|1\r\n"
+              "3=0||1|4|1|4|Drukte|b|0|2\r\n4=1|14:30|0|4|1,5|3|http://x/?a=b|c|0|1\r\n");
     LoadTriggers(ini);
-    QCOMPARE(TTriggers.size(), std::size_t(2));
+    QCOMPARE(TTriggers.size(), std::size_t(3));
     QCOMPARE(TTriggers[0]->ActionParam, QString("http://x/?a=b"));
     QCOMPARE(TTriggers[1]->WhenKind, 2);
     QVERIFY(!TTriggers[1]->Active);
     QCOMPARE(TTriggers[1]->State, 0);
+    QCOMPARE(TTriggers[2]->ActionParam, QString("http://x/?a=b|c"));
 }
 
 void TestTriggers::handWrittenLineSurvivesSettings()
@@ -278,9 +294,13 @@ void TestTriggers::timeWords_data()
     QTest::newRow("tussen, end") << 4 << "12:00 14:00" << QTime(14, 0) << true;
     QTest::newRow("tussen, after") << 4 << "12:00 14:00" << QTime(14, 0, 1) << false;
     QTest::newRow("tussen, one time") << 4 << "12:00" << QTime(13, 0) << false;
+    QTest::newRow("tussen, second no time") << 4 << "12:00 14:xx" << QTime(13, 0) << false;
     QTest::newRow("tussen overnight, late") << 4 << "22:00 02:00" << QTime(23, 0) << true;
     QTest::newRow("tussen overnight, early") << 4 << "22:00 02:00" << QTime(1, 0) << true;
     QTest::newRow("tussen overnight, day") << 4 << "22:00 02:00" << QTime(12, 0) << false;
+    QTest::newRow("tussen overnight, end") << 4 << "22:00 02:00" << QTime(2, 0) << true;
+    QTest::newRow("tussen overnight, start") << 4 << "22:00 02:00" << QTime(22, 0) << true;
+    QTest::newRow("tussen, times parted by a dash") << 4 << "10:00-12:00" << QTime(11, 0) << true;
     QTest::newRow("altijd with a time") << 0 << "14:30" << QTime(15, 0) << true;
     QTest::newRow("altijd with a left-over text") << 0 << "14.30" << QTime(15, 0) << true;
     QTest::newRow("nothing chosen") << -1 << "14:30" << QTime(15, 0) << true;
@@ -318,13 +338,13 @@ void TestTriggers::atFiresOnce()
     Settings.Interval = 10;
     const TTrigger &trigger = Add(TriggerWhen::At, "14:30", 0, TriggerCompare::GreaterOrEqual, "0");
     QList<qint64> acted;
-    for (qint64 now = At(14, 29, 25); now <= At(14, 31); now += 10) {
+    for (qint64 now = At(14, 29, 20); now <= At(14, 31); now += 10) {
         const qsizetype before = Events().size();
         EvaluateTriggers(now, TFigureBlock());
         if (Events().size() > before)
             acted.append(now);
     }
-    QCOMPARE(acted, QList<qint64>{At(14, 29, 55)});
+    QCOMPARE(acted, QList<qint64>{At(14, 29, 50)}); // exactly one interval ahead counts
     QCOMPARE(trigger.State, 1); // not holding for the rest of the day
 }
 
@@ -381,6 +401,10 @@ void TestTriggers::figures()
     QCOMPARE(*figure, expected);
     QVERIFY(!TriggerFigure(TriggerFigureCount, block));
     QVERIFY(!TriggerFigure(-1, block));
+    // A figure that does not exist never holds, whatever the threshold.
+    Add(0, "", TriggerFigureCount, TriggerCompare::GreaterOrEqual, "0").State = TriggerState::ConditionFalse;
+    EvaluateTriggers(At(12, 0), block);
+    QVERIFY(Events().isEmpty());
 }
 
 void TestTriggers::readsThresholdInLocale_data()
@@ -416,26 +440,73 @@ void TestTriggers::actions_data()
 {
     QTest::addColumn<int>("action");
     QTest::addColumn<QString>("param");
+    QTest::addColumn<bool>("quiet");
     QTest::addColumn<QStringList>("events");
-    QTest::newRow("Geluid") << 0 << "/s/a.wav" << QStringList{"sound-async:/s/a.wav"};
-    QTest::newRow("Programma") << 1 << "/bin/x" << QStringList{"open:/bin/x"};
-    QTest::newRow("E-mail") << 2 << "a@b.nl" << QStringList{"open:mailto:a@b.nl"};
-    QTest::newRow("URL") << 3 << "http://x/?a=b" << QStringList{"open:http://x/?a=b"};
+    QTest::newRow("Geluid") << 0 << "/s/a.wav" << false << QStringList{"sound-async:/s/a.wav"};
+    QTest::newRow("Programma") << 1 << "/bin/x" << false << QStringList{"open:/bin/x"};
+    QTest::newRow("E-mail") << 2 << "a@b.nl" << false << QStringList{"open:mailto:a@b.nl"};
+    QTest::newRow("URL") << 3 << "http://x/?a=b" << false << QStringList{"open:http://x/?a=b"};
     const QString text(300, 'x');
-    QTest::newRow("Ballontip") << 4 << text
+    QTest::newRow("Ballontip") << 4 << text << false
                                << QStringList{"balloon:Trigger|" + text.left(255) + "|5000"};
-    QTest::newRow("unknown") << 9 << "x" << QStringList{};
+    QTest::newRow("unknown") << 9 << "x" << false << QStringList{};
+    QTest::newRow("Geluid, quiet") << 0 << "/s/a.wav" << true << QStringList{};
+    QTest::newRow("Ballontip, quiet") << 4 << "Drukte" << true << QStringList{};
+    QTest::newRow("URL, quiet") << 3 << "http://x/" << true << QStringList{"open:http://x/"};
 }
 
 void TestTriggers::actions()
 {
     QFETCH(int, action);
     QFETCH(QString, param);
+    QFETCH(bool, quiet);
     QFETCH(QStringList, events);
     TTrigger &trigger = Add(0, "", 0, TriggerCompare::GreaterOrEqual, "0", 0, action, param);
     trigger.State = trigger.PrevState = 1;
-    EvaluateTriggers(At(12, 0), TFigureBlock());
+    TTriggerContext context;
+    context.Quiet = quiet;
+    EvaluateTriggers(At(12, 0), TFigureBlock(), context);
     QCOMPARE(Events(), events);
+    // Kept quiet or not, it has fired: the end of the quiet brings no late burst.
+    EvaluateTriggers(At(12, 1), TFigureBlock());
+    QCOMPARE(Events(), events);
+}
+
+void TestTriggers::comparesWithYesterday_data()
+{
+    QTest::addColumn<int>("what");
+    QTest::addColumn<int>("compare");
+    QTest::addColumn<QString>("percent");
+    QTest::addColumn<double>("today");
+    QTest::addColumn<double>("yesterday");   // negative: no sample of yesterday near this time
+    QTest::addColumn<bool>("holds");
+    QTest::newRow("Bellers under 80 %") << 1 << 5 << "80" << 79.0 << 100.0 << true;
+    QTest::newRow("Bellers at 80 %") << 1 << 5 << "80" << 80.0 << 100.0 << false;
+    QTest::newRow("Minuten above 120 %") << 2 << 6 << "120" << 60.5 << 50.0 << true;
+    QTest::newRow("Online at 120 %") << 0 << 6 << "120" << 6.0 << 5.0 << false;
+    QTest::newRow("no yesterday") << 1 << 5 << "80" << 0.0 << -1.0 << false;
+    QTest::newRow("Gemiddeld has no yesterday") << 3 << 5 << "80" << 0.0 << 100.0 << false;
+}
+
+void TestTriggers::comparesWithYesterday()
+{
+    QFETCH(int, what);
+    QFETCH(int, compare);
+    QFETCH(QString, percent);
+    QFETCH(double, today);
+    QFETCH(double, yesterday);
+    QFETCH(bool, holds);
+    TTrigger &trigger = Add(0, "", what, compare, percent);
+    trigger.State = trigger.PrevState = 1;
+    TTriggerContext context;
+    if (what < YesterdayFigureCount) {
+        context.Today[what] = today;
+        if (yesterday >= 0)
+            context.Yesterday[what] = yesterday;
+    }
+    EvaluateTriggers(At(12, 0), TFigureBlock(), context);
+    QCOMPARE(trigger.State, holds ? 2 : 1);
+    QCOMPARE(IsValidCompare(what, compare), what < YesterdayFigureCount);
 }
 
 QTEST_GUILESS_MAIN(TestTriggers)

@@ -7,6 +7,7 @@
 #include "tRecordingPlatform.h"
 #include "uClock.h"
 #include "uAnalogNumber.h"
+#include "uHistory.h"
 #include "uMonitor.h"
 #include "uPayout.h"
 #include "uSettings.h"
@@ -57,10 +58,12 @@ private Q_SLOTS:
     void playsSounds_data();
     void playsSounds();
     void totalsAreOverwritten();
+    void eurosFollowTheProgrammeAfterARefetch();
     void ignoresBadTotalsLines_data();
     void ignoresBadTotalsLines();
     void hostileRepliesDoNotCrash();
     void rowsShowCallerFields();
+    void rowPicturesStandSideBySide();
     void countersFollowFigures();
     void makesIntegerHalfToEven_data();
     void makesIntegerHalfToEven();
@@ -137,13 +140,14 @@ void TestCallers::knownCallerIsUpdatedNotAdded()
     QTreeWidgetItem *row = m_monitor->Callers[0]->ListItem;
     QCOMPARE(m_monitor->NewCallerCount, 2);
 
-    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c2", "Kees"), CallerLine("CD", "c1", "Jantje", 0, 1, 70)}));
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c2", "Kees"), CallerLine("CD", "c1", "Jantje", 0, 2, 70)}));
     QCOMPARE(int(m_monitor->Callers.size()), 2);
     const TCaller &c = *m_monitor->Callers[0];
     QCOMPARE(c.Id.text(), QString("c1"));
     QCOMPARE(c.Seconds, 70);
     QCOMPARE(c.ProgCode.text(), QString("CD"));
     QCOMPARE(c.ListItem, row);
+    QCOMPARE(row->data(0, ImageIndexRole).toInt(), 2); // another access type, the same country
     QCOMPARE(m_view->topLevelItemCount(), 2);
     QCOMPARE(m_view->topLevelItem(0)->text(0), QString("Delta: Jantje"));
     QCOMPARE(m_monitor->NewCallerCount, 0);
@@ -229,21 +233,25 @@ void TestCallers::playsSounds_data()
 {
     QTest::addColumn<QStringList>("second");
     QTest::addColumn<bool>("soundOn");
+    QTest::addColumn<bool>("quiet");
     QTest::addColumn<QStringList>("expected");
     const QString a = CallerLine("AB", "a", "A");
     const QString b = CallerLine("AB", "b", "B");
     const QString c = CallerLine("AB", "c", "C");
-    QTest::newRow("one more") << QStringList{a, b, c} << true << QStringList{"sound-async:up.wav"};
-    QTest::newRow("one fewer") << QStringList{a} << true << QStringList{"sound-async:down.wav"};
-    QTest::newRow("one left, one came") << QStringList{a, c} << true << QStringList{};
-    QTest::newRow("sound off") << QStringList{a, b, c} << false << QStringList{};
+    QTest::newRow("one more") << QStringList{a, b, c} << true << false << QStringList{"sound-async:up.wav"};
+    QTest::newRow("one fewer") << QStringList{a} << true << false << QStringList{"sound-async:down.wav"};
+    QTest::newRow("one left, one came") << QStringList{a, c} << true << false << QStringList{};
+    QTest::newRow("sound off") << QStringList{a, b, c} << false << false << QStringList{};
+    QTest::newRow("quiet") << QStringList{a, b, c} << true << true << QStringList{};
 }
 
 void TestCallers::playsSounds()
 {
     QFETCH(QStringList, second);
     QFETCH(bool, soundOn);
+    QFETCH(bool, quiet);
     QFETCH(QStringList, expected);
+    m_monitor->IsQuiet = [quiet] { return quiet; };
     Settings.SoundUp = "up.wav";
     Settings.SoundDown = "down.wav";
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "a", "A"), CallerLine("AB", "b", "B")}));
@@ -275,6 +283,27 @@ void TestCallers::totalsAreOverwritten()
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "A")}));
     QCOMPARE(m_monitor->CallsToday(), 7);
     QVERIFY(!m_monitor->TotalsSeen);
+}
+
+void TestCallers::eurosFollowTheProgrammeAfterARefetch()
+{
+    QTreeWidget totalsView;
+    TAnalogNumber euros;
+    m_monitor->TotalsView = &totalsView;
+    m_monitor->SetCounters(nullptr, nullptr, nullptr, &euros, nullptr);
+    FindPayoutRule("CD", true)->Amounts.Set(-1, -1, 0.10);
+    FindPayoutRule("GH", true)->Amounts.Set(-1, -1, 4.00);
+    ApplyPayoutRules();
+    m_monitor->ProcessCallersReply(Reply({"$CD|0|1|1|600"}));
+    QCOMPARE(m_monitor->Totals[0]->Euros[0][1], 1.0);
+    // Fetched again (an account key was removed) in another order: CD is now first.
+    ProgsFetched(true, {"106", "CD:Delta", "GH:Golf"});
+    m_monitor->ProcessCallersReply(Reply({"$CD|0|1|1|600"}));
+    QCOMPARE(m_monitor->Totals[0]->Euros[0][1], 1.0);
+    QCOMPARE(euros.NextValue(), 1);
+    const THistoryGraph &history = m_monitor->History();
+    QCOMPARE(history.Sample(history.Count() - 1).Cents, 100);
+    QCOMPARE(totalsView.topLevelItem(0)->text(4), QString("1,00"));
 }
 
 void TestCallers::ignoresBadTotalsLines_data()
@@ -329,11 +358,11 @@ void TestCallers::hostileRepliesDoNotCrash()
 
 void TestCallers::rowsShowCallerFields()
 {
-    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Jan", 99, 99, 3725),
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Jan", 99, 99, 3779),
                                           CallerLine("AB", "c2", "Piet", 17, 16, 90000),
                                           CallerLine("ZZ", "c3", "Onbekend", 18, 17, 5)}));
     const QTreeWidgetItem *first = m_view->topLevelItem(0);
-    QCOMPARE(first->text(1), QString("01:02:05"));
+    QCOMPARE(first->text(1), QString("01:02:59"));
     QCOMPARE(first->text(2), QString("0612345678"));
     QCOMPARE(first->text(3), QString("08-12-2026 10:15:00"));
     QCOMPARE(first->text(4), QString("promo"));
@@ -347,6 +376,22 @@ void TestCallers::rowsShowCallerFields()
     QCOMPARE(third->text(0), QString("ZZ: Onbekend"));
     QCOMPARE(third->data(0, ImageIndexRole).toInt(), -1);
     QCOMPARE(third->data(0, StateIndexRole).toInt(), -1);
+}
+
+void TestCallers::rowPicturesStandSideBySide()
+{
+    // The flag left, the access picture right, in one picture of two places.
+    QPixmap red(16, 16), blue(16, 16);
+    red.fill(Qt::red);
+    blue.fill(Qt::blue);
+    m_monitor->Images.AccessTypes[0] = QIcon(red);
+    m_monitor->Images.Flags[1] = QIcon(blue);
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Jan", 0, 0)}));
+    const QIcon icon = m_view->topLevelItem(0)->icon(0);
+    QCOMPARE(icon.actualSize(QSize(64, 64)), QSize(32, 16));
+    const QImage picture = icon.pixmap(32, 16).toImage();
+    QCOMPARE(picture.pixelColor(4, 8), QColor(Qt::blue));
+    QCOMPARE(picture.pixelColor(28, 8), QColor(Qt::red));
 }
 
 void TestCallers::countersFollowFigures()

@@ -12,6 +12,7 @@
 #include "uHistory.h"
 #include "uMonitor.h"
 #include "uSettings.h"
+#include "uTriggers.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void replacesConnectorAfterFourFailures();
     void cancelledRequestReturnsToIdle();
     void pollQueuedAtSignOffIsSentOnResume();
+    void firstPollAfterMidnightClearsTheDayTwice();
 
 private:
     QTemporaryDir m_dir;
@@ -72,6 +74,8 @@ void TestPollCycle::init()
 
 void TestPollCycle::cleanup()
 {
+    Clock::SetNowFunction(nullptr);
+    TTriggers.clear();
     m_owner.reset();
     m_server.reset();
 }
@@ -114,6 +118,7 @@ void TestPollCycle::refusedReplyChangesNothing()
     m_monitor->Update();
     QTRY_COMPARE(failed.size(), 1);
     QVERIFY(!m_monitor->Busy);
+    QCOMPARE(m_monitor->NewCallerCount, 0); // the arrival of the poll before is not announced again
     QVERIFY(Connector()->ErrorCount() > 0);
     QCOMPARE(int(m_monitor->Callers.size()), 1);
     QCOMPARE(m_monitor->History().Count(), samples);
@@ -183,6 +188,40 @@ void TestPollCycle::pollQueuedAtSignOffIsSentOnResume()
     Connector()->Resume(); // started again
     QTRY_VERIFY(!m_monitor->Busy);
     QCOMPARE(m_monitor->CallsToday(), 2);
+}
+
+void TestPollCycle::firstPollAfterMidnightClearsTheDayTwice()
+{
+    QDateTime now(QDate(2026, 12, 8), QTime(23, 59, 50));
+    Clock::SetNowFunction([&now] { return now; });
+    auto *monitor = new TBelvoraMonitor(m_owner.get());
+    m_server->SetResponder(
+        TLoopbackServer::EchoResponder(Key, "+AB|c1|Jan|0|1|2|1|06|20261208 101500|5|1|x|1.2.3.4\r\n$AB|0|1|3|600"));
+    monitor->Update();
+    QTRY_VERIFY(!monitor->Busy);
+    QCOMPARE(int(monitor->Callers.size()), 1);
+    TTriggers.clear();
+    AddTrigger(TTriggers, "", "", "", 0, 0, 0, 0, true, 0)->State = TriggerState::ConditionTrue;
+
+    // Midnight itself: the old day goes before the request does.
+    now = QDateTime(QDate(2026, 12, 9), QTime(0, 0));
+    monitor->Update();
+    QVERIFY(monitor->Callers.empty());
+    QCOMPARE(monitor->CallsToday(), 0);
+    QCOMPARE(TTriggers[0]->State, TriggerState::NotEvaluated);
+    QCOMPARE(monitor->NextMidnight, Clock::LocalSeconds(QDateTime(QDate(2026, 12, 10), QTime(0, 0))));
+    // Its reply starts the day file's new day, which clears what the reply had just filled.
+    QTRY_VERIFY(!monitor->Busy);
+    QVERIFY(monitor->Callers.empty());
+    QCOMPARE(monitor->CallsToday(), 0);
+    QCOMPARE(monitor->History().Count(), 1);
+    QCOMPARE(monitor->History().DayStart(), Clock::LocalSeconds(now));
+
+    now = now.addSecs(10);
+    monitor->Update();
+    QTRY_VERIFY(!monitor->Busy);
+    QCOMPARE(int(monitor->Callers.size()), 1);
+    QCOMPARE(monitor->CallsToday(), 3);
 }
 
 QTEST_MAIN(TestPollCycle)

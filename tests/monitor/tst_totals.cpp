@@ -1,6 +1,9 @@
 #include <QChart>
+#include <QAbstractBarSeries>
+#include <QBarCategoryAxis>
 #include <QChartView>
 #include <QGraphicsTextItem>
+#include <QXYSeries>
 #include <QLocale>
 #include <QPieSeries>
 #include <QTemporaryDir>
@@ -109,11 +112,13 @@ void TestTotals::simpleListHasEurosOnlyWithRules()
     Reply({"$AB|0|1|12|3600"});
     QCOMPARE(m_view->columnCount(), 5);
     QCOMPARE(m_view->headerItem()->text(4), QString("Euro's"));
+    QCOMPARE(m_view->headerItem()->text(0), QString("Programma"));
     QCOMPARE(m_view->topLevelItem(0)->text(4), QString("15,00"));
 }
 
 void TestTotals::simpleRowTexts()
 {
+    m_view->hide(); // its tab is not the current one: the list is filled all the same
     Reply({"$AB|0|1|12|3600", "$CD|5|3|0|0"});
     QCOMPARE(m_view->topLevelItemCount(), 2);
     QCOMPARE(RowTexts(m_view->topLevelItem(0)), (QStringList{"Alpha", "12", "60,00", "5,00"}));
@@ -177,21 +182,27 @@ void TestTotals::chartPoints_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("points");
     QTest::newRow("programme, zero kept") << 0 << false << "Minuten per programma"
-                                          << QStringList{"Alpha=3", "Delta=1", "Echo=0"};
+                                          << QStringList{"Alpha=4", "Delta=1.01667", "Echo=0"};
     QTest::newRow("programme, short") << 0 << true << "Minuten per programma"
-                                      << QStringList{"AB=3", "CD=1", "EF=0"};
-    QTest::newRow("access") << 1 << false << "Minuten per toegang" << QStringList{"PPM Voice=3", "SMS=1"};
+                                      << QStringList{"AB=4", "CD=1.01667", "EF=0"};
+    QTest::newRow("access") << 1 << false << "Minuten per toegang"
+                            << QStringList{"PPM Data=1", "PPM Voice=3", "PPM Countdown=0.0166667", "SMS=1"};
     QTest::newRow("programme and access")
         << 2 << false << "Minuten per programma per toegang"
-        << QStringList{"Alpha PPM Voice=2", "Alpha PPM Voice=1", "Delta SMS=1"};
-    QTest::newRow("country") << 3 << false << "Minuten per land" << QStringList{"Nederland=2", "Ierland=2"};
+        << QStringList{"Alpha PPM Voice=2", "Alpha PPM Data=1", "Alpha PPM Voice=1", "Delta PPM Countdown=0.0166667",
+                       "Delta SMS=1"};
+    QTest::newRow("country") << 3 << false << "Minuten per land"
+                             << QStringList{"Nederland=2", "Duitsland=0.0166667", "Oostenrijk=1", "Ierland=2"};
 }
 
 void TestTotals::chartPoints()
 {
     QFETCH(int, grouping);
     QFETCH(bool, shortNames);
-    Reply({"$AB|0|1|1|120", "$AB|17|1|1|60", "$CD|17|5|1|60", "$EF|3|3|1|0"});
+    // One second is the least that makes a point; euros play no part.
+    FindPayoutRule("", true)->Amounts.Set(-1, -1, 0.5);
+    ApplyPayoutRules();
+    Reply({"$AB|0|1|1|120", "$AB|4|0|1|60", "$AB|17|1|1|60", "$CD|3|3|1|1", "$CD|17|5|1|60", "$EF|3|3|1|0"});
     m_monitor->ChartGrouping = grouping;
     m_monitor->ShortNames = shortNames;
     QString title;
@@ -209,7 +220,14 @@ void TestTotals::chartStyles()
     for (int style : {0, 1, 2, 3, 4, 6}) {
         m_monitor->SetChartStyle(style);
         QCOMPARE(view.chart()->series().size(), 1);
-        QVERIFY(!view.chart()->axes().isEmpty());
+        QCOMPARE(view.chart()->axes().size(), 2);
+        // The programmes stand along the bottom, or along the left for horizontal bars.
+        QVERIFY(qobject_cast<QBarCategoryAxis *>(
+            view.chart()->axes(style == 4 ? Qt::Vertical : Qt::Horizontal).value(0)));
+        if (auto *bars = qobject_cast<QAbstractBarSeries *>(view.chart()->series().first()))
+            QCOMPARE(bars->count(), 1);
+        if (auto *xy = qobject_cast<QXYSeries *>(view.chart()->series().first()))
+            QCOMPARE(xy->count(), 2); // one point a programme
         QVERIFY(view.chart()->axes().first()->isVisible());
         QCOMPARE(view.chart()->title(), QString("Minuten per programma"));
     }
@@ -235,6 +253,12 @@ void TestTotals::chartStyles()
         m_monitor->SetChartStyle(style);
         QTRY_VERIFY(SceneTexts(view.scene()).contains(hostile));
     }
+    // A chart in no view at all is not filled.
+    QChart alone;
+    m_monitor->SetChart(&alone);
+    m_monitor->UpdateChart();
+    QVERIFY(alone.series().isEmpty());
+    m_monitor->SetChart(view.chart());
 
     // A hidden chart is not refilled.
     view.hide();

@@ -94,7 +94,6 @@ QByteArray ArgsOf(const TRecordedRequest &request, const QByteArray &key = TestK
 }
 
 // Headers and part of the body, then the connection closes: a transfer broken off.
-// (A connection closed before any reply byte is resent by Qt, so it does not fail at once.)
 TServerAction BrokenReply()
 {
     return TServerAction::Reply("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n110\r\n");
@@ -206,6 +205,7 @@ private Q_SLOTS:
     void unusableEndpoint_data();
     void unusableEndpoint();
     void detailsTextOnProtocolError();
+    void longBodyArrivesWhole();
     void messageHeader_data();
     void messageHeader();
     void messageKeptWhenHeaderAbsent();
@@ -372,6 +372,9 @@ void TestFetcher::classification_data()
                               << none << "" << false;
     QTest::newRow("redirect not followed") << "103" << TestKey << 0 << reply("", 302, "Location: /elders\r\n")
                                            << false << 0 << 1 << transport << none << "" << false;
+    QTest::newRow("redirect keeping the body not followed")
+        << "103" << TestKey << 0 << reply("", 307, "Location: /elders\r\n") << false << 0 << 1 << transport << none
+        << "" << false;
     QTest::newRow("authentication refused")
         << "103" << TestKey << 0 << reply("", 401, "WWW-Authenticate: Basic realm=\"bv\"\r\n") << false << 0 << 1
         << transport << none << "" << false;
@@ -424,10 +427,10 @@ void TestFetcher::classification()
     QCOMPARE(fetcher.QueuedCount(), 0);
     QCOMPARE(fetcher.ReplyStream(), nullptr);
     QCOMPARE(fetcher.isVisible(), visible);
+    // Never sent twice, also when the connection closed before any reply byte.
+    QCOMPARE(m_server->Requests.size(), 1);
     if (response.isEmpty())
-        QVERIFY(!m_server->Requests.isEmpty());
-    else
-        QCOMPARE(m_server->Requests.size(), 1);
+        QCOMPARE(Text(fetcher, "mLog"), QStringLiteral("Fout: Verbinding gesloten voordat er antwoord kwam"));
     const QStringList expectedEvents =
         box.isEmpty() ? QStringList() : QStringList{QStringLiteral("message:2|ERROR|") + box};
     QCOMPARE(m_platform->Events(), expectedEvents);
@@ -469,6 +472,24 @@ void TestFetcher::detailsTextOnProtocolError()
     // The key is never shown in the window.
     QCOMPARE(Text(fetcher, "mLog"), QStringLiteral("Cmd = 102, args=c=102&s=7&p=9&x=AB\nCommunicatie fout!\n103\nA\n\nkey="));
     QVERIFY(seen[0].Lines.isEmpty());
+
+    // A zero byte ends the text, also as its first byte: no lines at all.
+    m_server->Enqueue(TServerAction::Reply(TLoopbackServer::HttpReply(QByteArray("\0" "110\r\nA", 7))));
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 2);
+    QCOMPARE(Text(fetcher, "mLog"), QStringLiteral("Cmd = 110, args=c=110\nCommunicatie fout!\n\nkey="));
+}
+
+void TestFetcher::longBodyArrivesWhole()
+{
+    // Qt reads the body in pieces of 16 KiB: each must come from where the last ended.
+    const QString email(20000, QLatin1Char('e'));
+    TfrmFetcher fetcher;
+    QList<TSeen> seen;
+    fetcher.SaveData(email, QStringLiteral("06"), QStringLiteral("m"), Recorder(seen));
+    QTRY_COMPARE(seen.size(), 1);
+    QVERIFY(seen[0].Ok);
+    QVERIFY(ArgsOf(m_server->Requests.value(0)).startsWith("c=111&e=" + email.toLatin1() + "&p=06"));
 }
 
 void TestFetcher::messageHeader_data()
@@ -485,6 +506,7 @@ void TestFetcher::messageHeader_data()
                                            << "http://x.example/a";
     QTest::newRow("url-encoded") << QByteArray("13+Nieuw%21+versie") << true << "Nieuw! versie" << "";
     QTest::newRow("Windows-1252 byte") << QByteArray("4 caf%E9") << true << "caf\u00E9" << "";
+    QTest::newRow("lower-case escape") << QByteArray("4 caf%e9") << true << "caf\u00E9" << "";
     QTest::newRow("broken escape kept") << QByteArray("4 a%zb") << true << "a%zb" << "";
     QTest::newRow("no space: count from all but the last character") << QByteArray("15") << true << "" << "";
     QTest::newRow("no space, one digit") << QByteArray("5") << false << "" << "";
@@ -584,6 +606,16 @@ void TestFetcher::quickRequestNeverShowsWindow()
     QTRY_COMPARE(seen.size(), 2);
     QCOMPARE(counter.Shows, 0);
     QVERIFY(fetcher.isHidden());
+    // Idle costs nothing: the empty queue stops its timer, and the count starts anew.
+    QTRY_VERIFY(!fetcher.Pumping());
+    auto *time = fetcher.findChild<QLabel *>(QStringLiteral("lblTime"));
+    time->clear();
+    QString firstTime;
+    WhenTrue(&fetcher, [&] { return !time->text().isEmpty(); }, [&] { firstTime = time->text(); });
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 3);
+    QTRY_VERIFY(!firstTime.isEmpty());
+    QCOMPARE(firstTime, QStringLiteral("0:01"));
 }
 
 void TestFetcher::cancelDuringSlowReply()
@@ -595,6 +627,7 @@ void TestFetcher::cancelDuringSlowReply()
     QStringList times;
     bool shownWhileSlow = false;
     QString infoWhileSlow;
+    QPair<int, int> progressWhileSlow;
     WhenTrue(
         &fetcher,
         [&] {
@@ -606,6 +639,8 @@ void TestFetcher::cancelDuringSlowReply()
         [&] {
             shownWhileSlow = fetcher.isVisible();
             infoWhileSlow = Text(fetcher, "lblInfo");
+            const auto *pg = fetcher.findChild<QProgressBar *>(QStringLiteral("pg"));
+            progressWhileSlow = {pg->value(), pg->maximum()};
             QVERIFY(Button(fetcher, "btnCancel")->isEnabled());
             Button(fetcher, "btnCancel")->click();
         });
@@ -614,6 +649,7 @@ void TestFetcher::cancelDuringSlowReply()
 
     QVERIFY(shownWhileSlow);   // popped up by the slow transfer
     QCOMPARE(infoWhileSlow, QStringLiteral("100 bytes te lezen"));
+    QCOMPARE(progressWhileSlow, (QPair<int, int>{8, 100})); // both parts, of 100
     QVERIFY(times.contains(QStringLiteral("1:01")));
     QCOMPARE(Text(fetcher, "lblInfo"), QStringLiteral("AFGEBROKEN!"));
     QCOMPARE(seen[0].Ok, false);
@@ -659,6 +695,10 @@ void TestFetcher::signOffWhilePostHangs()
     QCOMPARE(Text(fetcher, "lblInfo"), QStringLiteral("AFGEBROKEN!"));
     QCOMPARE(fetcher.FailCount(), 0);
     QCOMPARE(m_server->Requests.size(), 1);   // the sign-off post was never sent
+    // The next post that starts takes one off the refused count.
+    fetcher.RequestData(Recorder(seen));
+    QTRY_COMPARE(seen.size(), 2);
+    QCOMPARE(DeferredCount(), deferredAfter - 1);
 }
 
 void TestFetcher::signOffToHangingServerEnds()
@@ -857,6 +897,13 @@ void TestFetcher::callbackFailingTwiceKeepsQueueMoving()
     QCOMPARE(fetcher.FailCount(), 2);
     QCOMPARE(fetcher.QueuedCount(), 0);
     QCOMPARE(LogMessages().filter(QStringLiteral("Exception: stuk")).size(), 2);
+
+    // Also when what it throws is no exception: logged both times, and counted.
+    fetcher.RequestData([](TfrmFetcher &) { throw 42; });
+    QTRY_COMPARE(fetcher.QueuedCount(), 0);
+    QCOMPARE(fetcher.FailCount(), 1); // the good post before it cleared the count
+    QCOMPARE(Text(fetcher, "mLog"), QStringLiteral("Fout: Onbekende fout"));
+    QCOMPARE(LogMessages().filter(QStringLiteral("Exception: Onbekende fout")).size(), 2);
 }
 
 void TestFetcher::retireFromCallback_data()
@@ -951,6 +998,7 @@ void TestFetcher::detailsButton()
         QVERIFY(Button(fetcher, "btnDetails")->isHidden());
         QCOMPARE(fetcher.windowTitle(), QStringLiteral("Belvora Data Connector"));
         QCOMPARE(fetcher.size(), QSize(240, 68));
+        QCOMPARE(fetcher.font().pixelSize(), 11);
         QVERIFY(fetcher.windowFlags() & Qt::WindowStaysOnTopHint);
     }
     Settings.Debug = DebugDetailsBit;
