@@ -1,5 +1,6 @@
 #include "uCsv.h"
 
+#include <QLocale>
 #include <QSaveFile>
 
 namespace Csv {
@@ -16,13 +17,26 @@ bool NeedsQuotes(const QString &text)
         || text.contains(QLatin1Char('\n')) || text.front().isSpace() || text.back().isSpace();
 }
 
+// Spreadsheets run a field that starts like a formula, and names come from the server: such
+// a field gets an apostrophe before it and stays text. Negative numbers stay numbers.
+bool LooksLikeFormula(const QString &text)
+{
+    if (text.size() < 2 || !QStringLiteral("=+-@\t\r").contains(text.front()))
+        return false;
+    // Amounts are written in the desktop's way.
+    bool number = false;
+    QLocale().toDouble(text, &number);
+    return !number;
+}
+
 } // namespace
 
 QString Field(const QString &text)
 {
-    if (!NeedsQuotes(text))
-        return text;
-    QString quoted = text;
+    const QString field = LooksLikeFormula(text) ? QLatin1Char('\'') + text : text;
+    if (!NeedsQuotes(field))
+        return field;
+    QString quoted = field;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }

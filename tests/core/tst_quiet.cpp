@@ -90,6 +90,8 @@ void TestQuiet::writesCsvFields_data()
     QTest::newRow("line break") << "a\nb" << "\"a\nb\"";
     QTest::newRow("leading blank") << " a" << "\" a\"";
     QTest::newRow("euro sign") << "€ 5" << "€ 5";
+    QTest::newRow("formula from the server") << "=HYPERLINK(\"http://x\")" << "\"'=HYPERLINK(\"\"http://x\"\")\"";
+    QTest::newRow("negative number") << "-12" << "-12";
 }
 
 void TestQuiet::writesCsvFields()
