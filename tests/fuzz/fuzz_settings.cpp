@@ -25,7 +25,8 @@ QStringList Snapshot()
                     QString::number(s.MiniFG), QString::number(s.NoMini), QString::number(s.BalloonTips),
                     QString::number(s.Graph), QString::number(s.Info), QString::number(s.List),
                     QString::number(s.Debug), QString::number(s.ChartLabels), QString::number(s.ChartItem),
-                    QString::number(s.ChartType), s.VersionUrl, s.UpdateUrl};
+                    QString::number(s.ChartType), s.VersionUrl, s.UpdateUrl, QString::number(s.ShowYesterday),
+                    s.QuietUntil.toString(QLatin1String(QuietUntilFormat)), s.QuietFrom, s.QuietTo};
     for (const auto &trigger : TTriggers)
         all.append(TriggerLine(*trigger));
     for (const auto &rule : PayoutRules) {

@@ -34,10 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString line = Codec::Decode(Fuzz::Bytes(data, size));
     TTrigger read;
-    ParseTrigger(read, line);
+    if (!ParseTrigger(read, line))
+        return 0;
     const QString written = TriggerLine(read);
     TTrigger again;
-    ParseTrigger(again, written);
+    FUZZ_CHECK(ParseTrigger(again, written));
     FUZZ_CHECK(SameTrigger(read, again));
     FUZZ_CHECK(TriggerLine(again) == written);
     FUZZ_CHECK(!written.contains(QLatin1Char('\n')) && !written.contains(QLatin1Char('\r')));
