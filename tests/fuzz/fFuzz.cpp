@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "tRecordingPlatform.h"
+#include "uClock.h"
 #include "uCodec.h"
 #include "uReplyEnvelope.h"
 #include "uSettings.h"
@@ -42,6 +43,11 @@ void Start(int *argc, char ***argv)
     auto platform = std::make_unique<TRecordingPlatform>();
     recorder = platform.get();
     Platform::Install(std::move(platform));
+}
+
+void FixClock()
+{
+    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 7), QTime(0, 0).addSecs(FixedSecondOfDay)); });
 }
 
 QString Folder()

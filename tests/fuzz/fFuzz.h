@@ -26,6 +26,9 @@ namespace Fuzz {
 // an empty program folder in a temporary one, makes it the current folder and points
 // ProgramDir at it.
 void Start(int *argc, char ***argv);
+// Sets the program's clock to a fixed time: 7 December 2026, 14:30.
+void FixClock();
+inline constexpr int FixedSecondOfDay = (14 * 60 + 30) * 60;
 // The program folder with its trailing "/".
 QString Folder();
 QByteArray Bytes(const uint8_t *data, size_t size);

@@ -4,7 +4,6 @@
 
 #include "fFuzz.h"
 
-#include "uClock.h"
 #include "uHistory.h"
 
 namespace {
@@ -19,7 +18,7 @@ QList<int> Fields(const THistorySample &s)
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     Fuzz::Start(argc, argv);
-    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 7), QTime(14, 30)); });
+    Fuzz::FixClock();
     return 0;
 }
 

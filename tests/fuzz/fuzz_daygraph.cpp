@@ -12,15 +12,10 @@
 #include "uForecast.h"
 #include "uHistory.h"
 
-namespace {
-// The fuzz clock's time of day, 14:30.
-constexpr int SecondOfDay = (14 * 60 + 30) * 60;
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     Fuzz::Start(argc, argv);
-    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 7), QTime(14, 30)); });
+    Fuzz::FixClock();
     return 0;
 }
 
@@ -55,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         history.AddSample(history.DayStart() + 86399, last.Cents, last.Online, last.Callers, last.Seconds);
         target.grab();
         // Today as far as yesterday came at this hour: a forecast or nothing, never a crash.
-        const QString forecast = ForecastText(ForecastFor(history.Yesterday(), SecondOfDay, last.Callers, last.Seconds,
+        const QString forecast = ForecastText(ForecastFor(history.Yesterday(), Fuzz::FixedSecondOfDay, last.Callers, last.Seconds,
                                                           last.Cents / 100.0));
         FUZZ_CHECK(forecast.isEmpty() || forecast.startsWith(QLatin1String("Verwacht vandaag: ")));
     }
