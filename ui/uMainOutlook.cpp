@@ -66,7 +66,8 @@ void TfrmMain::CreateTrayMenu()
         {QStringLiteral("Stil tot morgen"), [this] { m_quiet.SnoozeUntilTomorrow(Clock::Now()); }},
     };
     for (const auto &[text, snooze] : snoozes) {
-        connect(pmTray->addAction(text), &QAction::triggered, this, [this, snooze] {
+        // Copied by name: clang before 16 cannot capture a structured binding (the fuzz build).
+        connect(pmTray->addAction(text), &QAction::triggered, this, [this, snooze = snooze] {
             snooze();
             QuietChanged();
         });
