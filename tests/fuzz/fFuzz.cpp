@@ -60,6 +60,11 @@ QByteArray Bytes(const uint8_t *data, size_t size)
     return QByteArray(reinterpret_cast<const char *>(data), qsizetype(size));
 }
 
+QString OneLine(QString text)
+{
+    return text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
 QStringList Lines(const QByteArray &bytes)
 {
     return SplitReplyLines(Codec::Decode(bytes));

@@ -32,6 +32,8 @@ inline constexpr int FixedSecondOfDay = (14 * 60 + 30) * 60;
 // The program folder with its trailing "/".
 QString Folder();
 QByteArray Bytes(const uint8_t *data, size_t size);
+// The text as the settings file writes a value: line breaks as blanks.
+QString OneLine(QString text);
 // The input as the connector splits a reply: Windows-1252, at CR LF, CR or LF.
 QStringList Lines(const QByteArray &bytes);
 // Every file under the folder that holds the program folder, relative to the program

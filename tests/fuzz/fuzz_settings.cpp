@@ -61,17 +61,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!Settings.Password.isEmpty())
         FUZZ_CHECK((QFile::permissions(name) & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) == 0);
 
-    // What was written reads back the same, and writes the same bytes again.
+    // What was written reads back the same, and writes the same bytes again. A line break
+    // in a value the program writes comes back as a blank; the keys it leaves alone stay.
     TTriggers.clear();
     PayoutRules.clear();
     LoadSettings(Fuzz::Folder());
     const QStringList second = Snapshot();
-    for (qsizetype i = 0; i < qMax(first.size(), second.size()); ++i) {
-        if (first.value(i) != second.value(i))
-            std::fprintf(stderr, "item %d: \"%s\" read back as \"%s\"\n", int(i), qPrintable(first.value(i)),
-                         qPrintable(second.value(i)));
+    FUZZ_CHECK(second.size() == first.size());
+    bool same = true;
+    for (qsizetype i = 0; i < first.size(); ++i) {
+        if (second[i] != first[i] && second[i] != Fuzz::OneLine(first[i])) {
+            std::fprintf(stderr, "item %d: \"%s\" read back as \"%s\"\n", int(i), qPrintable(first[i]),
+                         qPrintable(second[i]));
+            same = false;
+        }
     }
-    FUZZ_CHECK(second == first);
+    FUZZ_CHECK(same);
     FUZZ_CHECK(SaveSettings());
     FUZZ_CHECK(Fuzz::ReadFile(name) == written);
     return 0;
