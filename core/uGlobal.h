@@ -193,6 +193,18 @@ QString ProgName(const QString &code);
 int IndexOfCaller(const QString &id, const TCallerList &list);
 
 // "yyyymmdd?hhnnss" as "dd-mm-yyyy hh:nn:ss"; the digits are not checked.
-QString FormatStamp(const QString &stamp);
+QString FormatStamp(QStringView stamp);
+// The same text in place, for comparing with a stored one before copying it.
+class TStampText final
+{
+public:
+    explicit TStampText(QStringView stamp);
+    QStringView View() const { return QStringView(m_text.data(), m_size); }
+
+private:
+    static constexpr int MaxSize = 19;
+    std::array<QChar, MaxSize> m_text{};
+    qsizetype m_size = 0;
+};
 // The date of the first eight characters; a null date when they form none.
 QDate StampDate(const QString &stamp);

@@ -51,6 +51,11 @@ QString FormatDuration(int seconds);
 // site, promoter, access type, calling number and start. The scanner stands after field 2.
 void ReadCallerIdentity(TCaller &caller);
 
-// Fills the five columns of a caller row: name, time, number, start and info.
-void FillCallerRow(QTreeWidgetItem &item, const TCaller &caller, const QString &caption,
-                   const TImageLists &images);
+// What stands between programme and name in a caller row's caption.
+inline constexpr QLatin1String CaptionSeparator(": ");
+// Whether a caption reads programme name, separator and caller name.
+bool IsCallerCaption(const QString &caption, QStringView progName, QStringView name);
+
+// Fills the five columns of a caller row: caption (programme name, separator, caller
+// name), time, number, start and info. Columns that already show their text keep it.
+void FillCallerRow(QTreeWidgetItem &item, const TCaller &caller, const QString &progName, const TImageLists &images);

@@ -10,6 +10,7 @@
 
 #include "uGlobal.h"
 #include "uListItems.h"
+#include "uTextIndex.h"
 #include "uTotalsChart.h"
 
 class QChart;
@@ -103,6 +104,8 @@ Q_SIGNALS:
     void FetchFailed();
 
 private:
+    void IndexRecords();
+    void ApplyTotalsFields(QStringView codeField, const TTextIndex<int> &progs);
     void FailurePath(TfrmFetcher *sender, int failCount);
     void RequestDropped();
     void ReleaseCaller(std::size_t index);
@@ -114,6 +117,9 @@ private:
     void MoveCounters();
     static qint64 MidnightAfterToday();
 
+    // Callers by id and totals by programme code; the records own the texts.
+    TTextIndex<TCaller *> m_callerIndex;
+    TTextIndex<TTotals *> m_totalsIndex;
     std::unique_ptr<THistoryGraph> m_history;
     std::unique_ptr<TTotalsChart> m_chart;
     QPointer<TAnalogNumber> m_onlineCounter;
