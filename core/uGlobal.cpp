@@ -150,6 +150,16 @@ double TotalEuros(const TTotals &t)
     return SumCells(t.Euros, 0, true);
 }
 
+int AccessCalls(const TTotals &t, int access)
+{
+    return SumCells(t.Calls, access, false);
+}
+
+int AccessSeconds(const TTotals &t, int access)
+{
+    return SumCells(t.Seconds, access, false);
+}
+
 QString FormatFixed2(double value)
 {
     QLocale locale;

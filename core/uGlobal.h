@@ -172,6 +172,9 @@ int SaturatingAdd(int a, int b);
 int TotalCalls(const TTotals &t);
 int TotalSeconds(const TTotals &t);
 double TotalEuros(const TTotals &t);
+// Sums over every country of one access type.
+int AccessCalls(const TTotals &t, int access);
+int AccessSeconds(const TTotals &t, int access);
 QString CallsText(const TTotals &t, int access, bool all);
 QString MinutesText(const TTotals &t, int access, bool all);
 QString AverageText(const TTotals &t, int access, bool all);

@@ -98,6 +98,8 @@ public:
     std::vector<std::unique_ptr<TTotals>> Totals;
     THistoryGraph &History() const { return *m_history; }
     void SetChart(QChart *chart);
+    // Moves whenever the chart's points change, in place or with a new series.
+    int ChartRevision() const { return m_chart ? m_chart->Revision() : 0; }
 
 Q_SIGNALS:
     // A callers request came back without a usable reply (OnFetchFailed).
