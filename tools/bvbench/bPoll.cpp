@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bFloor.h"
+#include "bProgrammes.h"
 #include "uAnalogNumber.h"
 #include "uChartLabels.h"
 #include "uClock.h"
@@ -35,11 +36,6 @@ constexpr int LeavePerPoll = 3; // and as many arrive
 constexpr int PollSeconds = 5;
 const QByteArray Key = QByteArrayLiteral("DEMO-KEY-0001");
 
-QString Code(int i)
-{
-    return QStringLiteral("%1%2").arg(QChar('A' + i / 26)).arg(QChar('A' + i % 26));
-}
-
 // The scrambled body of the callers reply at poll `poll`, as bvservice sends it at a rate
 // of 80: 276 callers, of whom a few leave and as many arrive at each poll, and 1,150
 // totals lines, a fifth of which move.
@@ -49,7 +45,7 @@ QByteArray Body(int poll)
     for (int i = 0; i < CallersOnline; ++i) {
         const int id = poll * LeavePerPoll + i;
         text += QStringLiteral("+%1|%2|Beller %2|%3|1|2|%4|06%2|20261208 101500|%5|1765188900|promo|10.0.0.%6\r\n")
-                    .arg(Code(id % ProgrammeCount))
+                    .arg(ProgCode(id % ProgrammeCount))
                     .arg(100000 + id)
                     .arg(id % 18)
                     .arg(id % 17)
@@ -59,7 +55,7 @@ QByteArray Body(int poll)
     for (int i = 0; i < TotalsLines; ++i) {
         const int moved = i % 5 == poll % 5 ? poll : poll - 1;
         text += QStringLiteral("$%1|%2|%3|%4|%5\r\n")
-                    .arg(Code(i % ProgrammeCount))
+                    .arg(ProgCode(i % ProgrammeCount))
                     .arg(i / ProgrammeCount % 18)
                     .arg(i / ProgrammeCount / 18 % 17)
                     .arg(i + moved)
@@ -80,15 +76,7 @@ struct TBenchAccount
     {
         ProgramDir = Dir.path() + QLatin1Char('/');
         Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 8), QTime(14, 0, 0)); });
-        TPProgs.clear();
-        for (int i = 0; i < ProgrammeCount; ++i) {
-            auto prog = std::make_unique<TPProgItem>();
-            prog->ProgCode = Code(i);
-            prog->ProgName = QStringLiteral("Programma %1").arg(i);
-            TPProgs.push_back(std::move(prog));
-        }
-        FindPayoutRule(QString(), true)->Amounts.Set(-1, -1, 0.2);
-        ApplyPayoutRules();
+        FillProgrammes(ProgrammeCount);
         for (const char *line : {"0||0|4|0|4|Druk|2|1", "0||1|3|100|4|Veel|0|1", "0||6|0|5|4|Rustig|0|1"}) {
             auto trigger = std::make_unique<TTrigger>();
             ParseTrigger(*trigger, QString::fromLatin1(line));
