@@ -11,6 +11,7 @@
 #include <QLineSeries>
 #include <QPieSeries>
 #include <QScatterSeries>
+#include <QSignalBlocker>
 #include <QValueAxis>
 
 #include "uMonitor.h"
@@ -93,10 +94,23 @@ bool TTotalsChart::ShowInPlace(const QString &title, const std::vector<TChartPoi
         const QList<QPieSlice *> slices = pie->slices();
         if (m_style != Pie || std::size_t(slices.size()) != points.size())
             return false;
+        // Each new value makes Qt lay out every slice again: all but the last go in
+        // quietly, and the last one's change lays them out once, from all the values.
+        // A slice takes a value as its size and ignores a change it cannot see.
+        const auto moves = [&](std::size_t i) {
+            return !qFuzzyIsNull(slices[qsizetype(i)]->value() - qAbs(points[i].Value));
+        };
+        std::size_t last = points.size();
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (moves(i))
+                last = i;
+        }
         for (std::size_t i = 0; i < points.size(); ++i) {
             QPieSlice &slice = *slices[qsizetype(i)];
-            if (changed(i))
+            if (moves(i)) {
+                const QSignalBlocker quiet(i == last ? nullptr : &slice);
                 slice.setValue(points[i].Value);
+            }
             if (points[i].Label != m_shownPoints[i].Label)
                 slice.setLabel(points[i].Label);
         }

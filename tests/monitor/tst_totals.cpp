@@ -253,6 +253,9 @@ void TestTotals::chartStyles()
     QCOMPARE(view.chart()->series().value(0), series);
     QVERIFY(m_monitor->ChartRevision() != revision);
     QCOMPARE(static_cast<QPieSeries *>(series)->slices().first()->value(), 3.0);
+    // Two new values at once: every slice's share follows both.
+    Reply({"$AB|0|1|2|60", "$CD|17|5|1|180"});
+    QCOMPARE(static_cast<QPieSeries *>(series)->slices().first()->percentage(), 0.25);
 
     // A chart in no view at all is not filled.
     QChart alone;
