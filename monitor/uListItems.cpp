@@ -103,18 +103,19 @@ void SetText(QTreeWidgetItem &item, int column, QStringView text)
         item.setText(column, text.toString());
 }
 
-} // namespace
-
-QString FormatDuration(int seconds)
-{
-    return TDurationText(seconds).View().toString();
-}
-
+// Whether a caption reads programme name, separator and caller name.
 bool IsCallerCaption(const QString &caption, QStringView progName, QStringView name)
 {
     return caption.size() == progName.size() + CaptionSeparator.size() + name.size() && caption.startsWith(progName)
         && QStringView(caption).sliced(progName.size(), CaptionSeparator.size()) == CaptionSeparator
         && caption.endsWith(name);
+}
+
+} // namespace
+
+QString FormatDuration(int seconds)
+{
+    return TDurationText(seconds).View().toString();
 }
 
 void FillCallerRow(QTreeWidgetItem &item, const TCaller &caller, const QString &progName, const TImageLists &images)

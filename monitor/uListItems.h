@@ -73,8 +73,6 @@ void ReadCallerIdentity(TCaller &caller);
 
 // What stands between programme and name in a caller row's caption.
 inline constexpr QLatin1String CaptionSeparator(": ");
-// Whether a caption reads programme name, separator and caller name.
-bool IsCallerCaption(const QString &caption, QStringView progName, QStringView name);
 
 // Fills the five columns of a caller row: caption (programme name, separator, caller
 // name), time, number, start and info. Columns that already show their text keep it.
