@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QFontMetrics>
-#include <QHash>
 #include <QLinearGradient>
 #include <QPaintEvent>
 #include <QPainter>
@@ -69,16 +68,9 @@ QFont FontOfHeight(const QFont &base, int height)
 
 // The largest font whose height (less a margin, at least MinFontHeight) fits a cell
 // and whose "0" fits its width; where none does, the one of MinFontHeight. Heights are
-// tried by halving the range, and fits are kept: every counter of a size shares one.
+// tried by halving the range: a walk down one pixel at a time loads a font a step.
 QFont FittedFont(const QFont &base, int cellWidth, int cellHeight)
 {
-    constexpr int KeptFonts = 64;
-    static QHash<QString, QFont> kept;
-    const QString key = base.key() + QLatin1Char('/') + QString::number(cellWidth) + QLatin1Char('x')
-        + QString::number(cellHeight);
-    if (const auto found = kept.constFind(key); found != kept.constEnd())
-        return *found;
-
     const auto fits = [&](int height) {
         return QFontMetrics(FontOfHeight(base, height)).horizontalAdvance(QLatin1Char('0')) <= cellWidth;
     };
@@ -93,9 +85,7 @@ QFont FittedFont(const QFont &base, int cellWidth, int cellHeight)
             (fits(middle) ? good : bad) = middle;
         }
     }
-    if (kept.size() >= KeptFonts)
-        kept.clear();
-    return *kept.insert(key, FontOfHeight(base, good));
+    return FontOfHeight(base, good);
 }
 
 } // namespace
