@@ -11,6 +11,7 @@ public:
     void ShowBalloon(const QString &, const QString &, int) override {}
     void ShowMessage(TMessageKind, const QString &, const QString &) override {}
     bool AskYesNo(const QString &, const QString &) override { return false; }
+    QString AskSaveFileName(const QString &, const QString &, const QString &) override { return {}; }
 };
 
 std::unique_ptr<TPlatform> &Current()

@@ -24,6 +24,8 @@ public:
     virtual void ShowMessage(TMessageKind kind, const QString &title, const QString &text) = 0;
     // A question with Yes and No buttons; true for Yes.
     virtual bool AskYesNo(const QString &title, const QString &text) = 0;
+    // A save dialog proposing `proposedPath`; the chosen path, or empty when cancelled.
+    virtual QString AskSaveFileName(const QString &title, const QString &proposedPath, const QString &filter) = 0;
 };
 
 namespace Platform {

@@ -76,6 +76,10 @@ void LoadSettings(const QString &programDir)
     s.SoundUp = ini.ReadString(SectionSounds, QStringLiteral("Up"));
     s.SoundDown = ini.ReadString(SectionSounds, QStringLiteral("Down"));
     s.SoundOn = ini.ReadBool(SectionSounds, QStringLiteral("on"), true);
+    s.QuietUntil = QDateTime::fromString(ini.ReadString(SectionSounds, QStringLiteral("quietuntil")),
+                                         QLatin1String(QuietUntilFormat));
+    s.QuietFrom = ini.ReadString(SectionSounds, QStringLiteral("quietfrom"));
+    s.QuietTo = ini.ReadString(SectionSounds, QStringLiteral("quietto"));
 
     s.Key = ini.ReadString(SectionSettings, QStringLiteral("key"));
     s.Password = ini.ReadString(SectionSettings, QStringLiteral("password"));
@@ -99,6 +103,7 @@ void LoadSettings(const QString &programDir)
     s.Graph = ini.ReadBool(SectionWindow, QStringLiteral("Graph"), true);
     s.Info = ini.ReadBool(SectionWindow, QStringLiteral("Info"), false);
     s.List = ini.ReadInteger(SectionWindow, QStringLiteral("list"), 0);
+    s.ShowYesterday = ini.ReadBool(SectionWindow, QStringLiteral("yesterday"), true);
     s.GraphH = ini.ReadInteger(SectionWindow, QStringLiteral("graphH"), DefaultGraphHeight);
 
     s.ChartType = ini.ReadInteger(SectionChart, QStringLiteral("type"), 7);
@@ -152,6 +157,11 @@ bool SaveSettings()
     ini.WriteInteger(SectionChart, QStringLiteral("type"), s.ChartType);
     ini.WriteInteger(SectionChart, QStringLiteral("labels"), s.ChartLabels);
     ini.WriteInteger(SectionChart, QStringLiteral("item"), s.ChartItem);
+    ini.WriteString(SectionSounds, QStringLiteral("quietuntil"),
+                    s.QuietUntil.isValid() ? s.QuietUntil.toString(QLatin1String(QuietUntilFormat)) : QString());
+    ini.WriteString(SectionSounds, QStringLiteral("quietfrom"), s.QuietFrom);
+    ini.WriteString(SectionSounds, QStringLiteral("quietto"), s.QuietTo);
+    ini.WriteBool(SectionWindow, QStringLiteral("yesterday"), s.ShowYesterday);
 
     SaveTriggers(ini);
     SavePayoutRules(ini);

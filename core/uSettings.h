@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QPoint>
 #include <QString>
 
@@ -7,6 +8,8 @@ inline constexpr char SettingsFileName[] = "bvsettings.ini";
 inline constexpr char DefaultFetchUrl[] = "http://webmaster.belvora.example/";
 inline constexpr char DefaultVersionUrl[] = "http://www.belvora.example/bvmonitor.ver";
 inline constexpr char DefaultUpdateUrl[] = "http://www.belvora.example/update.php";
+// How `sounds`/`quietuntil` is written: local time, as the user reads it.
+inline constexpr char QuietUntilFormat[] = "yyyy-MM-dd HH:mm:ss";
 
 constexpr int DefaultInterval = 10;
 constexpr int MinimumInterval = 5;
@@ -51,6 +54,11 @@ struct TSettings
     // Read from the file, never written back, like FetchUrl.
     QString VersionUrl;
     QString UpdateUrl;
+    // Added after the original set of keys; older versions ignore them.
+    bool ShowYesterday = true;      // the day graph draws yesterday's curve behind today's
+    QDateTime QuietUntil;           // end of a snooze, local time; invalid: none
+    QString QuietFrom;              // daily quiet hours "HH:mm"; both empty: none
+    QString QuietTo;
 
     bool operator==(const TSettings &) const = default;
 };

@@ -105,8 +105,27 @@ std::optional<bool> TimeConditionHolds(const TTrigger &trigger, qint64 now)
     }
 }
 
-bool FigureConditionHolds(const TTrigger &trigger, const TFigureBlock &figures)
+bool IsYesterdayCompare(int compare)
 {
+    return compare == TriggerCompare::BelowYesterday || compare == TriggerCompare::AboveYesterday;
+}
+
+bool YesterdayConditionHolds(const TTrigger &trigger, const TTriggerContext &context)
+{
+    if (trigger.What < 0 || trigger.What >= YesterdayFigureCount)
+        return false;
+    const std::optional<double> yesterday = context.Yesterday[std::size_t(trigger.What)];
+    if (!yesterday)
+        return false;
+    const double today = context.Today[std::size_t(trigger.What)];
+    const double part = *yesterday * LocaleNumber(trigger.Value) / 100.0;
+    return trigger.Compare == TriggerCompare::BelowYesterday ? today < part : today > part;
+}
+
+bool FigureConditionHolds(const TTrigger &trigger, const TFigureBlock &figures, const TTriggerContext &context)
+{
+    if (IsYesterdayCompare(trigger.Compare))
+        return YesterdayConditionHolds(trigger, context);
     const std::optional<double> figure = TriggerFigure(trigger.What, figures);
     if (!figure)
         return false;
@@ -128,8 +147,10 @@ bool FigureConditionHolds(const TTrigger &trigger, const TFigureBlock &figures)
     }
 }
 
-void RunTriggerAction(int action, const QString &param)
+void RunTriggerAction(int action, const QString &param, bool quiet)
 {
+    if (quiet && (action == TriggerAction::Sound || action == TriggerAction::Balloon))
+        return;
     TPlatform &platform = Platform::Get();
     switch (action) {
     case TriggerAction::Sound:
@@ -255,7 +276,7 @@ void ResetTriggerStates()
     }
 }
 
-void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures)
+void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures, const TTriggerContext &context)
 {
     // By index, and nothing touches a trigger after its action: an action may let the
     // event loop run, and the options dialog may change the list meanwhile.
@@ -272,7 +293,7 @@ void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures)
                                              .arg(i)
                                              .arg(trigger->WhenText));
         }
-        const bool condition = timeHolds.value_or(false) && FigureConditionHolds(*trigger, figures);
+        const bool condition = timeHolds.value_or(false) && FigureConditionHolds(*trigger, figures, context);
 
         bool act = false;
         if (condition) {
@@ -288,7 +309,7 @@ void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures)
         trigger->PrevState = trigger->State;
 
         if (act)
-            RunTriggerAction(trigger->Action, QString(trigger->ActionParam));
+            RunTriggerAction(trigger->Action, QString(trigger->ActionParam), context.Quiet);
     }
 }
 
@@ -317,6 +338,13 @@ std::optional<double> TriggerFigure(int what, const TFigureBlock &figures)
         return calls == 0.0 ? 0.0 : sum(figures.SecondsByAccess) / calls;
     }
     }
+}
+
+bool IsValidCompare(int what, int compare)
+{
+    if (IsYesterdayCompare(compare))
+        return what >= 0 && what < YesterdayFigureCount;
+    return compare >= TriggerCompare::Less && compare <= TriggerCompare::Greater;
 }
 
 bool IsValidWhenText(int whenKind, const QString &whenText)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <array>
 #include <optional>
 
 #include "uGlobal.h"
@@ -26,6 +27,10 @@ constexpr int LessOrEqual = 1;
 constexpr int Equal = 2;
 constexpr int GreaterOrEqual = 3;
 constexpr int Greater = 4;
+// Today's figure against a percentage of yesterday's at the same time of day; for the
+// figures the day file holds (Online, Bellers, Minuten) only.
+constexpr int BelowYesterday = 5;  // "% onder gisteren"
+constexpr int AboveYesterday = 6;  // "% boven gisteren"
 } // namespace TriggerCompare
 
 namespace TriggerAction {
@@ -54,6 +59,18 @@ inline constexpr char TriggerBalloonTitle[] = "Trigger";
 constexpr int TriggerBalloonMaxLength = 255;
 constexpr int TriggerBalloonTimeoutMs = 5000;
 
+// The figures a comparison with yesterday uses, indexed by `What` 0..2: today's as the day
+// file holds them (every caller online, the day's callers, its minutes) and yesterday's
+// at the same time of day, none without a sample of yesterday within ten minutes.
+constexpr int YesterdayFigureCount = 3;
+struct TTriggerContext
+{
+    std::array<double, YesterdayFigureCount> Today{};
+    std::array<std::optional<double>, YesterdayFigureCount> Yesterday{};
+    // While quiet, sounds and balloons are left out; the trigger counts as fired all the same.
+    bool Quiet = false;
+};
+
 // Local-clock seconds of the last evaluated trigger; "op" looks back to it. Never reset.
 extern qint64 LastTriggerTime;
 
@@ -74,7 +91,10 @@ TTrigger *AddTrigger(TTriggerList &list, const QString &whenText, const QString 
                      bool active, int repeatType);
 void ResetTriggerStates();
 // `pollTime` is the poll's local-clock time; only the Data and Voice access types count.
-void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures);
+void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures, const TTriggerContext &context = {});
+// Whether the comparison can be made for this figure: the comparisons with yesterday only
+// for the figures the day file holds.
+bool IsValidCompare(int what, int compare);
 
 // The watched figure `what` (0..11); none for any other code.
 std::optional<double> TriggerFigure(int what, const TFigureBlock &figures);

@@ -57,6 +57,7 @@ THistoryGraph::THistoryGraph(QObject *parent)
     m_graph.SetDigitStrip(TGraph::MakeDigitStrip());
     m_dayStart = MidnightNow();
     LoadDay();
+    LoadYesterday();
 }
 
 THistoryGraph::~THistoryGraph()
@@ -92,6 +93,7 @@ bool THistoryGraph::AddSample(qint64 time, int online, int callers, int seconds,
             DebugLog(DebugLevel::Requests, QStringLiteral("History.SaveDay exception: %1").arg(m_lastError));
         m_dayStart = MidnightNow();
         ClearDay();
+        LoadYesterday();
         m_scaleTop = -1;
         // Yesterday's scroll position would park the view at the end of the new day.
         m_scrollOffset = -1;
@@ -144,9 +146,20 @@ void THistoryGraph::LoadDay()
     NotifyExtremes();
 }
 
+void THistoryGraph::LoadYesterday()
+{
+    const qint64 dayStart = m_dayStart - DaySeconds;
+    m_yesterday.Load(DayFileNameFor(dayStart), dayStart);
+}
+
 QString THistoryGraph::DayFileName() const
 {
-    const QDate date = Clock::FromLocalSeconds(m_dayStart).date();
+    return DayFileNameFor(m_dayStart);
+}
+
+QString THistoryGraph::DayFileNameFor(qint64 dayStart) const
+{
+    const QDate date = Clock::FromLocalSeconds(dayStart).date();
     // Concatenated, not arg()-chained: a "%2" in the folder's name must stay as it is.
     return ProgramDir + QStringLiteral("History/") + date.toString(QStringLiteral("dd-MM-yyyy"))
         + QStringLiteral(".hlg");
@@ -222,8 +235,10 @@ void THistoryGraph::Redraw()
     RecomputeExtremes();
 
     const int textHeight = m_graph.TextHeight(QStringLiteral("Xj"));
-    const double top = RoundHalfEven(
-        std::min(m_maxValues[m_series] * ScaleRoom, double(std::numeric_limits<int>::max())));
+    // One scale for both days, so the curves can be compared by eye.
+    const int dayMax = m_showYesterday ? std::max(m_maxValues[m_series], m_yesterday.MaxValue(m_series))
+                                       : m_maxValues[m_series];
+    const double top = RoundHalfEven(std::min(dayMax * ScaleRoom, double(std::numeric_limits<int>::max())));
     const int topMargin = m_showTimeLabels ? textHeight / 2 + 1 : 0;
     const int bottomMargin = m_showTimeLabels ? textHeight + LabelLineExtra : 0;
     m_graph.SetMargins(0, topMargin, 0, bottomMargin);
@@ -277,6 +292,9 @@ void THistoryGraph::Redraw()
         }
     }
 
+    if (m_showYesterday)
+        DrawYesterday();
+
     m_graph.SetPenColor(SampleColor);
     if (m_series == SeriesMinutes) {
         for (int i = 0; i < m_count; ++i)
@@ -326,6 +344,27 @@ void THistoryGraph::DrawBars()
         if (m_barFeet[x] > m_baseline)
             m_graph.Line(x, m_barFeet[x], x, m_baseline);
     }
+}
+
+void THistoryGraph::DrawYesterday()
+{
+    // One point per picture column, its highest value: a line through 17,280 jumpy online
+    // counts would only be a grey smear.
+    const int width = m_graph.Width();
+    m_barTops.assign(width, std::numeric_limits<int>::min());
+    for (int i = 0; i < m_yesterday.Count(); ++i) {
+        const THistorySample &s = m_yesterday.Sample(i);
+        const int x = m_graph.XToPixel(double(s.Time) - double(m_yesterday.DayStart()));
+        if (x >= 0 && x < width)
+            m_barTops[x] = std::max(m_barTops[x], s.Value(m_series));
+    }
+    m_graph.SetPenColor(YesterdayColor);
+    m_graph.SetPenStyle(TGraphPenStyle::Solid);
+    for (int x = 0; x < width; ++x) {
+        if (m_barTops[x] != std::numeric_limits<int>::min())
+            m_graph.PolyLineTo(x, m_graph.YToPixel(m_barTops[x]));
+    }
+    m_graph.FlushPolyline();
 }
 
 void THistoryGraph::DrawNewSample()
@@ -484,6 +523,14 @@ QString THistoryGraph::MinText() const
 void THistoryGraph::SetDigitStrip(const QImage &strip)
 {
     m_graph.SetDigitStrip(strip);
+}
+
+void THistoryGraph::SetShowYesterday(bool on)
+{
+    if (on == m_showYesterday)
+        return;
+    m_showYesterday = on;
+    Redraw();
 }
 
 void THistoryGraph::NotifyExtremes()

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "uDayFile.h"
+#include "uDayReference.h"
 #include "uGraph.h"
 
 // The day history: today's samples in memory and in the day file "History/dd-mm-yyyy.hlg",
@@ -42,6 +43,7 @@ public:
     static inline const QColor AxisColor{100, 100, 100};
     static inline const QColor LabelColor{0, 0, 0};
     static inline const QColor SampleColor{1, 0, 224};
+    static inline const QColor YesterdayColor{150, 150, 160};
 
     // Starts today's day and reads its file, if any.
     explicit THistoryGraph(QObject *parent = nullptr);
@@ -55,6 +57,10 @@ public:
     // Replaces the held samples with the day file's, if it exists.
     void LoadDay();
     QString DayFileName() const;
+    QString DayFileNameFor(qint64 dayStart) const;
+    // The day before today, read from its file at start and at each day change.
+    const TDayReference &Yesterday() const { return m_yesterday; }
+    void LoadYesterday();
     QString LastError() const { return m_lastError; }
 
     qint64 DayStart() const { return m_dayStart; }
@@ -88,6 +94,9 @@ public:
     QString MaxText() const;
     QString MinText() const;
     void SetDigitStrip(const QImage &strip);
+    // Yesterday's curve of the shown series, thin and grey behind today's, on one scale.
+    void SetShowYesterday(bool on);
+    bool ShowYesterday() const { return m_showYesterday; }
 
     int ViewWidth() const { return m_viewWidth; }
     int ViewHeight() const { return m_viewHeight; }
@@ -113,6 +122,7 @@ private:
     void Widen(const THistorySample &sample);
     void DrawSample(int slot);
     void DrawBars();
+    void DrawYesterday();
     void DrawNewSample();
     void NotifyExtremes();
     void PlaceView();
@@ -127,6 +137,8 @@ private:
     std::array<int, SeriesCount> m_maxValues{};
     std::array<int, SeriesCount> m_minValues{};
     QString m_lastError;
+    TDayReference m_yesterday;
+    bool m_showYesterday = true;
 
     TGraph m_graph;
     // Per picture column while the bars are collected; kept to avoid allocating per redraw.

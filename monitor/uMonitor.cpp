@@ -76,6 +76,7 @@ TBelvoraMonitor::TBelvoraMonitor(QWidget *owner)
         Settings.FetchUrl = QLatin1String(DefaultFetchUrl);
     m_history = std::make_unique<THistoryGraph>();
     NextMidnight = MidnightAfterToday();
+    CreatedTime = Clock::LocalSecondsNow();
 }
 
 TBelvoraMonitor::~TBelvoraMonitor() = default;
@@ -227,10 +228,12 @@ void TBelvoraMonitor::ProcessCallersReply(const QStringList &replyLines)
         if (m_history->AddSample(PollTime, int(Callers.size()), CallsToday(), SecondsToday(),
                                  MakeInteger(EurosToday() * 100.0)))
             NewDay();
-        EvaluateTriggers(PollTime, Figures);
+        LastReplyTime = PollTime;
+        EvaluateTriggers(PollTime, Figures, TriggerContext());
     } catch (const std::exception &error) {
         DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(QString::fromLocal8Bit(error.what())));
     }
+    Q_EMIT ReplyProcessed();
 }
 
 void TBelvoraMonitor::SumTotalsFigures()
@@ -281,9 +284,50 @@ void TBelvoraMonitor::CountOnline()
     }
 }
 
+bool TBelvoraMonitor::QuietNow() const
+{
+    return IsQuiet && IsQuiet();
+}
+
+int TBelvoraMonitor::SecondOfDay() const
+{
+    return int(PollTime - m_history->DayStart());
+}
+
+TTriggerContext TBelvoraMonitor::TriggerContext() const
+{
+    // The figures the day file holds, so that today compares like with like.
+    TTriggerContext context;
+    context.Today = {double(Callers.size()), double(CallsToday()), SecondsToday() / 60.0};
+    const TDayReference &yesterday = m_history->Yesterday();
+    for (int what = 0; what < YesterdayFigureCount; ++what) {
+        if (const auto value = yesterday.ValueAt(what, SecondOfDay()))
+            context.Yesterday[std::size_t(what)] = what == THistoryGraph::SeriesMinutes ? *value / 60.0 : *value;
+    }
+    context.Quiet = QuietNow();
+    return context;
+}
+
+TDayForecast TBelvoraMonitor::Forecast() const
+{
+    if (LastReplyTime == 0)
+        return {};
+    return ForecastFor(m_history->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), EurosToday());
+}
+
+bool TBelvoraMonitor::DataIsStale(qint64 now) const
+{
+    return IsStale(now, LastReplyTime > 0 ? LastReplyTime : CreatedTime, Settings.Interval);
+}
+
+QString TBelvoraMonitor::StaleText(qint64 now) const
+{
+    return ::StaleText(now, LastReplyTime);
+}
+
 void TBelvoraMonitor::PlayArrivalSound(std::size_t oldCount)
 {
-    if (!Settings.SoundOn)
+    if (!Settings.SoundOn || QuietNow())
         return;
     if (Callers.size() > oldCount && !Settings.SoundUp.isEmpty())
         Platform::Get().PlaySoundAsync(Settings.SoundUp);

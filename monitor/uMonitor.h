@@ -8,10 +8,12 @@
 #include <memory>
 #include <vector>
 
+#include "uForecast.h"
 #include "uGlobal.h"
 #include "uListItems.h"
 #include "uTextIndex.h"
 #include "uTotalsChart.h"
+#include "uTriggers.h"
 
 class QChart;
 class QTreeWidget;
@@ -74,6 +76,11 @@ public:
     double EurosToday() const;
     int MinutesCounterValue() const; // hundredths of a minute
     int EurosCounterValue() const;   // whole euros
+    // Where today is heading, judged by yesterday at the time of the last processed poll.
+    TDayForecast Forecast() const;
+    // Whether the figures shown are older than two polls and some slack, and since when.
+    bool DataIsStale(qint64 now) const;
+    QString StaleText(qint64 now) const;
 
     // Views, pictures and hooks the window hands over after creation.
     QPointer<QTreeWidget> CallersView;
@@ -82,6 +89,8 @@ public:
     TDetailsPanel Details;
     // Makes a connector wired like the first one, for replacing one that keeps failing.
     std::function<TfrmFetcher *()> MakeConnector;
+    // Whether sounds are to keep quiet now (quiet hours, a snooze); unset: never.
+    std::function<bool()> IsQuiet;
 
     TFigureBlock Figures;
     bool Busy = false;
@@ -91,6 +100,8 @@ public:
     bool ShortNames = false;
     qint64 PollTime = 0;
     qint64 NextMidnight = 0;
+    qint64 LastReplyTime = 0;     // local-clock seconds of the last processed reply's poll; 0: none yet
+    qint64 CreatedTime = 0;
     int ChartGrouping = GroupByProgramme;
     bool TotalsDetail = false;
 
@@ -104,6 +115,8 @@ public:
 Q_SIGNALS:
     // A callers request came back without a usable reply (OnFetchFailed).
     void FetchFailed();
+    // A callers reply has been processed: figures, lists and history are new.
+    void ReplyProcessed();
 
 private:
     void IndexRecords();
@@ -117,6 +130,9 @@ private:
     void CountOnline();
     void PlayArrivalSound(std::size_t oldCount);
     void MoveCounters();
+    TTriggerContext TriggerContext() const;
+    int SecondOfDay() const;
+    bool QuietNow() const;
     static qint64 MidnightAfterToday();
 
     // Callers by id and totals by programme code; the records own the texts.

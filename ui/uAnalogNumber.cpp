@@ -10,6 +10,9 @@
 
 namespace {
 
+// Laid over the cells of a dimmed counter: the digits stay readable, plainly not live.
+const QColor DimmedVeil(128, 128, 128, 160);
+
 constexpr int DefaultDigits = 6;
 constexpr int DefaultClockRate = 1000;             // ms
 constexpr int MinTickInterval = 10;                // ms
@@ -242,6 +245,16 @@ void TAnalogNumber::paintEvent(QPaintEvent *)
     const QRegion rest = QRegion(rect()).subtracted(QRegion(covered));
     for (const QRect &free : rest)
         painter.fillRect(free, m_color);
+    if (m_dimmed)
+        painter.fillRect(rect(), DimmedVeil);
+}
+
+void TAnalogNumber::SetDimmed(bool on)
+{
+    if (on == m_dimmed)
+        return;
+    m_dimmed = on;
+    update();
 }
 
 void TAnalogNumber::resizeEvent(QResizeEvent *event)

@@ -73,6 +73,9 @@ public:
 
     // The state of the control, for its owner's status and for tests.
     bool Rolling() const { return m_timer.isActive(); }
+    // Greyed, for figures that are no longer live.
+    bool Dimmed() const { return m_dimmed; }
+    void SetDimmed(bool on);
     int RollTicks() const { return m_rollTicks; }   // ticks of the running or last roll
     TCells ValueCells() const { return m_valueCells; }
     TCells NextCells() const { return m_nextCells; }
@@ -137,6 +140,7 @@ private:
     QTimer m_timer;
     bool m_layoutReady = false;     // cells, font and timing
     bool m_picturesReady = false;   // glyph strip and roll picture
+    bool m_dimmed = false;
 };
 
 // The counters' default cell background: a dark drum face with a lighter rim, so a

@@ -1,6 +1,7 @@
 #include "uDesktopPlatform.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -102,6 +103,11 @@ void TDesktopPlatform::ShowMessage(TMessageKind kind, const QString &title, cons
         QMessageBox::critical(owner, title, text);
         break;
     }
+}
+
+QString TDesktopPlatform::AskSaveFileName(const QString &title, const QString &proposedPath, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, proposedPath, filter);
 }
 
 bool TDesktopPlatform::AskYesNo(const QString &title, const QString &text)

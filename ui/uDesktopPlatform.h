@@ -31,6 +31,7 @@ public:
     void ShowBalloon(const QString &title, const QString &text, int timeoutMs) override;
     void ShowMessage(TMessageKind kind, const QString &title, const QString &text) override;
     bool AskYesNo(const QString &title, const QString &text) override;
+    QString AskSaveFileName(const QString &title, const QString &proposedPath, const QString &filter) override;
 
 private:
     bool Playing();

@@ -31,11 +31,13 @@
 #include "uAnalogNumber.h"
 #include "uArtwork.h"
 #include "uBig.h"
+#include "uClock.h"
 #include "uCodec.h"
 #include "uDebugLog.h"
 #include "uDetails.h"
 #include "uDesktopPlatform.h"
 #include "uFetcher.h"
+#include "uFreshness.h"
 #include "uHistory.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
@@ -159,6 +161,7 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     connect(cbxChart, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxChartChange);
     connect(cbxType, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxTypeChange);
     CreateListMenus();
+    CreateOutlook();
 
     pnlGraph->setVisible(Settings.Graph);
     pcInfo->setVisible(Settings.Info);
@@ -238,6 +241,9 @@ void TfrmMain::acSetupExecute()
     tiCountdown.setInterval(tiUpdate.interval() / int(m_countdownFrames.size()));
     if (frmSmall)
         frmSmall->SetCountdownInterval(tiCountdown.interval());
+    // A new interval moves the moment the figures go stale; new quiet hours show at once.
+    m_freshness->Check();
+    ShowOutlook();
     m_ready = true;
 }
 
@@ -427,7 +433,8 @@ void TfrmMain::tiUpdateTimer()
             if (!m_monitor->SaveHistory())
                 throw std::runtime_error(m_monitor->History().LastError().toStdString());
         }
-        if (Settings.BalloonTips && (m_hiddenToTray || frmSmall) && !m_monitor->NewCallersText.isEmpty())
+        if (Settings.BalloonTips && (m_hiddenToTray || frmSmall) && !m_monitor->NewCallersText.isEmpty()
+            && !m_quiet.IsQuiet(Clock::Now()))
             Platform::Get().ShowBalloon(QStringLiteral("Inbellers"), m_monitor->NewCallersText, CallersBalloonMs);
         if (pcMain->currentIndex() == TabTotals) {
             if (dynamic_cast<TTotalsItem *>(lvTotals->currentItem()))
@@ -574,6 +581,7 @@ void TfrmMain::Minimise()
     m_monitor->SetCounters(frmSmall->anOnline, frmSmall->anCalls, frmSmall->pbMiniGraph, frmSmall->anEuros,
                            frmSmall->anMinutes);
     SetTopmost(Settings.MiniFG);
+    ShowOutlook();
     frmSmall->show();
 }
 
@@ -597,6 +605,7 @@ void TfrmMain::Maximise()
     frmBig->pnCalls->setVisible(Settings.ShowCalls);
     frmBig->pnMin->setVisible(Settings.ShowMinutes);
     m_monitor->SetCounters(frmBig->anOnline, frmBig->anCalls, nullptr, frmBig->anEuro, frmBig->anMinutes);
+    ShowOutlook();
     frmBig->show();
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "uGlobal.h"
+#include "uQuiet.h"
 
 class QAbstractSeries;
 class QAction;
@@ -27,6 +28,7 @@ class QTreeWidget;
 class QWidget;
 class TAnalogNumber;
 class TCallerDetails;
+class TFreshness;
 class TBelvoraMonitor;
 class TfrmBig;
 class TfrmFetcher;
@@ -74,6 +76,10 @@ public:
     TfrmSmall *SmallWindow() const;
     TfrmBig *BigWindow() const;
     TCallerDetails &Details() const { return *pnDetails; }
+    TQuietHours &Quiet() { return m_quiet; }
+    TFreshness &Freshness() const { return *m_freshness; }
+    // The tray icon's tool tip: the program, and how fresh, how the day goes, how quiet.
+    QString TrayToolTip() const;
 
 Q_SIGNALS:
     // The service's fatal reply or a "QUIT" message: end the program.
@@ -144,6 +150,16 @@ private:
     void PrintChart(QPageLayout::Orientation orientation);
 
     void VersionFetched();
+
+    // How fresh the figures are, where the day is heading, quiet times and the exports
+    // of the lists and the day (uMainOutlook.cpp).
+    void CreateOutlook();
+    void CreateTrayMenu();
+    void CreateGraphMenu();
+    void ShowOutlook();
+    void QuietChanged();
+    void ExportList(QTreeWidget *list, const QString &name);
+    void ExportDay();
 
     std::unique_ptr<TBelvoraMonitor> m_monitor;
     QTimer tiUpdate;
@@ -223,4 +239,10 @@ private:
     QPointer<TfrmSmall> frmSmall;
     QPointer<TfrmBig> frmBig;
     TNotifier *m_notifier = nullptr;
+    TQuietHours m_quiet;
+    TFreshness *m_freshness = nullptr;
+    bool m_infoShowsStale = false;
+    QMenu *pmTray = nullptr;
+    QMenu *pmGraph = nullptr;
+    QAction *mnuYesterday = nullptr;
 };

@@ -82,6 +82,10 @@ void TfrmMain::CreateListMenus()
     pmCallers = new QMenu(this);
     connect(pmCallers->addAction(QStringLiteral("&Details")), &QAction::triggered, this, &TfrmMain::mnuDetailsClick);
     connect(pmCallers->addAction(QStringLiteral("&List")), &QAction::triggered, this, &TfrmMain::mnuListClick);
+    pmCallers->addSeparator();
+    connect(pmCallers->addAction(QStringLiteral("Exporteren...")), &QAction::triggered, this, [this] {
+        ExportList(m_popupList, m_popupList == lvHistory ? QStringLiteral("historie") : QStringLiteral("bellers"));
+    });
     for (QTreeWidget *list : {lvCallers, lvHistory}) {
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint &pos) {
@@ -95,6 +99,8 @@ void TfrmMain::CreateListMenus()
     mnuTotalsDetails->setCheckable(true);
     connect(mnuTotalsDetails, &QAction::triggered, this, &TfrmMain::mnuTotalsDetailsClick);
     connect(pmTotals->addAction(QStringLiteral("&Copy")), &QAction::triggered, this, &TfrmMain::mnuCopyClick);
+    connect(pmTotals->addAction(QStringLiteral("Exporteren...")), &QAction::triggered, this,
+            [this] { ExportList(lvTotals, QStringLiteral("totalen")); });
     lvTotals->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lvTotals, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         mnuTotalsDetails->setChecked(m_monitor->TotalsDetail);

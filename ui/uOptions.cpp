@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimeEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -24,6 +25,7 @@
 #include "uPayout.h"
 #include "uPayoutEditor.h"
 #include "uPlatform.h"
+#include "uQuiet.h"
 #include "uSettings.h"
 #include "uTriggerEditor.h"
 
@@ -38,6 +40,9 @@ constexpr int TrackMinimum = 5;
 constexpr int SpinMinimum = 10;
 constexpr int IntervalMaximum = 300;
 constexpr int TickEvery = 10;
+// What the quiet hours offer before the user set any: the night.
+constexpr int DefaultQuietFrom = 22 * 3600;
+constexpr int DefaultQuietTo = 7 * 3600;
 const QStringList SoundFilters{QStringLiteral("Sound files (*.wav)"), QStringLiteral("All files (*.*)")};
 
 // A key or password as typed, without the blanks and line end that a paste brings along.
@@ -170,6 +175,21 @@ QWidget *TfrmOptions::CreateOptionsPage()
     chkNoMini = MakeCheck(QStringLiteral("chkNoMini"), QStringLiteral("Geen miniatuur venster"), page);
     chkBalloonTips = MakeCheck(QStringLiteral("chkBalloonTips"), QStringLiteral("Ballon-tips als geminimaliseerd"), page);
     chkAutostart = MakeCheck(QStringLiteral("chkAutostart"), QStringLiteral("Starten bij aanmelden"), page);
+    chkQuiet = MakeCheck(QStringLiteral("chkQuiet"), QStringLiteral("Stil van"), page);
+    teQuietFrom = new QTimeEdit(page);
+    teQuietFrom->setObjectName(QStringLiteral("teQuietFrom"));
+    teQuietTo = new QTimeEdit(page);
+    teQuietTo->setObjectName(QStringLiteral("teQuietTo"));
+    for (QTimeEdit *edit : {teQuietFrom, teQuietTo})
+        edit->setDisplayFormat(QStringLiteral("HH:mm"));
+    auto *quiet = new QHBoxLayout;
+    quiet->addWidget(chkQuiet);
+    quiet->addWidget(teQuietFrom);
+    quiet->addWidget(new QLabel(QStringLiteral("tot"), page));
+    quiet->addWidget(teQuietTo);
+    quiet->addStretch(1);
+    connect(chkQuiet, &QCheckBox::toggled, teQuietFrom, &QWidget::setEnabled);
+    connect(chkQuiet, &QCheckBox::toggled, teQuietTo, &QWidget::setEnabled);
     // One line of text, as the sign-in key is.
     mBVKey = MakeEdit(QStringLiteral("mBVKey"), page);
     ePass = MakeEdit(QStringLiteral("ePass"), page);
@@ -197,11 +217,12 @@ QWidget *TfrmOptions::CreateOptionsPage()
     grid->addWidget(chkNoMini, 4, 1, 1, 4);
     grid->addWidget(chkBalloonTips, 5, 1, 1, 4);
     grid->addWidget(chkAutostart, 6, 1, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Belvora Key"), page), 7, 0);
-    grid->addWidget(mBVKey, 7, 1, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Wachtwoord"), page), 8, 0);
-    grid->addWidget(ePass, 8, 1, 1, 4);
-    grid->addWidget(lblVersion, 9, 0, 1, 5);
+    grid->addLayout(quiet, 7, 1, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Belvora Key"), page), 8, 0);
+    grid->addWidget(mBVKey, 8, 1, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Wachtwoord"), page), 9, 0);
+    grid->addWidget(ePass, 9, 1, 1, 4);
+    grid->addWidget(lblVersion, 10, 0, 1, 5);
 
     connect(btnOpenUp, &QPushButton::clicked, this, &TfrmOptions::btnOpenUpClick);
     connect(btnOpenDown, &QPushButton::clicked, this, &TfrmOptions::btnOpenDownClick);
@@ -283,6 +304,13 @@ void TfrmOptions::FormCreate()
     chkNoMini->setChecked(Settings.NoMini);
     chkBalloonTips->setChecked(Settings.BalloonTips);
     chkAutostart->setChecked(AutostartEnabled());
+    const std::optional<int> quietFrom = ReadQuietTime(Settings.QuietFrom);
+    const std::optional<int> quietTo = ReadQuietTime(Settings.QuietTo);
+    chkQuiet->setChecked(quietFrom && quietTo);
+    teQuietFrom->setEnabled(chkQuiet->isChecked());
+    teQuietTo->setEnabled(chkQuiet->isChecked());
+    teQuietFrom->setTime(QTime(0, 0).addSecs(quietFrom.value_or(DefaultQuietFrom)));
+    teQuietTo->setTime(QTime(0, 0).addSecs(quietTo.value_or(DefaultQuietTo)));
     RefreshAccounts();
     tsTriggers->RefreshList();
     tsTriggers->eActionEnter();
@@ -487,6 +515,9 @@ void TfrmOptions::btnOkClick()
     Settings.MiniFG = chkFGMini->isChecked();
     Settings.NoMini = chkNoMini->isChecked();
     Settings.BalloonTips = chkBalloonTips->isChecked();
+    const bool quiet = chkQuiet->isChecked();
+    Settings.QuietFrom = quiet ? QuietTimeText(teQuietFrom->time().msecsSinceStartOfDay() / 1000) : QString();
+    Settings.QuietTo = quiet ? QuietTimeText(teQuietTo->time().msecsSinceStartOfDay() / 1000) : QString();
     tsPayout->RebuildRules();
     SaveSettings();
     SetAutostart(chkAutostart->isChecked());

@@ -12,6 +12,7 @@ class QPushButton;
 class QSlider;
 class QSpinBox;
 class QTabWidget;
+class QTimeEdit;
 class QTreeWidget;
 class TfrmFetcher;
 class TPayoutEditor;
@@ -76,6 +77,9 @@ public:
     QCheckBox *chkNoMini = nullptr;
     QCheckBox *chkBalloonTips = nullptr;
     QCheckBox *chkAutostart = nullptr;
+    QCheckBox *chkQuiet = nullptr;      // "Stil van" teQuietFrom "tot" teQuietTo
+    QTimeEdit *teQuietFrom = nullptr;
+    QTimeEdit *teQuietTo = nullptr;
     QLineEdit *mBVKey = nullptr;
     QLineEdit *ePass = nullptr;
     QLabel *lblVersion = nullptr;

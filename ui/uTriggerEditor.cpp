@@ -28,8 +28,9 @@ const QStringList WhatItems{QStringLiteral("Online"),         QStringLiteral("Be
                             QStringLiteral("Minuten Data"),   QStringLiteral("Gemiddeld Data"),
                             QStringLiteral("Online Voice"),   QStringLiteral("Bellers Voice"),
                             QStringLiteral("Minuten Voice"),  QStringLiteral("Gemiddeld Voice")};
-const QStringList WhyItems{QStringLiteral("<"), QStringLiteral("<="), QStringLiteral("="), QStringLiteral("=>"),
-                           QStringLiteral(">")};
+const QStringList WhyItems{QStringLiteral("<"),  QStringLiteral("<="), QStringLiteral("="),
+                           QStringLiteral("=>"), QStringLiteral(">"),  QStringLiteral("% onder gisteren"),
+                           QStringLiteral("% boven gisteren")};
 const QStringList ActionItems{QStringLiteral("Geluid"), QStringLiteral("Programma"), QStringLiteral("E-mail"),
                               QStringLiteral("URL"), QStringLiteral("Ballontip")};
 const QStringList TypeItems{QStringLiteral("Eenmalig tot volgende trigger"), QStringLiteral("Eenmaal per etmaal"),
@@ -44,6 +45,15 @@ constexpr int ColumnWidths[] = {100, 80, 80, 80, 40};
 QString ItemText(const QStringList &items, int code)
 {
     return code >= 0 && code < items.size() ? items[code] : QString();
+}
+
+// "=>100", and for a comparison with yesterday "80% onder gisteren".
+QString WhyColumnText(const TTrigger &trigger)
+{
+    const QString why = ItemText(WhyItems, trigger.Compare);
+    const bool percent = trigger.Compare == TriggerCompare::BelowYesterday
+        || trigger.Compare == TriggerCompare::AboveYesterday;
+    return percent ? trigger.Value + why : why + trigger.Value;
 }
 
 QComboBox *MakeChoice(const QString &name, const QStringList &items, int initial, QWidget *parent)
@@ -190,7 +200,7 @@ void TTriggerEditor::RefreshList()
         QTreeWidgetItem *item = lvTrigger->topLevelItem(row);
         item->setText(0, WhenColumnText(trigger));
         item->setText(1, ItemText(WhatItems, trigger.What));
-        item->setText(2, ItemText(WhyItems, trigger.Compare) + trigger.Value);
+        item->setText(2, WhyColumnText(trigger));
         item->setText(3, ItemText(ActionItems, trigger.Action));
         item->setText(4, trigger.Active ? QStringLiteral("Ja") : QStringLiteral("Nee"));
     }
@@ -273,6 +283,15 @@ bool TTriggerEditor::ValueAccepted() const
     return false;
 }
 
+bool TTriggerEditor::CompareAccepted() const
+{
+    if (IsValidCompare(cbxWhat->currentIndex(), cbxWhy->currentIndex()))
+        return true;
+    Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, QStringLiteral("Opties"),
+                                QStringLiteral("Vergelijken met gisteren kan alleen voor Online, Bellers en Minuten"));
+    return false;
+}
+
 TTrigger *TTriggerEditor::AddFromEditor()
 {
     return AddTrigger(TTriggers, eWhen->text(), eWhy->text(), eAction->text(), cbxWhen->currentIndex(),
@@ -282,7 +301,7 @@ TTrigger *TTriggerEditor::AddFromEditor()
 
 void TTriggerEditor::btnTAddClick()
 {
-    if (!WhenTextAccepted() || !ValueAccepted())
+    if (!WhenTextAccepted() || !ValueAccepted() || !CompareAccepted())
         return;
     CurrentTrigger = AddFromEditor();
     RefreshList();
@@ -295,7 +314,7 @@ void TTriggerEditor::btnTEditClick()
 
 bool TTriggerEditor::ApplyTriggerEdit()
 {
-    if (!WhenTextAccepted() || !ValueAccepted())
+    if (!WhenTextAccepted() || !ValueAccepted() || !CompareAccepted())
         return false;
     if (CurrentTrigger) {
         WriteEditor(*CurrentTrigger);

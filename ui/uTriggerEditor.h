@@ -77,6 +77,7 @@ private:
     bool WhenTextAccepted() const;
     // The same when the threshold is no number.
     bool ValueAccepted() const;
+    bool CompareAccepted() const;
     int SelectedRow() const;
 
     // Filling the editor from a trigger is no edit of the user's.

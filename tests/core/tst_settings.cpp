@@ -252,6 +252,10 @@ void TestSettings::roundTripsEveryField()
         s.BalloonTips = flag(7);
         s.Graph = flag(8);
         s.Info = flag(9);
+        s.ShowYesterday = flag(10);
+        s.QuietUntil = QDateTime(QDate(2026, 12, 8), QTime(14, 30, pass)); // a snooze survives a restart
+        s.QuietFrom = "22:00";
+        s.QuietTo = "07:00";
         Settings = s;
         QVERIFY(SaveSettings());
         Settings = TSettings();

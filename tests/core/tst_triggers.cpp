@@ -65,6 +65,8 @@ private Q_SLOTS:
     void readsThresholdInLocale();
     void actions_data();
     void actions();
+    void comparesWithYesterday_data();
+    void comparesWithYesterday();
 
 private:
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
@@ -102,6 +104,8 @@ void TestTriggers::parsesLines_data()
     QTest::newRow("separator in action text")
         << "0||1|4|10|3|http://x/?a=1|b|2|1" << QList<int>{0, 1, 4, 3, 2}
         << QStringList{"", "10", "http://x/?a=1|b"} << true;
+    QTest::newRow("against yesterday") << "0||1|5|80|4|Minder|0|1" << QList<int>{0, 1, 5, 4, 0}
+                                       << QStringList{"", "80", "Minder"} << true;
     QTest::newRow("trailing separator") << "0||1|4|10|4|Drukte|2|1|" << QList<int>{0, 1, 4, 4, 2}
                                         << QStringList{"", "10", "Drukte"} << true;
 }
@@ -436,26 +440,73 @@ void TestTriggers::actions_data()
 {
     QTest::addColumn<int>("action");
     QTest::addColumn<QString>("param");
+    QTest::addColumn<bool>("quiet");
     QTest::addColumn<QStringList>("events");
-    QTest::newRow("Geluid") << 0 << "/s/a.wav" << QStringList{"sound-async:/s/a.wav"};
-    QTest::newRow("Programma") << 1 << "/bin/x" << QStringList{"open:/bin/x"};
-    QTest::newRow("E-mail") << 2 << "a@b.nl" << QStringList{"open:mailto:a@b.nl"};
-    QTest::newRow("URL") << 3 << "http://x/?a=b" << QStringList{"open:http://x/?a=b"};
+    QTest::newRow("Geluid") << 0 << "/s/a.wav" << false << QStringList{"sound-async:/s/a.wav"};
+    QTest::newRow("Programma") << 1 << "/bin/x" << false << QStringList{"open:/bin/x"};
+    QTest::newRow("E-mail") << 2 << "a@b.nl" << false << QStringList{"open:mailto:a@b.nl"};
+    QTest::newRow("URL") << 3 << "http://x/?a=b" << false << QStringList{"open:http://x/?a=b"};
     const QString text(300, 'x');
-    QTest::newRow("Ballontip") << 4 << text
+    QTest::newRow("Ballontip") << 4 << text << false
                                << QStringList{"balloon:Trigger|" + text.left(255) + "|5000"};
-    QTest::newRow("unknown") << 9 << "x" << QStringList{};
+    QTest::newRow("unknown") << 9 << "x" << false << QStringList{};
+    QTest::newRow("Geluid, quiet") << 0 << "/s/a.wav" << true << QStringList{};
+    QTest::newRow("Ballontip, quiet") << 4 << "Drukte" << true << QStringList{};
+    QTest::newRow("URL, quiet") << 3 << "http://x/" << true << QStringList{"open:http://x/"};
 }
 
 void TestTriggers::actions()
 {
     QFETCH(int, action);
     QFETCH(QString, param);
+    QFETCH(bool, quiet);
     QFETCH(QStringList, events);
     TTrigger &trigger = Add(0, "", 0, TriggerCompare::GreaterOrEqual, "0", 0, action, param);
     trigger.State = trigger.PrevState = 1;
-    EvaluateTriggers(At(12, 0), TFigureBlock());
+    TTriggerContext context;
+    context.Quiet = quiet;
+    EvaluateTriggers(At(12, 0), TFigureBlock(), context);
     QCOMPARE(Events(), events);
+    // Kept quiet or not, it has fired: the end of the quiet brings no late burst.
+    EvaluateTriggers(At(12, 1), TFigureBlock());
+    QCOMPARE(Events(), events);
+}
+
+void TestTriggers::comparesWithYesterday_data()
+{
+    QTest::addColumn<int>("what");
+    QTest::addColumn<int>("compare");
+    QTest::addColumn<QString>("percent");
+    QTest::addColumn<double>("today");
+    QTest::addColumn<double>("yesterday");   // negative: no sample of yesterday near this time
+    QTest::addColumn<bool>("holds");
+    QTest::newRow("Bellers under 80 %") << 1 << 5 << "80" << 79.0 << 100.0 << true;
+    QTest::newRow("Bellers at 80 %") << 1 << 5 << "80" << 80.0 << 100.0 << false;
+    QTest::newRow("Minuten above 120 %") << 2 << 6 << "120" << 60.5 << 50.0 << true;
+    QTest::newRow("Online at 120 %") << 0 << 6 << "120" << 6.0 << 5.0 << false;
+    QTest::newRow("no yesterday") << 1 << 5 << "80" << 0.0 << -1.0 << false;
+    QTest::newRow("Gemiddeld has no yesterday") << 3 << 5 << "80" << 0.0 << 100.0 << false;
+}
+
+void TestTriggers::comparesWithYesterday()
+{
+    QFETCH(int, what);
+    QFETCH(int, compare);
+    QFETCH(QString, percent);
+    QFETCH(double, today);
+    QFETCH(double, yesterday);
+    QFETCH(bool, holds);
+    TTrigger &trigger = Add(0, "", what, compare, percent);
+    trigger.State = trigger.PrevState = 1;
+    TTriggerContext context;
+    if (what < YesterdayFigureCount) {
+        context.Today[what] = today;
+        if (yesterday >= 0)
+            context.Yesterday[what] = yesterday;
+    }
+    EvaluateTriggers(At(12, 0), TFigureBlock(), context);
+    QCOMPARE(trigger.State, holds ? 2 : 1);
+    QCOMPARE(IsValidCompare(what, compare), what < YesterdayFigureCount);
 }
 
 QTEST_GUILESS_MAIN(TestTriggers)

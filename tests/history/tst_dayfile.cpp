@@ -62,6 +62,8 @@ private Q_SLOTS:
     void namesTheFileByDate();
     void createsMissingFolder();
     void reportsSaveFailureAndStillChangesDay();
+    void readsYesterday_data();
+    void readsYesterday();
 
 private:
     void SetNow(const QDateTime &now);
@@ -271,6 +273,43 @@ void TestDayFile::survivesAnyContent()
     history.AddSample(history.DayStart() + 100, 2147483647, -2147483647 - 1, 5, 5);
 }
 
+void TestDayFile::readsYesterday_data()
+{
+    QTest::addColumn<QByteArray>("file");          // "-" for no file at all
+    QTest::addColumn<int>("askAt");                // seconds after midnight
+    QTest::addColumn<int>("callersThen");          // -1: no sample near enough
+    QTest::addColumn<int>("callersAtEnd");         // -1: no day value
+    const qint64 y = Clock::LocalSeconds(QDateTime(Day.addDays(-1), QTime(0, 0)));
+    const auto line = [](qint64 time, int callers) {
+        return QByteArray::number(time) + ",1," + QByteArray::number(callers) + ",60,100\r\n";
+    };
+    const QByteArray day = line(y + 43200, 100) + line(y + 43800, 150) + line(y + 72000, 400);
+    QTest::newRow("ten minutes after a sample") << day << 72000 + 600 << 400 << 400;
+    QTest::newRow("just beyond ten minutes") << day << 72000 + 601 << -1 << 400;
+    QTest::newRow("nearest of two") << day << 43600 << 150 << 400;
+    QTest::newRow("damaged: garbage, other days, out of order")
+        << "garbage\r\n" + line(y + 72000, 400) + line(y + 86400, 999) + line(y - 1, 7) + line(y + 43200, 100)
+        << 43200 << 100 << 400;
+    QTest::newRow("short file") << line(y + 300, 3) << 600 << 3 << 3;
+    QTest::newRow("empty file") << QByteArray() << 43200 << -1 << -1;
+    QTest::newRow("no file") << QByteArray("-") << 43200 << -1 << -1;
+}
+
+void TestDayFile::readsYesterday()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, askAt);
+    QFETCH(int, callersThen);
+    QFETCH(int, callersAtEnd);
+    if (file != "-")
+        WriteAll(DayFile(Day.addDays(-1)), file);
+    THistoryGraph history;
+    const TDayReference &yesterday = history.Yesterday();
+    QCOMPARE(yesterday.DayStart(), history.DayStart() - 86400);
+    QCOMPARE(yesterday.ValueAt(THistoryGraph::SeriesCallers, askAt).value_or(-1), callersThen);
+    QCOMPARE(yesterday.DayValue(THistoryGraph::SeriesCallers).value_or(-1), callersAtEnd);
+}
+
 void TestDayFile::dayChangesAtMidnightNotBefore()
 {
     THistoryGraph history;
@@ -289,6 +328,9 @@ void TestDayFile::dayChangesAtMidnightNotBefore()
     QCOMPARE(history.DayStart(), start + 86400);
     QCOMPARE(history.Count(), 1);
     QCOMPARE(Fields(history.Sample(0)), (QList<int>{int(start + 86400), 9, 1, 2, 3}));
+    // The day just ended is now yesterday, the base of the new day's comparisons.
+    QCOMPARE(history.Yesterday().Count(), 2);
+    QCOMPARE(history.Yesterday().DayValue(THistoryGraph::SeriesCallers), 6);
     QCOMPARE(history.MaxValue(0), 9);
     QCOMPARE(history.MinValue(0), 9);
     QCOMPARE(history.DayFileName(), DayFile(Day.addDays(1)));

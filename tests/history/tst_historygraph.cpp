@@ -1,3 +1,5 @@
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPalette>
@@ -76,6 +78,7 @@ private Q_SLOTS:
     void reattachWithOtherLabelsRedraws();
     void resizedTargetRedraws();
     void detachedTargetIsLeftAlone();
+    void yesterdayBehindToday();
 
 private:
     void SetNow(const QDateTime &now);
@@ -448,6 +451,33 @@ void TestHistoryGraph::detachedTargetIsLeftAlone()
     history.AddSample(history.DayStart() + 100, 1, 1, 1, 1);
     history.Redraw();
     history.CopyView();
+}
+
+void TestHistoryGraph::yesterdayBehindToday()
+{
+    const qint64 yesterday = Clock::LocalSeconds(QDateTime(Day.addDays(-1), QTime(0, 0)));
+    QDir().mkpath(ProgramDir + "History");
+    QFile file(ProgramDir + "History/06-12-2026.hlg");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::number(yesterday + 43200) + ",100,0,0,0\r\n" + QByteArray::number(yesterday + 43300)
+               + ",50,0,0,0\r\n");
+    file.close();
+
+    THistoryGraph history;
+    auto strip = Strip(864, 48);
+    history.Attach(strip.get());
+    history.AddSample(history.DayStart() + 3600, 3, 0, 0, 0);
+    // One scale for both days; the labels stay today's.
+    QCOMPARE(history.ScaleTop(), 125);
+    QCOMPARE(history.MaxText(), QStringLiteral("3"));
+    const QImage &picture = history.Graph().Bitmap();
+    const int x = history.Graph().XToPixel(43200);
+    QCOMPARE(picture.pixelColor(x, history.Graph().YToPixel(100)), THistoryGraph::YesterdayColor);
+
+    history.SetShowYesterday(false);
+    QCOMPARE(history.ScaleTop(), 5);
+    for (int y = 0; y < picture.height(); ++y)
+        QVERIFY(history.Graph().Bitmap().pixelColor(x, y) != THistoryGraph::YesterdayColor);
 }
 
 QTEST_MAIN(TestHistoryGraph)

@@ -238,21 +238,25 @@ void TestCallers::playsSounds_data()
 {
     QTest::addColumn<QStringList>("second");
     QTest::addColumn<bool>("soundOn");
+    QTest::addColumn<bool>("quiet");
     QTest::addColumn<QStringList>("expected");
     const QString a = CallerLine("AB", "a", "A");
     const QString b = CallerLine("AB", "b", "B");
     const QString c = CallerLine("AB", "c", "C");
-    QTest::newRow("one more") << QStringList{a, b, c} << true << QStringList{"sound-async:up.wav"};
-    QTest::newRow("one fewer") << QStringList{a} << true << QStringList{"sound-async:down.wav"};
-    QTest::newRow("one left, one came") << QStringList{a, c} << true << QStringList{};
-    QTest::newRow("sound off") << QStringList{a, b, c} << false << QStringList{};
+    QTest::newRow("one more") << QStringList{a, b, c} << true << false << QStringList{"sound-async:up.wav"};
+    QTest::newRow("one fewer") << QStringList{a} << true << false << QStringList{"sound-async:down.wav"};
+    QTest::newRow("one left, one came") << QStringList{a, c} << true << false << QStringList{};
+    QTest::newRow("sound off") << QStringList{a, b, c} << false << false << QStringList{};
+    QTest::newRow("quiet") << QStringList{a, b, c} << true << true << QStringList{};
 }
 
 void TestCallers::playsSounds()
 {
     QFETCH(QStringList, second);
     QFETCH(bool, soundOn);
+    QFETCH(bool, quiet);
     QFETCH(QStringList, expected);
+    m_monitor->IsQuiet = [quiet] { return quiet; };
     Settings.SoundUp = "up.wav";
     Settings.SoundDown = "down.wav";
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "a", "A"), CallerLine("AB", "b", "B")}));

@@ -31,6 +31,12 @@ bool TRecordingPlatform::AskYesNo(const QString &title, const QString &text)
     return Answer;
 }
 
+QString TRecordingPlatform::AskSaveFileName(const QString &title, const QString &proposedPath, const QString &)
+{
+    Events.append(QStringLiteral("save:%1|%2").arg(title, proposedPath));
+    return SaveFileName;
+}
+
 TRecordingPlatformGuard::TRecordingPlatformGuard()
 {
     auto recorder = std::make_unique<TRecordingPlatform>();

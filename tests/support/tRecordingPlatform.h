@@ -21,6 +21,9 @@ public:
     void ShowBalloon(const QString &title, const QString &text, int timeoutMs) override;
     void ShowMessage(TMessageKind kind, const QString &title, const QString &text) override;
     bool AskYesNo(const QString &title, const QString &text) override;
+    // What AskSaveFileName answers ("save:title|proposed path" is recorded).
+    QString SaveFileName;
+    QString AskSaveFileName(const QString &title, const QString &proposedPath, const QString &filter) override;
 };
 
 // Installs a recorder for the life of the guard and puts the previous platform back.

@@ -1,5 +1,7 @@
 #include <QAction>
 #include <QDir>
+#include <QMenu>
+#include <QTreeWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
@@ -9,7 +11,11 @@
 
 #include "tLoopbackServer.h"
 #include "tRecordingPlatform.h"
+#include "tTestData.h"
+#include "uAnalogNumber.h"
+#include "uClock.h"
 #include "uDetails.h"
+#include "uFreshness.h"
 #include "uFetcher.h"
 #include "uHistory.h"
 #include "uMain.h"
@@ -42,6 +48,9 @@ private Q_SLOTS:
     void sixthTick();
     void toolbarAndSavedView();
     void graphStripHeight();
+    void staleFiguresForecastAndQuiet();
+    void exportsListsAndDay_data();
+    void exportsListsAndDay();
 
 private:
     void WriteSettings(const QByteArray &extra);
@@ -289,6 +298,131 @@ void TestMainWindow::toolbarAndSavedView()
     const QByteArray saved = SavedSettings();
     for (const char *line : {"Graph=0\r\n", "Info=1\r\n", "list=2\r\n", "on=0\r\n"})
         QVERIFY2(saved.contains(line), line);
+}
+
+void TestMainWindow::staleFiguresForecastAndQuiet()
+{
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+    QDateTime now(QDate(2026, 12, 8), QTime(14, 0));
+    Clock::SetNowFunction([&now] { return now; });
+    // Yesterday: 100 callers at this time, 400 at the end of the day.
+    const qint64 yesterday = Clock::LocalSeconds(QDateTime(now.date().addDays(-1), QTime(0, 0)));
+    QDir(m_dir->path()).mkpath("History");
+    QFile file(m_dir->filePath("History/07-12-2026.hlg"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::number(yesterday + 14 * 3600) + ",2,100,6000,0\r\n" + QByteArray::number(yesterday + 23 * 3600)
+               + ",0,400,24000,0\r\n");
+    file.close();
+    WriteSettings("Interval=10\r\n");
+    {
+        TfrmMain main(m_dir->path());
+        TBelvoraMonitor &monitor = main.Monitor();
+        TPProgs.clear();
+        AddTestProg("AB", "Babbelbox");
+        monitor.PollTime = Clock::LocalSecondsNow();
+        monitor.ProcessCallersReply({"103", "$AB|0|0|128|1200"});
+        const QList<TAnalogNumber *> counters = main.findChildren<TAnalogNumber *>();
+        QCOMPARE(counters.size(), 4);
+        const auto dimmed = [&counters] {
+            return std::count_if(counters.begin(), counters.end(), [](const TAnalogNumber *c) { return c->Dimmed(); });
+        };
+        QVERIFY(main.TrayToolTip().contains("Verwacht vandaag: 512 bellers, 80 minuten"));
+        QVERIFY(counters[1]->toolTip().endsWith("Verwacht vandaag: 512 bellers, 80 minuten"));
+
+        now = now.addSecs(2 * 10 + 10);
+        main.Freshness().Check();
+        QCOMPARE(dimmed(), 0);
+        now = now.addSecs(3 * 60);
+        main.Freshness().Check();
+        QCOMPARE(dimmed(), 4);
+        QVERIFY(main.TrayToolTip().contains("Laatste gegevens 14:00, 3 min geleden"));
+        QVERIFY(!main.TrayToolTip().contains("Verwacht"));
+
+        QMenu *tray = nullptr;
+        for (QMenu *menu : main.findChildren<QMenu *>()) {
+            if (!menu->actions().isEmpty() && menu->actions().first()->text() == "Stil voor 30 minuten")
+                tray = menu;
+        }
+        QVERIFY(tray);
+        tray->actions().first()->trigger();
+        QVERIFY(main.TrayToolTip().endsWith("Stil tot 14:33"));
+        QVERIFY(SavedSettings().contains("quietuntil=2026-12-08 14:33:30"));
+        tray->actions()[3]->trigger();   // sound and balloons on again
+        QVERIFY(!main.TrayToolTip().contains("Stil"));
+
+        monitor.PollTime = Clock::LocalSecondsNow();
+        monitor.ProcessCallersReply({"103"});
+        QCOMPARE(dimmed(), 0);
+    }
+    Clock::SetNowFunction(nullptr);
+    QLocale::setDefault(QLocale::c());
+}
+
+void TestMainWindow::exportsListsAndDay_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QByteArray>("totals");
+    QTest::addColumn<QByteArray>("day");
+    QTest::newRow("Dutch") << QLocale(QLocale::Dutch, QLocale::Netherlands)
+                           << QByteArray("Programma;Bellers;Minuten;Gemiddeld\r\n\"Bel;\"\"zo\"\" €\";3;1,50;0,50\r\n")
+                           << QByteArray("14:00:00;1;3;1,50;0,00\r\n");
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates)
+                             << QByteArray("Programma;Bellers;Minuten;Gemiddeld\r\n\"Bel;\"\"zo\"\" €\";3;1.50;0.50\r\n")
+                             << QByteArray("14:00:00;1;3;1.50;0.00\r\n");
+}
+
+void TestMainWindow::exportsListsAndDay()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QByteArray, totals);
+    QFETCH(QByteArray, day);
+    QLocale::setDefault(locale);
+    QDateTime now(QDate(2026, 12, 8), QTime(14, 0));
+    Clock::SetNowFunction([&now] { return now; });
+    WriteSettings("");
+    {
+        TfrmMain main(m_dir->path());
+        AddTestProg("AB", "Bel;\"zo\" €");
+        main.Monitor().PollTime = Clock::LocalSecondsNow();
+        main.Monitor().ProcessCallersReply({"103", "$AB|0|0|3|90", "+AB|1|x|0|0|0|0|0612|20261208 140000|5|0|i|ip"});
+        main.Monitor().UpdateTotalsView(false);
+        const QString target = m_dir->filePath("uit.csv");
+        m_platform->Recorder().SaveFileName = target;
+        const auto trigger = [&main](const QString &text) {
+            for (QAction *action : main.findChildren<QAction *>()) {
+                if (action->text() == text) {
+                    action->trigger();
+                    return;
+                }
+            }
+            QFAIL("no such menu item");
+        };
+        auto *callers = main.findChild<QTreeWidget *>(QStringLiteral("lvCallers"));
+        Q_EMIT callers->customContextMenuRequested(QPoint(1, 1));
+        trigger("Exporteren...");   // the callers list's
+        QVERIFY(m_platform->Events().last().endsWith("bellers-08-12-2026.csv"));
+        QFile exported(target);
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QVERIFY(exported.readAll().startsWith("\xEF\xBB\xBFNaam;Tijd;Nummer;Start;Info\r\n"));
+        exported.close();
+
+        const QList<QAction *> all = main.findChildren<QAction *>();
+        const auto totalsExport = std::find_if(all.begin(), all.end(), [](QAction *a) {
+            const auto *menu = qobject_cast<QMenu *>(a->parent());
+            return a->text() == "Exporteren..." && menu && menu->actions().size() == 3;
+        });
+        QVERIFY(totalsExport != all.end());
+        (*totalsExport)->trigger();
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QCOMPARE(exported.readAll(), "\xEF\xBB\xBF" + totals);
+        exported.close();
+
+        trigger("Dag exporteren...");
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QCOMPARE(exported.readAll(), "\xEF\xBB\xBFTijd;Online;Bellers;Minuten;Euro's\r\n" + day);
+    }
+    Clock::SetNowFunction(nullptr);
+    QLocale::setDefault(QLocale::c());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTimeEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -227,6 +228,8 @@ void TestOptions::settingsShownAndWrittenOnOk()
     QVERIFY(!Find<QCheckBox>(&dialog, "chkFGMini")->isChecked());
     QVERIFY(Find<QCheckBox>(&dialog, "chkNoMini")->isChecked());
     QVERIFY(!Find<QCheckBox>(&dialog, "chkBalloonTips")->isChecked());
+    QVERIFY(!Find<QCheckBox>(&dialog, "chkQuiet")->isChecked());
+    QVERIFY(!Find<QTimeEdit>(&dialog, "teQuietFrom")->isEnabled());
     QCOMPARE(Find<QTabWidget>(&dialog, "pgOptions")->currentIndex(), 0);
 
     Find<QSpinBox>(&dialog, "seInterval")->setValue(45);
@@ -237,6 +240,8 @@ void TestOptions::settingsShownAndWrittenOnOk()
     Find<QCheckBox>(&dialog, "chkFGMini")->setChecked(true);
     Find<QCheckBox>(&dialog, "chkNoMini")->setChecked(false);
     Find<QCheckBox>(&dialog, "chkBalloonTips")->setChecked(true);
+    Find<QCheckBox>(&dialog, "chkQuiet")->setChecked(true);
+    Find<QTimeEdit>(&dialog, "teQuietTo")->setTime(QTime(6, 30));
     QSignalSpy finished(&dialog, &QDialog::finished);
     Find<QPushButton>(&dialog, "btnOk")->click();
     QCOMPARE(finished.size(), 1);
@@ -255,6 +260,8 @@ void TestOptions::settingsShownAndWrittenOnOk()
     QVERIFY(Settings.MiniFG);
     QVERIFY(!Settings.NoMini);
     QVERIFY(Settings.BalloonTips);
+    QCOMPARE(Settings.QuietFrom, QStringLiteral("22:00"));
+    QCOMPARE(Settings.QuietTo, QStringLiteral("06:30"));
 }
 
 void TestOptions::cancelWritesNothing()
@@ -524,6 +531,7 @@ void TestOptions::triggerColumnTexts_data()
     QTest::newRow("kind without time") << "3||0|0|5|0|a.wav|0|0" << "altijd|Online|<5|Geluid|Nee";
     QTest::newRow("altijd with time") << "0|14:30|2|4|9|3|u|2|1" << "altijd|Minuten|>9|URL|Ja";
     QTest::newRow("tussen") << "4|12:00 14:00|11|2|1|1|p|1|1" << "tijd tussen 12:00 14:00|Gemiddeld Voice|=1|Programma|Ja";
+    QTest::newRow("under yesterday") << "0||1|5|80|4|Rustig|0|1" << "altijd|Bellers|80% onder gisteren|Ballontip|Ja";
 }
 
 void TestOptions::triggerColumnTexts()
@@ -642,7 +650,14 @@ void TestOptions::unreadableTimeRejected()
     Find<QPushButton>(&dialog, "btnOk")->click();
     QCOMPARE(finished.size(), 0);
     QCOMPARE(m_platform->Events().last(), QStringLiteral("message:1|Opties|Ongeldig getal: 1|0"));
+    // Yesterday's figures are those of the day file: no averages.
     Find<QLineEdit>(&dialog, "eWhy")->setText(QStringLiteral("1"));
+    Find<QComboBox>(&dialog, "cbxWhat")->setCurrentIndex(3);
+    Find<QComboBox>(&dialog, "cbxWhy")->setCurrentIndex(TriggerCompare::AboveYesterday);
+    Find<QPushButton>(&dialog, "btnOk")->click();
+    QCOMPARE(finished.size(), 0);
+    QVERIFY(m_platform->Events().last().contains("gisteren"));
+    Find<QComboBox>(&dialog, "cbxWhat")->setCurrentIndex(2);
     Find<QPushButton>(&dialog, "btnOk")->click();
     QCOMPARE(finished.size(), 1);
     QCOMPARE(TTriggers.size(), size_t(1));

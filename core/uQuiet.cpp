@@ -1,0 +1,115 @@
+#include "uQuiet.h"
+
+#include "uSettings.h"
+#include "uTriggers.h"
+
+namespace {
+
+constexpr int SecondsPerMinute = 60;
+
+bool HoursHold(const TQuietTimes &times, const QTime &time)
+{
+    if (!times.From || !times.To || *times.From == *times.To)
+        return false;
+    const int now = time.msecsSinceStartOfDay() / 1000;
+    if (*times.From < *times.To)
+        return now >= *times.From && now < *times.To;
+    return now >= *times.From || now < *times.To;   // across midnight
+}
+
+// The end of the quiet hours that hold at `now`.
+QDateTime HoursEnd(const TQuietTimes &times, const QDateTime &now)
+{
+    const int seconds = now.time().msecsSinceStartOfDay() / 1000;
+    QDate day = now.date();
+    if (*times.From > *times.To && seconds >= *times.From)
+        day = day.addDays(1);
+    return QDateTime(day, QTime(0, 0).addSecs(*times.To));
+}
+
+bool SnoozeHolds(const TQuietTimes &times, const QDateTime &now)
+{
+    return times.SnoozeUntil.isValid() && now < times.SnoozeUntil;
+}
+
+bool HoursQuiet(const TQuietTimes &times, const QDateTime &now)
+{
+    const bool resumed = times.ResumedUntil.isValid() && now < times.ResumedUntil;
+    return !resumed && HoursHold(times, now.time());
+}
+
+} // namespace
+
+bool IsQuiet(const TQuietTimes &times, const QDateTime &now)
+{
+    return SnoozeHolds(times, now) || HoursQuiet(times, now);
+}
+
+QDateTime QuietEnd(const TQuietTimes &times, const QDateTime &now)
+{
+    if (!IsQuiet(times, now))
+        return {};
+    // A snooze may run into the quiet hours and they into a snooze: follow the chain.
+    QDateTime end = now;
+    for (int step = 0; step < 4; ++step) {
+        if (SnoozeHolds(times, end))
+            end = times.SnoozeUntil;
+        else if (HoursQuiet(times, end))
+            end = HoursEnd(times, end);
+        else
+            break;
+    }
+    return end;
+}
+
+TQuietTimes TQuietHours::Times() const
+{
+    TQuietTimes times;
+    times.SnoozeUntil = Settings.QuietUntil;
+    times.From = ReadQuietTime(Settings.QuietFrom);
+    times.To = ReadQuietTime(Settings.QuietTo);
+    if (!times.From || !times.To)
+        times.From = times.To = std::nullopt;
+    times.ResumedUntil = m_resumedUntil;
+    return times;
+}
+
+bool TQuietHours::IsQuiet(const QDateTime &now) const
+{
+    return ::IsQuiet(Times(), now);
+}
+
+QDateTime TQuietHours::EndsAt(const QDateTime &now) const
+{
+    return QuietEnd(Times(), now);
+}
+
+void TQuietHours::SnoozeFor(const QDateTime &now, int minutes)
+{
+    m_resumedUntil = QDateTime();
+    Settings.QuietUntil = now.addSecs(qint64(minutes) * SecondsPerMinute);
+}
+
+void TQuietHours::SnoozeUntilTomorrow(const QDateTime &now)
+{
+    m_resumedUntil = QDateTime();
+    Settings.QuietUntil = QDateTime(now.date().addDays(1), QTime(TomorrowHour, 0));
+}
+
+void TQuietHours::Resume(const QDateTime &now)
+{
+    Settings.QuietUntil = QDateTime();
+    TQuietTimes times = Times();
+    times.ResumedUntil = QDateTime();
+    m_resumedUntil = HoursQuiet(times, now) ? HoursEnd(times, now) : QDateTime();
+}
+
+std::optional<int> ReadQuietTime(const QString &text)
+{
+    return text.trimmed().isEmpty() ? std::nullopt : ReadTimeOfDay(text);
+}
+
+QString QuietTimeText(int secondsOfDay)
+{
+    return QTime(0, 0).addSecs(secondsOfDay).toString(QStringLiteral("HH:mm"));
+}

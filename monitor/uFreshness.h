@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class TBelvoraMonitor;
+
+// Tells when the figures on show stop being live: the last processed callers reply is
+// older than two polls and some slack (polling stopped or failing, a post that hangs).
+// Idle it costs one timer, set for the moment the figures would go stale; while they are
+// stale, one a minute keeps the stated age right.
+class TFreshness final : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int AgeRefreshMs = 60 * 1000;
+
+    explicit TFreshness(const TBelvoraMonitor &monitor, QObject *parent = nullptr);
+
+    bool Stale() const { return m_stale; }
+    // "Laatste gegevens 14:32, 3 min geleden" while stale, else empty.
+    QString Text() const { return m_text; }
+    // Looks again now: after a reply, a change of the interval, a tick of its timer.
+    void Check();
+
+Q_SIGNALS:
+    void Changed();
+
+private:
+    const TBelvoraMonitor &m_monitor;
+    QTimer m_timer;
+    bool m_stale = false;
+    QString m_text;
+};

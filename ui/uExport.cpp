@@ -1,0 +1,79 @@
+#include "uExport.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTreeWidget>
+
+#include "uClock.h"
+#include "uCsv.h"
+#include "uGlobal.h"
+#include "uHistory.h"
+#include "uPlatform.h"
+
+namespace Export {
+
+namespace {
+
+constexpr double SecondsPerMinute = 60.0;
+constexpr double CentsPerEuro = 100.0;
+const QString Title = QStringLiteral("Exporteren");
+
+} // namespace
+
+QList<QStringList> ListRows(const QTreeWidget &list)
+{
+    QList<int> shown;
+    for (int c = 0; c < list.columnCount(); ++c) {
+        if (!list.isColumnHidden(c))
+            shown.append(c);
+    }
+    QList<QStringList> rows;
+    QStringList header;
+    for (const int c : shown)
+        header << list.headerItem()->text(c);
+    rows << header;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = list.topLevelItem(i);
+        if (item->isHidden())
+            continue;
+        QStringList row;
+        for (const int c : shown)
+            row << item->text(c);
+        rows << row;
+    }
+    return rows;
+}
+
+QList<QStringList> DayRows(const THistoryGraph &history)
+{
+    QList<QStringList> rows;
+    rows << QStringList{QStringLiteral("Tijd"), QStringLiteral("Online"), QStringLiteral("Bellers"),
+                        QStringLiteral("Minuten"), QStringLiteral("Euro's")};
+    for (int i = 0; i < history.Count(); ++i) {
+        const THistorySample &s = history.Sample(i);
+        rows << QStringList{Clock::FromLocalSeconds(s.Time).toString(QStringLiteral("HH:mm:ss")),
+                            QString::number(s.Online), QString::number(s.Callers),
+                            FormatFixed2(s.Seconds / SecondsPerMinute), FormatFixed2(s.Cents / CentsPerEuro)};
+    }
+    return rows;
+}
+
+bool SaveCsv(const QString &name, const QDate &date, const QList<QStringList> &rows)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString proposed = QDir(folder.isEmpty() ? QDir::homePath() : folder)
+                                 .filePath(name + QLatin1Char('-') + date.toString(QStringLiteral("dd-MM-yyyy"))
+                                           + QStringLiteral(".csv"));
+    const QString chosen = Platform::Get().AskSaveFileName(
+        Title, proposed, QStringLiteral("CSV-bestanden (*.csv);;Alle bestanden (*)"));
+    if (chosen.isEmpty())
+        return false;
+    QString error;
+    if (Csv::Write(chosen, rows, &error))
+        return true;
+    Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, Title,
+                                QStringLiteral("%1 kan niet worden geschreven: %2").arg(chosen, error));
+    return false;
+}
+
+} // namespace Export

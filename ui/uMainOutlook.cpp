@@ -1,0 +1,168 @@
+// The main window's outlook on its figures: whether they are still live, where the day
+// is heading by yesterday's measure, when it keeps quiet, and the exports to CSV.
+
+#include "uMain.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTreeWidget>
+
+#include <array>
+#include <functional>
+
+#include "uAnalogNumber.h"
+#include "uBig.h"
+#include "uClock.h"
+#include "uDayCounter.h"
+#include "uExport.h"
+#include "uForecast.h"
+#include "uFreshness.h"
+#include "uHistory.h"
+#include "uMonitor.h"
+#include "uNoDrawPanel.h"
+#include "uSettings.h"
+#include "uSmall.h"
+
+namespace {
+
+constexpr int HalfHour = 30;
+constexpr int Hour = 60;
+
+// Online, calls, minutes, euros of one window.
+using TCounterSet = std::array<TAnalogNumber *, 4>;
+
+QString QuietEndText(const QDateTime &end, const QDateTime &now)
+{
+    const QString time = end.toString(QStringLiteral("HH:mm"));
+    if (end.date() == now.date())
+        return QStringLiteral("Stil tot ") + time;
+    if (end.date() == now.date().addDays(1))
+        return QStringLiteral("Stil tot morgen ") + time;
+    return QStringLiteral("Stil tot ") + end.toString(QStringLiteral("dd-MM-yyyy ")) + time;
+}
+
+} // namespace
+
+void TfrmMain::CreateOutlook()
+{
+    m_monitor->IsQuiet = [this] { return m_quiet.IsQuiet(Clock::Now()); };
+    m_monitor->History().SetShowYesterday(Settings.ShowYesterday);
+    m_freshness = new TFreshness(*m_monitor, this);
+    connect(m_freshness, &TFreshness::Changed, this, &TfrmMain::ShowOutlook);
+    connect(m_monitor.get(), &TBelvoraMonitor::ReplyProcessed, this, &TfrmMain::ShowOutlook);
+    CreateTrayMenu();
+    CreateGraphMenu();
+    ShowOutlook();
+}
+
+void TfrmMain::CreateTrayMenu()
+{
+    pmTray = new QMenu(this);
+    const QList<std::pair<QString, std::function<void()>>> snoozes = {
+        {QStringLiteral("Stil voor 30 minuten"), [this] { m_quiet.SnoozeFor(Clock::Now(), HalfHour); }},
+        {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), Hour); }},
+        {QStringLiteral("Stil tot morgen"), [this] { m_quiet.SnoozeUntilTomorrow(Clock::Now()); }},
+    };
+    for (const auto &[text, snooze] : snoozes) {
+        connect(pmTray->addAction(text), &QAction::triggered, this, [this, snooze] {
+            snooze();
+            QuietChanged();
+        });
+    }
+    QAction *resume = pmTray->addAction(QStringLiteral("Geluid en meldingen weer aan"));
+    connect(resume, &QAction::triggered, this, [this] {
+        m_quiet.Resume(Clock::Now());
+        QuietChanged();
+    });
+    connect(pmTray, &QMenu::aboutToShow, this, [this, resume] { resume->setEnabled(m_quiet.IsQuiet(Clock::Now())); });
+    pmTray->addSeparator();
+    connect(pmTray->addAction(QStringLiteral("Afsluiten")), &QAction::triggered, this, &TfrmMain::QuitRequested);
+    m_tray->setContextMenu(pmTray);
+}
+
+void TfrmMain::CreateGraphMenu()
+{
+    pmGraph = new QMenu(this);
+    mnuYesterday = pmGraph->addAction(QStringLiteral("Gisteren tonen"));
+    mnuYesterday->setCheckable(true);
+    mnuYesterday->setChecked(Settings.ShowYesterday);
+    connect(mnuYesterday, &QAction::triggered, this, [this](bool on) {
+        Settings.ShowYesterday = on;
+        m_monitor->History().SetShowYesterday(on);
+    });
+    connect(pmGraph->addAction(QStringLiteral("Dag exporteren...")), &QAction::triggered, this, &TfrmMain::ExportDay);
+    pbHistory->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(pbHistory, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { pmGraph->popup(pbHistory->mapToGlobal(pos)); });
+}
+
+void TfrmMain::QuietChanged()
+{
+    // Written at once, so a snooze outlives a crash as well as a restart.
+    SaveSettings();
+    ShowOutlook();
+}
+
+void TfrmMain::ShowOutlook()
+{
+    const bool stale = m_freshness->Stale();
+    const QString staleText = m_freshness->Text();
+    const QString forecast = stale ? QString() : ForecastText(m_monitor->Forecast());
+    QStringList dayNotes;
+    for (const QString &note : {staleText, forecast}) {
+        if (!note.isEmpty())
+            dayNotes << note;
+    }
+
+    QList<TCounterSet> sets{{anOnline, anCalls, anMinutes, anEuros}};
+    if (frmSmall)
+        sets.append({frmSmall->anOnline, frmSmall->anCalls, frmSmall->anMinutes, frmSmall->anEuros});
+    if (frmBig)
+        sets.append({frmBig->anOnline, frmBig->anCalls, frmBig->anMinutes, frmBig->anEuro});
+    for (const TCounterSet &set : sets) {
+        for (std::size_t i = 0; i < set.size(); ++i) {
+            set[i]->SetDimmed(stale);
+            // A forecast for the online count would mean nothing.
+            SetDayCounterNotes(set[i], i == 0 ? staleText : dayNotes.join(QLatin1Char('\n')));
+        }
+    }
+    if (frmSmall)
+        frmSmall->setToolTip(staleText);
+
+    if (stale) {
+        lblInfo->setText(staleText);
+        m_infoShowsStale = true;
+    } else if (m_infoShowsStale) {
+        lblInfo->clear();
+        m_infoShowsStale = false;
+    }
+    m_tray->setToolTip(TrayToolTip());
+}
+
+QString TfrmMain::TrayToolTip() const
+{
+    QStringList lines{windowTitle()};
+    if (m_freshness->Stale())
+        lines << m_freshness->Text();
+    else if (const QString forecast = ForecastText(m_monitor->Forecast()); !forecast.isEmpty())
+        lines << forecast;
+    const QDateTime now = Clock::Now();
+    if (const QDateTime end = m_quiet.EndsAt(now); end.isValid())
+        lines << QuietEndText(end, now);
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TfrmMain::ExportList(QTreeWidget *list, const QString &name)
+{
+    if (list)
+        Export::SaveCsv(name, Clock::Now().date(), Export::ListRows(*list));
+}
+
+void TfrmMain::ExportDay()
+{
+    const THistoryGraph &history = m_monitor->History();
+    Export::SaveCsv(QStringLiteral("dag"), Clock::FromLocalSeconds(history.DayStart()).date(),
+                    Export::DayRows(history));
+}
