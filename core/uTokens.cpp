@@ -35,7 +35,8 @@ int HexDigit(QChar c)
 bool HasCase(const QString &text)
 {
     for (const QChar c : text) {
-        if (c.isLetter() || c.toCaseFolded() != c)
+        // Roman numerals and circled letters have case without being letters.
+        if (c.isLetter() || c.toCaseFolded() != c || c.toUpper() != c)
             return true;
     }
     return false;
