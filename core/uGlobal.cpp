@@ -150,6 +150,16 @@ double TotalEuros(const TTotals &t)
     return SumCells(t.Euros, 0, true);
 }
 
+int AccessCalls(const TTotals &t, int access)
+{
+    return SumCells(t.Calls, access, false);
+}
+
+int AccessSeconds(const TTotals &t, int access)
+{
+    return SumCells(t.Seconds, access, false);
+}
+
 QString FormatFixed2(double value)
 {
     QLocale locale;
@@ -241,12 +251,28 @@ int IndexOfCaller(const QString &id, const TCallerList &list)
     return -1;
 }
 
-QString FormatStamp(const QString &stamp)
+TStampText::TStampText(QStringView stamp)
 {
     // 1-based character positions: dd = 7-8, mm = 5-6, yyyy = 1-4, hh = 10-11, nn = 12-13, ss = 14-15
-    return stamp.mid(6, 2) + QLatin1Char('-') + stamp.mid(4, 2) + QLatin1Char('-') + stamp.mid(0, 4)
-        + QLatin1Char(' ') + stamp.mid(9, 2) + QLatin1Char(':') + stamp.mid(11, 2) + QLatin1Char(':')
-        + stamp.mid(13, 2);
+    struct TPiece
+    {
+        qsizetype From;
+        qsizetype Length;
+        char16_t After;
+    };
+    static constexpr TPiece Pieces[] = {{6, 2, u'-'}, {4, 2, u'-'}, {0, 4, u' '},
+                                        {9, 2, u':'}, {11, 2, u':'}, {13, 2, 0}};
+    for (const TPiece &piece : Pieces) {
+        for (const QChar c : stamp.mid(piece.From, piece.Length))
+            m_text[m_size++] = c;
+        if (piece.After)
+            m_text[m_size++] = QChar(piece.After);
+    }
+}
+
+QString FormatStamp(QStringView stamp)
+{
+    return TStampText(stamp).View().toString();
 }
 
 QDate StampDate(const QString &stamp)

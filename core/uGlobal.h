@@ -172,6 +172,9 @@ int SaturatingAdd(int a, int b);
 int TotalCalls(const TTotals &t);
 int TotalSeconds(const TTotals &t);
 double TotalEuros(const TTotals &t);
+// Sums over every country of one access type.
+int AccessCalls(const TTotals &t, int access);
+int AccessSeconds(const TTotals &t, int access);
 QString CallsText(const TTotals &t, int access, bool all);
 QString MinutesText(const TTotals &t, int access, bool all);
 QString AverageText(const TTotals &t, int access, bool all);
@@ -193,6 +196,18 @@ QString ProgName(const QString &code);
 int IndexOfCaller(const QString &id, const TCallerList &list);
 
 // "yyyymmdd?hhnnss" as "dd-mm-yyyy hh:nn:ss"; the digits are not checked.
-QString FormatStamp(const QString &stamp);
+QString FormatStamp(QStringView stamp);
+// The same text in place, for comparing with a stored one before copying it.
+class TStampText final
+{
+public:
+    explicit TStampText(QStringView stamp);
+    QStringView View() const { return QStringView(m_text.data(), m_size); }
+
+private:
+    static constexpr int MaxSize = 19;
+    std::array<QChar, MaxSize> m_text{};
+    qsizetype m_size = 0;
+};
 // The date of the first eight characters; a null date when they form none.
 QDate StampDate(const QString &stamp);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // A text field of fixed capacity: a longer value keeps its first N characters when stored.
 template <int N>
@@ -20,6 +21,14 @@ public:
     }
 
     TShortText &operator=(const char *text) { return *this = QString::fromLatin1(text); }
+
+    // Stores `text` unless the field holds it already, so an unchanged value costs no copy.
+    void Assign(QStringView text)
+    {
+        text = text.left(N);
+        if (m_text != text)
+            m_text = text.toString();
+    }
 
     operator const QString &() const { return m_text; }
     const QString &text() const { return m_text; }

@@ -10,8 +10,9 @@
 namespace {
 
 const QString FieldSeparator = QStringLiteral("|");
-const QString AnnouncementSeparator = QStringLiteral(": ");
 const QString UnknownName = QStringLiteral("?");
+// The caption of a caller whose name was not known: programme, separator, "?".
+constexpr QStringView UnknownCaptionEnd = u": ?";
 constexpr int CallerColumnCount = 5;
 
 // Fields 3 to 13 of a caller line; the scanner stands after field 2.
@@ -20,15 +21,43 @@ void ReadCallerFields(TCaller &caller)
     ReadCallerIdentity(caller);
     caller.Seconds = NextTokenInt();
     caller.StartValue = NextTokenInt();
-    caller.Info = NextToken();
-    caller.IP = NextToken();
+    caller.Info.Assign(NextTokenView());
+    caller.IP.Assign(NextTokenView());
     caller.Seen = 1;
+}
+
+// Programme positions by code; the first of equal codes wins, as in IndexOfProg.
+TTextIndex<int> ProgIndex()
+{
+    TTextIndex<int> index;
+    index.reserve(TPProgs.size());
+    for (std::size_t i = 0; i < TPProgs.size(); ++i)
+        index.emplace(TPProgs[i]->ProgCode.text(), int(i));
+    return index;
 }
 
 } // namespace
 
+void TBelvoraMonitor::IndexRecords()
+{
+    // Only this class adds and removes records, so the indexes match the lists; they are
+    // made anew should anything else have changed a list.
+    if (m_callerIndex.size() != Callers.size()) {
+        m_callerIndex.clear();
+        for (const auto &caller : Callers)
+            m_callerIndex.emplace(caller->Id.text(), caller.get());
+    }
+    if (m_totalsIndex.size() != Totals.size()) {
+        m_totalsIndex.clear();
+        for (const auto &totals : Totals)
+            m_totalsIndex.emplace(totals->ProgCode.text(), totals.get());
+    }
+}
+
 void TBelvoraMonitor::ParseCallers(const QStringList &replyLines)
 {
+    IndexRecords();
+    const TTextIndex<int> progs = ProgIndex();
     int lineNumber = 0;
     try {
         for (; lineNumber < replyLines.size(); ++lineNumber) {
@@ -38,24 +67,26 @@ void TBelvoraMonitor::ParseCallers(const QStringList &replyLines)
             const QChar kind = line[0];
             if (kind == QLatin1Char('+')) {
                 TokenInit(line, FieldSeparator);
-                const QString progCode = NextToken().mid(1, 2);
+                const QStringView progCode = NextTokenView().mid(1, 2);
                 // Ids are compared as they are stored, so a long id stays one caller.
-                const QString id = NextToken().left(decltype(TCaller::Id)::Capacity);
-                const int index = IndexOfCaller(id, Callers);
-                if (index < 0) {
+                const QStringView id = NextTokenView().left(decltype(TCaller::Id)::Capacity);
+                const auto found = m_callerIndex.find(id);
+                if (found == m_callerIndex.end()) {
                     auto caller = std::make_unique<TCaller>();
-                    caller->ProgCode = progCode;
-                    caller->Id = id;
+                    caller->ProgCode.Assign(progCode);
+                    caller->Id.Assign(id);
                     ReadCallerFields(*caller);
+                    m_callerIndex.emplace(caller->Id.text(), caller.get());
                     Callers.push_back(std::move(caller));
                 } else {
-                    TCaller &caller = *Callers[index];
-                    caller.ProgCode = progCode;
+                    TCaller &caller = *found->second;
+                    caller.ProgCode.Assign(progCode);
                     ReadCallerFields(caller);
                 }
             } else if (kind == QLatin1Char('$')) {
                 TotalsSeen = true;
-                ParseTotalsLine(line.mid(1));
+                TokenInit(line, FieldSeparator);
+                ApplyTotalsFields(NextTokenView().sliced(1), progs);
             }
             // "=" records and anything else are not ours.
         }
@@ -69,6 +100,10 @@ void TBelvoraMonitor::ParseCallers(const QStringList &replyLines)
 
 TTotals *TBelvoraMonitor::FindTotals(const QString &code) const
 {
+    if (m_totalsIndex.size() == Totals.size()) {
+        const auto found = m_totalsIndex.find(QStringView(code));
+        return found == m_totalsIndex.end() ? nullptr : found->second;
+    }
     for (const auto &totals : Totals) {
         if (totals->ProgCode == code)
             return totals.get();
@@ -78,19 +113,33 @@ TTotals *TBelvoraMonitor::FindTotals(const QString &code) const
 
 void TBelvoraMonitor::ParseTotalsLine(const QString &text)
 {
+    IndexRecords();
     TokenInit(text, FieldSeparator);
-    const QString code = NextToken().trimmed();
+    ApplyTotalsFields(NextTokenView(), ProgIndex());
+}
+
+// A totals line from its code on; the scanner stands after the code.
+void TBelvoraMonitor::ApplyTotalsFields(QStringView codeField, const TTextIndex<int> &progs)
+{
+    const QStringView code = codeField.trimmed();
     if (code.isEmpty())
         return;
-    TTotals *totals = FindTotals(code);
+    const auto findProg = [&progs](QStringView c) {
+        const auto found = progs.find(c);
+        return found == progs.end() ? -1 : found->second;
+    };
+    TTotals *totals = nullptr;
+    if (const auto found = m_totalsIndex.find(code); found != m_totalsIndex.end())
+        totals = found->second;
     if (!totals) {
-        const int progIndex = IndexOfProg(code);
+        const int progIndex = findProg(code);
         if (progIndex < 0)
             return;
         auto created = std::make_unique<TTotals>();
-        created->ProgCode = code;
+        created->ProgCode.Assign(code);
         created->ProgIndex = progIndex;
         totals = created.get();
+        m_totalsIndex.emplace(totals->ProgCode.text(), totals);
         Totals.push_back(std::move(created));
     }
     const int country = NextTokenInt();
@@ -103,7 +152,7 @@ void TBelvoraMonitor::ParseTotalsLine(const QString &text)
     totals->Seconds[country][access] = seconds;
     // By code, not by the position the record was made with: the programme list may have
     // been fetched anew since, in another order.
-    const int progIndex = IndexOfProg(totals->ProgCode);
+    const int progIndex = findProg(totals->ProgCode.text());
     if (progIndex >= 0) {
         totals->ProgIndex = progIndex;
         totals->Euros[country][access] =
@@ -116,6 +165,7 @@ void TBelvoraMonitor::UpdateCallersView()
 {
     if (!CallersView)
         return;
+    const TTextIndex<int> progs = ProgIndex();
     for (const auto &callerPtr : Callers) {
         TCaller &caller = *callerPtr;
         if (caller.Seen == 0) {
@@ -132,14 +182,15 @@ void TBelvoraMonitor::UpdateCallersView()
         }
         QTreeWidgetItem &item = *caller.ListItem;
         const QString caption = item.text(0);
-        const QString progName = ProgName(caller.ProgCode);
+        const auto prog = progs.find(caller.ProgCode.text());
+        const QString &progName = prog == progs.end() ? caller.ProgCode.text() : TPProgs[prog->second]->ProgName;
         // Announced once: at the first poll that knows the name. Only a caption made from
         // the unknown name counts, so a name that merely holds a "?" is not announced again.
-        const bool wasUnknown = caption.isEmpty() || caption.endsWith(AnnouncementSeparator + UnknownName);
+        const bool wasUnknown = caption.isEmpty() || caption.endsWith(UnknownCaptionEnd);
         if (wasUnknown && caller.Name != UnknownName) {
-            NewCallersText += progName + AnnouncementSeparator + caller.Name.text() + QLatin1String("\r\n");
+            NewCallersText += progName + CaptionSeparator + caller.Name.text() + QLatin1String("\r\n");
             ++NewCallerCount;
         }
-        FillCallerRow(item, caller, progName + AnnouncementSeparator + caller.Name.text(), Images);
+        FillCallerRow(item, caller, progName, Images);
     }
 }

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <array>
+
 #include "uGlobal.h"
 #include "uTokens.h"
 
@@ -68,34 +70,73 @@ void SetCallerPictures(QTreeWidgetItem &item, int access, int country, const TIm
                                          image >= 0 ? images.AccessTypes[image] : QIcon()));
 }
 
-QString FormatDuration(int seconds)
+namespace {
+
+// "hh:mm:ss" in place: a row's time changes at every poll, its other texts rarely.
+class TDurationText final
 {
-    const int inDay = ((seconds % 86400) + 86400) % 86400;
-    return QStringLiteral("%1:%2:%3")
-        .arg(inDay / 3600, 2, 10, QLatin1Char('0'))
-        .arg(inDay / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(inDay % 60, 2, 10, QLatin1Char('0'));
+public:
+    explicit TDurationText(int seconds)
+    {
+        const int inDay = ((seconds % 86400) + 86400) % 86400;
+        Put(0, inDay / 3600);
+        m_text[2] = u':';
+        Put(3, inDay / 60 % 60);
+        m_text[5] = u':';
+        Put(6, inDay % 60);
+    }
+    QStringView View() const { return QStringView(m_text.data(), qsizetype(m_text.size())); }
+
+private:
+    void Put(int at, int value)
+    {
+        m_text[at] = char16_t(u'0' + value / 10);
+        m_text[at + 1] = char16_t(u'0' + value % 10);
+    }
+    std::array<char16_t, 8> m_text{};
+};
+
+// Sets a column's text only when it differs, so an unchanged row costs no copy.
+void SetText(QTreeWidgetItem &item, int column, QStringView text)
+{
+    if (item.text(column) != text)
+        item.setText(column, text.toString());
 }
 
-void FillCallerRow(QTreeWidgetItem &item, const TCaller &caller, const QString &caption,
-                   const TImageLists &images)
+// Whether a caption reads programme name, separator and caller name.
+bool IsCallerCaption(const QString &caption, QStringView progName, QStringView name)
 {
-    item.setText(CaptionColumn, caption);
-    item.setText(TimeColumn, FormatDuration(caller.Seconds));
-    item.setText(NumberColumn, caller.CallerId);
+    return caption.size() == progName.size() + CaptionSeparator.size() + name.size() && caption.startsWith(progName)
+        && QStringView(caption).sliced(progName.size(), CaptionSeparator.size()) == CaptionSeparator
+        && caption.endsWith(name);
+}
+
+} // namespace
+
+QString FormatDuration(int seconds)
+{
+    return TDurationText(seconds).View().toString();
+}
+
+void FillCallerRow(QTreeWidgetItem &item, const TCaller &caller, const QString &progName, const TImageLists &images)
+{
+    if (!IsCallerCaption(item.text(CaptionColumn), progName, caller.Name.text()))
+        item.setText(CaptionColumn, progName + CaptionSeparator + caller.Name.text());
+    SetText(item, TimeColumn, TDurationText(caller.Seconds).View());
+    SetText(item, NumberColumn, caller.CallerId.text());
     SetCallerPictures(item, caller.Access, caller.Country, images);
-    item.setText(StartColumn, caller.Start);
-    item.setText(InfoColumn, caller.Info);
+    SetText(item, StartColumn, caller.Start.text());
+    SetText(item, InfoColumn, caller.Info.text());
     item.setTextAlignment(TimeColumn, Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void ReadCallerIdentity(TCaller &caller)
 {
-    caller.Name = NextToken();
+    caller.Name.Assign(NextTokenView());
     caller.Country = NextTokenInt();
     caller.SiteId = NextTokenInt();
     caller.PromoterId = NextTokenInt();
     caller.Access = NextTokenInt();
-    caller.CallerId = NextToken();
-    caller.Start = FormatStamp(NextToken());
+    caller.CallerId.Assign(NextTokenView());
+    caller.Start.Assign(TStampText(NextTokenView()).View());
 }

@@ -2,7 +2,12 @@
 
 #include <QIcon>
 #include <QList>
+#include <QLocale>
 #include <QTreeWidgetItem>
+
+#include <array>
+
+#include "uGlobal.h"
 
 struct TCaller;
 struct TTotals;
@@ -17,12 +22,27 @@ public:
     TCaller *Caller;
 };
 
+// Everything a totals row's texts are made of: a refresh that changes none of it leaves
+// the row alone. The simple form keeps its day sums in the first entries.
+struct TTotalsRowKey
+{
+    bool Detail = false;
+    int Columns = 0;
+    QString Name;
+    QLocale Locale;
+    std::array<int, AccessTypeCount> Calls{};
+    std::array<int, AccessTypeCount> Seconds{};
+    double Euros = 0.0;
+    friend bool operator==(const TTotalsRowKey &, const TTotalsRowKey &) = default;
+};
+
 class TTotalsItem final : public QTreeWidgetItem
 {
 public:
     static constexpr int Type = QTreeWidgetItem::UserType + 2;
     explicit TTotalsItem(TTotals *totals);
     TTotals *Totals;
+    TTotalsRowKey Shown;
 };
 
 // Roles that keep a row's picture indexes, so they can be read back like a list view's.
@@ -51,6 +71,9 @@ QString FormatDuration(int seconds);
 // site, promoter, access type, calling number and start. The scanner stands after field 2.
 void ReadCallerIdentity(TCaller &caller);
 
-// Fills the five columns of a caller row: name, time, number, start and info.
-void FillCallerRow(QTreeWidgetItem &item, const TCaller &caller, const QString &caption,
-                   const TImageLists &images);
+// What stands between programme and name in a caller row's caption.
+inline constexpr QLatin1String CaptionSeparator(": ");
+
+// Fills the five columns of a caller row: caption (programme name, separator, caller
+// name), time, number, start and info. Columns that already show their text keep it.
+void FillCallerRow(QTreeWidgetItem &item, const TCaller &caller, const QString &progName, const TImageLists &images);

@@ -261,6 +261,7 @@ void TBelvoraMonitor::ReleaseCaller(std::size_t index)
     // Rows die with their view; only a living view still has this one.
     if (CallersView)
         delete caller->ListItem;
+    m_callerIndex.erase(caller->Id.text());
     Callers.erase(Callers.begin() + qsizetype(index));
 }
 
@@ -354,6 +355,7 @@ void TBelvoraMonitor::ClearCallers()
             Details.ShowNoCaller();
     }
     Callers.clear();
+    m_callerIndex.clear();
     if (CallersView)
         CallersView->clear();
 }
@@ -361,6 +363,7 @@ void TBelvoraMonitor::ClearCallers()
 void TBelvoraMonitor::ClearTotals()
 {
     Totals.clear();
+    m_totalsIndex.clear();
     if (TotalsView)
         TotalsView->clear();
 }

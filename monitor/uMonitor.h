@@ -11,6 +11,7 @@
 #include "uForecast.h"
 #include "uGlobal.h"
 #include "uListItems.h"
+#include "uTextIndex.h"
 #include "uTotalsChart.h"
 #include "uTriggers.h"
 
@@ -108,6 +109,8 @@ public:
     std::vector<std::unique_ptr<TTotals>> Totals;
     THistoryGraph &History() const { return *m_history; }
     void SetChart(QChart *chart);
+    // Moves whenever the chart's points change, in place or with a new series.
+    int ChartRevision() const { return m_chart ? m_chart->Revision() : 0; }
 
 Q_SIGNALS:
     // A callers request came back without a usable reply (OnFetchFailed).
@@ -116,6 +119,8 @@ Q_SIGNALS:
     void ReplyProcessed();
 
 private:
+    void IndexRecords();
+    void ApplyTotalsFields(QStringView codeField, const TTextIndex<int> &progs);
     void FailurePath(TfrmFetcher *sender, int failCount);
     void RequestDropped();
     void ReleaseCaller(std::size_t index);
@@ -130,6 +135,9 @@ private:
     bool QuietNow() const;
     static qint64 MidnightAfterToday();
 
+    // Callers by id and totals by programme code; the records own the texts.
+    TTextIndex<TCaller *> m_callerIndex;
+    TTextIndex<TTotals *> m_totalsIndex;
     std::unique_ptr<THistoryGraph> m_history;
     std::unique_ptr<TTotalsChart> m_chart;
     QPointer<TAnalogNumber> m_onlineCounter;

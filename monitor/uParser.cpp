@@ -7,7 +7,6 @@
 
 namespace {
 
-const QString AnnouncementSeparator = QStringLiteral(": ");
 constexpr int HistoryColumnCount = 5;
 
 } // namespace
@@ -61,10 +60,9 @@ void UpdateHistoryRows(TCallerList &list, QTreeWidget *view, const TImageLists &
                 view->addTopLevelItem(item);
                 caller.ListItem = item;
             }
-            FillCallerRow(*caller.ListItem, caller, prog->ProgName + AnnouncementSeparator + caller.Name.text(),
-                          images);
+            FillCallerRow(*caller.ListItem, caller, prog->ProgName, images);
         }
-        const int id = StrToIntDef(caller.Id, 0);
+        const int id = StrToIntDef(caller.Id.text(), 0);
         if (caller.Access > AccessPpmVoice)
             prog->LastIdOther = qMax(prog->LastIdOther, id);
         else

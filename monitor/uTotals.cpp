@@ -26,6 +26,31 @@ QIcon AccessIcon(const TImageLists &images, int access)
     return index >= 0 ? images.AccessTypes[index] : QIcon();
 }
 
+TTotalsRowKey RowKey(const TTotals &t, bool detail, int columns)
+{
+    TTotalsRowKey key;
+    key.Detail = detail;
+    key.Columns = columns;
+    key.Name = ProgName(t.ProgCode);
+    if (detail) {
+        for (int access = 0; access < AccessTypeCount; ++access) {
+            key.Calls[access] = AccessCalls(t, access);
+            key.Seconds[access] = AccessSeconds(t, access);
+        }
+    } else {
+        key.Calls[0] = TotalCalls(t);
+        key.Seconds[0] = TotalSeconds(t);
+        key.Euros = TotalEuros(t);
+    }
+    return key;
+}
+
+void Select(QTreeWidgetItem &item, bool selected)
+{
+    if (item.isSelected() != selected)
+        item.setSelected(selected);
+}
+
 } // namespace
 
 QString TBelvoraMonitor::ProgLabel(const QString &code) const
@@ -96,9 +121,17 @@ void TBelvoraMonitor::UpdateTotalsView(bool rebuild)
             isNew = true;
         }
         QTreeWidgetItem &item = *t.ListItem;
+        auto *shown = item.type() == TTotalsItem::Type ? static_cast<TTotalsItem *>(&item) : nullptr;
+        TTotalsRowKey key = RowKey(t, TotalsDetail, columns);
+        if (shown && !isNew && shown->Shown == key) {
+            // Nothing to show anew; in simple form the unchanged calls unselect the row.
+            if (!TotalsDetail)
+                Select(item, false);
+            continue;
+        }
         for (int c = 1; c < columns; ++c)
             item.setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-        item.setText(0, ProgName(t.ProgCode));
+        item.setText(0, key.Name);
         if (TotalsDetail) {
             int column = 1;
             for (int i = 0; i < DetailColumnCount && column < columns; ++i) {
@@ -116,8 +149,10 @@ void TBelvoraMonitor::UpdateTotalsView(bool rebuild)
             if (columns >= SimpleColumnsWithEuros)
                 item.setText(4, EurosText(t, 0, true));
             // Selection marks the programmes that had new calls since the last refresh.
-            item.setSelected(!isNew && oldCalls != calls);
+            Select(item, !isNew && oldCalls != calls);
         }
+        if (shown)
+            shown->Shown = std::move(key);
     }
 }
 

@@ -30,9 +30,14 @@ public:
     int Style() const { return m_style; }
     bool AxesVisible() const { return m_axesVisible; }
     void Show(const QString &title, const std::vector<TChartPoint> &points);
+    // Counts the changes Show made, to the series in place or with a new one: whoever
+    // lays out the labels does so again when it moves.
+    int Revision() const { return m_revision; }
 
 private:
     void RemoveSeriesAndAxes();
+    bool ShowInPlace(const QString &title, const std::vector<TChartPoint> &points);
+    void Rebuild(const QString &title, const std::vector<TChartPoint> &points);
 
     QPointer<QChart> m_chart;
     // What the chart shows now: a poll that changes nothing rebuilds nothing.
@@ -41,4 +46,5 @@ private:
     bool m_shown = false;
     int m_style = Pie;
     bool m_axesVisible = false;
+    int m_revision = 0;
 };

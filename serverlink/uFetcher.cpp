@@ -142,8 +142,19 @@ void Decode(QByteArray &body, const QByteArray &key)
 {
     if (key.isEmpty())
         return;
-    for (qsizetype i = 0; i < body.size(); ++i)
-        body[i] = static_cast<char>(body[i] ^ static_cast<char>(ReplyMask) ^ key[i % key.size()]);
+    // The mask folded into the key once, and the key walked along: a reply is tens of
+    // kilobytes at every poll.
+    QByteArray masked = key;
+    for (char &c : masked)
+        c = static_cast<char>(c ^ static_cast<char>(ReplyMask));
+    char *out = body.data();
+    const char *mask = masked.constData();
+    const qsizetype keySize = masked.size();
+    for (qsizetype i = 0, k = 0; i < body.size(); ++i) {
+        out[i] = static_cast<char>(out[i] ^ mask[k]);
+        if (++k == keySize)
+            k = 0;
+    }
 }
 
 bool FetchActive()

@@ -69,6 +69,28 @@ QFont FontOfHeight(const QFont &base, int height)
     return font;
 }
 
+// The largest font whose height (less a margin, at least MinFontHeight) fits a cell
+// and whose "0" fits its width; where none does, the one of MinFontHeight. Heights are
+// tried by halving the range: a walk down one pixel at a time loads a font a step.
+QFont FittedFont(const QFont &base, int cellWidth, int cellHeight)
+{
+    const auto fits = [&](int height) {
+        return QFontMetrics(FontOfHeight(base, height)).horizontalAdvance(QLatin1Char('0')) <= cellWidth;
+    };
+    const int top = std::max(cellHeight - FontMargin, MinFontHeight);
+    int good = top;
+    if (!fits(top)) {
+        // `good` fits or is the least height; `bad` does not fit.
+        good = MinFontHeight;
+        int bad = top;
+        while (bad - good > 1) {
+            const int middle = good + (bad - good) / 2;
+            (fits(middle) ? good : bad) = middle;
+        }
+    }
+    return FontOfHeight(base, good);
+}
+
 } // namespace
 
 TAnalogNumber::TAnalogNumber(QWidget *parent)
@@ -105,21 +127,20 @@ void TAnalogNumber::SetClockRate(int milliseconds)
     // Below 1 ms the step would divide by zero; 1 ms already rolls in one tick.
     m_clockRate = std::max(1, milliseconds);
     // Timing needs no drawing, so a prepared control takes the new rate at once.
-    if (m_prepared)
+    if (m_layoutReady)
         ApplyTiming();
 }
 
 void TAnalogNumber::SetBorderColor(const QColor &color)
 {
+    // Shows with the next preparation of the pictures.
     m_borderColor = color;
-    Prepare();
 }
 
 void TAnalogNumber::SetValue(int value)
 {
     m_value = value;
     m_valueCells = CellsOf(m_value, m_digits, m_separatorPos);
-    Prepare();
     m_topShowsNext = false;
     DrawRow(m_valueCells, 0);
     update();
@@ -130,8 +151,8 @@ void TAnalogNumber::SetNextValue(int value)
     m_timer.stop();
     m_nextValue = value;
     m_nextCells = CellsOf(m_nextValue, m_digits, m_separatorPos);
-    // The offsets are in pixels of the cell, which preparing decides.
-    Prepare();
+    // The offsets are in pixels of the cell, which the layout decides.
+    PrepareLayout();
     for (int i = 0; i < MaxDigits; ++i)
         m_offsets[i] = (i < m_digits && m_nextCells[i] != m_valueCells[i]) ? m_cellHeight : 0;
     DrawRow(m_valueCells, m_cellHeight);
@@ -158,7 +179,7 @@ void TAnalogNumber::SetDigits(int digits)
     m_digits = std::clamp(digits, 1, MaxDigits);
     // The cells of both numbers depend on the count: 123 in four cells is 0123.
     ComputeCells();
-    Prepare(true);
+    Invalidate();
     if (Rolling())
         SetNextValue(m_nextValue);
     update();
@@ -167,7 +188,7 @@ void TAnalogNumber::SetDigits(int digits)
 void TAnalogNumber::SetDigitPicture(const QImage &picture)
 {
     m_digitPicture = picture;
-    Prepare(true);
+    Invalidate();
     update();
 }
 
@@ -181,8 +202,7 @@ void TAnalogNumber::SetSeparator(QChar separator)
 {
     m_separator = separator;
     // The separator glyph lives in the strip, so only a new strip shows it.
-    if (m_prepared)
-        Prepare(true);
+    m_picturesReady = false;
     update();
 }
 
@@ -190,8 +210,7 @@ void TAnalogNumber::SetSeparatorPos(int pos)
 {
     m_separatorPos = pos;
     ComputeCells();
-    if (m_prepared)
-        DrawRows();
+    DrawRows();
     update();
 }
 
@@ -209,7 +228,7 @@ QSize TAnalogNumber::sizeHint() const
 
 void TAnalogNumber::paintEvent(QPaintEvent *)
 {
-    Prepare();
+    PreparePictures();
     QPainter painter(this);
     QRect covered;
     if (m_timer.isActive() && m_scroll) {
@@ -240,14 +259,30 @@ void TAnalogNumber::SetDimmed(bool on)
 
 void TAnalogNumber::resizeEvent(QResizeEvent *event)
 {
-    m_prepared = false;
+    Invalidate();
     QWidget::resizeEvent(event);
 }
 
-void TAnalogNumber::Prepare(bool force)
+void TAnalogNumber::Invalidate()
 {
-    if (m_prepared && !force)
+    m_layoutReady = false;
+    m_picturesReady = false;
+}
+
+const TAnalogNumber &TAnalogNumber::Prepared() const
+{
+    // Preparing changes no visible state, only what it derives from the properties.
+    const_cast<TAnalogNumber *>(this)->PrepareLayout();
+    return *this;
+}
+
+// Cells, font and timing: wanted for a roll's offsets, so also while hidden. Until then
+// nothing is measured: not at the size a control has before its window lays it out.
+void TAnalogNumber::PrepareLayout()
+{
+    if (m_layoutReady)
         return;
+    m_picturesReady = false;
     if (!m_digitPicture.isNull()) {
         m_cellWidth = m_digitPicture.width();
         m_cellHeight = m_digitPicture.height();
@@ -260,33 +295,35 @@ void TAnalogNumber::Prepare(bool force)
     m_cellHeight = std::max(1, m_cellHeight);
 
     FitFont();
-    DrawGlyphStrip();
     ApplyTiming();
     // A running roll keeps its progress within the new cell height.
     for (int &offset : m_offsets)
         offset = std::min(offset, m_cellHeight);
+    m_layoutReady = true;
+}
 
+// The glyph strip and the roll picture: made when the control is painted, at its size.
+void TAnalogNumber::PreparePictures()
+{
+    PrepareLayout();
+    if (m_picturesReady)
+        return;
+    DrawGlyphStrip();
     // Two full rows even when a picture makes the cells taller than the control,
     // so the bottom row is never cut off.
     m_rollPicture = QImage(std::max(1, width()), 2 * std::max(height(), m_cellHeight),
                            QImage::Format_RGB32);
     m_rollPicture.fill(m_color);
-    m_prepared = true;
+    m_picturesReady = true;
     DrawRows();
 }
 
 void TAnalogNumber::FitFont()
 {
-    if (!m_autoFontSize) {
+    if (!m_autoFontSize)
         m_glyphFont = font();
-    } else {
-        int height = std::max(m_cellHeight - FontMargin, MinFontHeight);
-        m_glyphFont = FontOfHeight(font(), height);
-        while (height > MinFontHeight
-               && QFontMetrics(m_glyphFont).horizontalAdvance(QLatin1Char('0')) > m_cellWidth) {
-            m_glyphFont = FontOfHeight(font(), --height);
-        }
-    }
+    else
+        m_glyphFont = FittedFont(font(), m_cellWidth, m_cellHeight);
     const QFontMetrics metrics(m_glyphFont);
     m_textPos = QPoint(std::max(MinTextX, (m_cellWidth - metrics.horizontalAdvance(QLatin1Char('0'))) / 2),
                        std::max(0, (m_cellHeight - metrics.height()) / 2));
@@ -337,7 +374,7 @@ void TAnalogNumber::ApplyTiming()
 
 void TAnalogNumber::DrawRow(const TCells &cells, int y)
 {
-    if (!m_prepared)
+    if (!m_picturesReady)
         return;
     QPainter painter(&m_rollPicture);
     painter.setCompositionMode(QPainter::CompositionMode_Source);

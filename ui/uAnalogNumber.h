@@ -80,11 +80,11 @@ public:
     TCells ValueCells() const { return m_valueCells; }
     TCells NextCells() const { return m_nextCells; }
     TCells Offsets() const { return m_offsets; }
-    int CellWidth() const { return m_cellWidth; }
-    int CellHeight() const { return m_cellHeight; }
-    int TickInterval() const { return m_tickInterval; }
-    int Step() const { return m_step; }
-    QFont GlyphFont() const { return m_glyphFont; }   // the font after fitting
+    int CellWidth() const { return Prepared().m_cellWidth; }
+    int CellHeight() const { return Prepared().m_cellHeight; }
+    int TickInterval() const { return Prepared().m_tickInterval; }
+    int Step() const { return Prepared().m_step; }
+    QFont GlyphFont() const { return Prepared().m_glyphFont; }   // the font after fitting
 
     // With a digit picture the cells decide the size; framed cells fit any size.
     QSize sizeHint() const override;
@@ -97,7 +97,11 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void Prepare(bool force = false);
+    // Preparing is lazy: a change of size, digits or picture only invalidates.
+    void Invalidate();
+    void PrepareLayout();
+    void PreparePictures();
+    const TAnalogNumber &Prepared() const;
     void FitFont();
     void DrawGlyphStrip();
     void DrawGlyphCell(QPainter &painter, int glyph, const QString &text, int x);
@@ -134,7 +138,8 @@ private:
     int m_step = 1;
     int m_rollTicks = 0;
     QTimer m_timer;
-    bool m_prepared = false;
+    bool m_layoutReady = false;     // cells, font and timing
+    bool m_picturesReady = false;   // glyph strip and roll picture
     bool m_dimmed = false;
 };
 

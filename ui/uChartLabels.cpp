@@ -117,14 +117,28 @@ QString SliceName(QPieSlice &slice)
     return slice.property(SliceNameProperty).toString();
 }
 
-void MarkPie(QPieSeries &pie, int labels, bool twoLines = false)
+// The label texts of a style, one a slice; the labels keep theirs until MarkPie.
+QStringList PieTexts(QPieSeries &pie, int labels, bool twoLines = false)
+{
+    const QList<QPieSlice *> slices = pie.slices();
+    QStringList texts;
+    for (int i = 0; i < slices.size(); ++i) {
+        QPieSlice &slice = *slices[i];
+        const QString name = SliceName(slice);
+        texts.append(labels == LabelsNone ? name : SliceText(labels, name, slice, pie.sum(), i, twoLines));
+    }
+    return texts;
+}
+
+// Qt lays out a slice's label anew whenever its text is set: only changed texts are.
+void MarkPie(QPieSeries &pie, const QStringList &texts)
 {
     const QList<QPieSlice *> slices = pie.slices();
     for (int i = 0; i < slices.size(); ++i) {
         QPieSlice &slice = *slices[i];
-        const QString name = SliceName(slice);
         slice.setLabelPosition(QPieSlice::LabelOutside);
-        slice.setLabel(labels == LabelsNone ? name : SliceText(labels, name, slice, pie.sum(), i, twoLines));
+        if (slice.label() != texts.value(i))
+            slice.setLabel(texts.value(i));
         slice.setProperty(SliceTextProperty, slice.label());
     }
 }
@@ -190,13 +204,13 @@ struct TPieLayout
 
 // The largest pie whose labels all find a free place in `plot`, trying longer arms for
 // a label that would cover another; when none does, the size that places most labels.
-TPieLayout FitPie(const QPieSeries &pie, const QRectF &plot, bool labelled)
+TPieLayout FitPie(const QPieSeries &pie, const QStringList &texts, const QRectF &plot, bool labelled)
 {
     const QList<QPieSlice *> slices = pie.slices();
     QList<QSizeF> sizes;
     QList<int> order;
     for (int i = 0; i < slices.size(); ++i) {
-        sizes.append(TextSize(slices[i]->labelFont(), slices[i]->label()));
+        sizes.append(TextSize(slices[i]->labelFont(), texts.value(i)));
         order.append(i);
     }
     // The largest slices choose their places first.
@@ -277,14 +291,15 @@ QSizeF LegendEntrySize(const QFont &font, const QString &label)
     return QSizeF(text.width() + QFontMetricsF(font).height() + Chrome, text.height() + 6.0);
 }
 
-TLegendPlace TryLegend(QChart &chart, const QPieSeries &pie, bool labelled, Qt::Alignment alignment)
+TLegendPlace TryLegend(QChart &chart, const QPieSeries &pie, const QStringList &texts, bool labelled,
+                       Qt::Alignment alignment)
 {
     QLegend &key = *chart.legend();
     key.setAlignment(alignment);
     LayOut(chart);
     TLegendPlace place;
     place.Alignment = alignment;
-    place.Pie = FitPie(pie, chart.plotArea(), labelled);
+    place.Pie = FitPie(pie, texts, chart.plotArea(), labelled);
     qreal left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
     key.getContentsMargins(&left, &top, &right, &bottom);
     const QRectF given = key.geometry().adjusted(left, top, -right, -bottom);
@@ -353,27 +368,29 @@ void FitPieAndLegend(QChart &chart, QPieSeries &pie, int labels, bool legend)
     if (!legend || ShowsName(labels)) {
         key.setVisible(false);
         LayOut(chart);
-        MarkPie(pie, labels);
-        TPieLayout layout = FitPie(pie, chart.plotArea(), labels != LabelsNone);
+        QStringList texts = PieTexts(pie, labels);
+        TPieLayout layout = FitPie(pie, texts, chart.plotArea(), labels != LabelsNone);
         if (!layout.Complete && ShowsName(labels)) {
-            MarkPie(pie, labels, true);
-            const TPieLayout twoLines = FitPie(pie, chart.plotArea(), true);
-            if (twoLines.Complete || twoLines.ShownValue > layout.ShownValue)
+            QStringList twoLineTexts = PieTexts(pie, labels, true);
+            const TPieLayout twoLines = FitPie(pie, twoLineTexts, chart.plotArea(), true);
+            if (twoLines.Complete || twoLines.ShownValue > layout.ShownValue) {
                 layout = twoLines;
-            else
-                MarkPie(pie, labels);
+                texts = std::move(twoLineTexts);
+            }
         }
         if (!legend || layout.Complete) {
+            MarkPie(pie, texts);
             ApplyPie(pie, layout);
             return;
         }
         labels = FiguresOnly(labels);
     }
-    MarkPie(pie, labels);
+    const QStringList texts = PieTexts(pie, labels);
+    MarkPie(pie, texts);
     const bool labelled = labels != LabelsNone;
     key.setVisible(true);
-    const TLegendPlace right = TryLegend(chart, pie, labelled, Qt::AlignRight);
-    const TLegendPlace bottom = TryLegend(chart, pie, labelled, Qt::AlignBottom);
+    const TLegendPlace right = TryLegend(chart, pie, texts, labelled, Qt::AlignRight);
+    const TLegendPlace bottom = TryLegend(chart, pie, texts, labelled, Qt::AlignBottom);
     const bool rightFirst = Better(right, bottom, pie.sum());
     // Names that can be read beat a fuller pie.
     const TLegendPlace &best = rightFirst ? (right.NamesReadable || !bottom.NamesReadable ? right : bottom)

@@ -142,7 +142,7 @@ private:
     void cbxChartChange(int index);
     void cbxTypeChange(int index);
     void chtTotalsResize();
-    // Gives a new series the label style of cbxChart and the legend rule of the width.
+    // Gives a new or changed series the label style of cbxChart and the legend rule of the width.
     void ApplyChartMarks(bool force);
     void mnuShortNamesClick();
     void mnuChartTypeClick(int style);
@@ -182,6 +182,7 @@ private:
     bool m_sorting = false;
     QPointer<QTreeWidget> m_popupList;
     QPointer<QAbstractSeries> m_markedSeries;
+    int m_markedRevision = -1;
 
     QNetworkAccessManager m_http;
     QPointer<QNetworkReply> m_versionReply;

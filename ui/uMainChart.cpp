@@ -77,7 +77,7 @@ QWidget *TfrmMain::CreateChartPage()
     chtTotals->installEventFilter(this);
     layout->addWidget(chtTotals, 1);
     CreateChartMenu();
-    // The monitor makes a new series whenever its points change.
+    // The monitor changes its series in place, or makes a new one, whenever its points change.
     connect(chtTotals->scene(), &QGraphicsScene::changed, this, [this] { ApplyChartMarks(false); });
     return tsChart;
 }
@@ -147,9 +147,11 @@ void TfrmMain::ApplyChartMarks(bool force)
     QChart *chart = chtTotals->chart();
     const QList<QAbstractSeries *> all = chart->series();
     QAbstractSeries *series = all.isEmpty() ? nullptr : all.first();
-    if (!series || (!force && series == m_markedSeries))
+    const int revision = m_monitor->ChartRevision();
+    if (!series || (!force && series == m_markedSeries && revision == m_markedRevision))
         return;
     m_markedSeries = series;
+    m_markedRevision = revision;
     FitChartLabels(*chart, cbxChart->currentIndex(), chtTotals->width() > LegendMinWidth);
 }
 

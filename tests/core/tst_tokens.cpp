@@ -25,6 +25,9 @@ void TestTokens::scansFields_data()
     QTest::newRow("no separator") << "abc def" << "|" << QStringList{"abc def"};
     QTest::newRow("two-character separator") << "a<>b" << "<>" << QStringList{"a", "b"};
     QTest::newRow("separator ignores case") << "1xY2XY3" << "xy" << QStringList{"1", "2", "3"};
+    QTest::newRow("letter and sign ignore case") << "1X|2x|3" << "x|" << QStringList{"1", "2", "3"};
+    QTest::newRow("accented letter ignores case") << "1\u00c92\u00e93" << "\u00e9" << QStringList{"1", "2", "3"};
+    QTest::newRow("numeral with case ignores it") << "1\u21602\u21703" << "\u2170" << QStringList{"1", "2", "3"};
     QTest::newRow("leading separator") << "|a" << "|" << QStringList{"", "a"};
 }
 

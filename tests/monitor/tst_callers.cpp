@@ -1,4 +1,5 @@
 #include <QLocale>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -152,6 +153,10 @@ void TestCallers::knownCallerIsUpdatedNotAdded()
     QCOMPARE(m_view->topLevelItem(0)->text(0), QString("Delta: Jantje"));
     QCOMPARE(m_monitor->NewCallerCount, 0);
     QCOMPARE(m_monitor->NewCallersText, QString());
+    // The same reply again leaves every row as it is.
+    QSignalSpy touched(m_view->model(), &QAbstractItemModel::dataChanged);
+    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c2", "Kees"), CallerLine("CD", "c1", "Jantje", 0, 2, 70)}));
+    QCOMPARE(touched.count(), 0);
 }
 
 void TestCallers::announcesOnceNameIsKnown()

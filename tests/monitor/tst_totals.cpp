@@ -1,6 +1,7 @@
 #include <QChart>
 #include <QAbstractBarSeries>
 #include <QBarCategoryAxis>
+#include <QBarSet>
 #include <QChartView>
 #include <QGraphicsTextItem>
 #include <QXYSeries>
@@ -123,6 +124,12 @@ void TestTotals::simpleRowTexts()
     QCOMPARE(m_view->topLevelItemCount(), 2);
     QCOMPARE(RowTexts(m_view->topLevelItem(0)), (QStringList{"Alpha", "12", "60,00", "5,00"}));
     QCOMPARE(RowTexts(m_view->topLevelItem(1)), (QStringList{"Delta", "0", "0,00", ""}));
+    // Without new figures a row still follows a new programme name and another locale.
+    TPProgs[0]->ProgName = "Alfa";
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    m_monitor->UpdateTotalsView(false);
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+    QCOMPARE(RowTexts(m_view->topLevelItem(0)), (QStringList{"Alfa", "12", "60.00", "5.00"}));
 }
 
 void TestTotals::selectionMarksNewCalls()
@@ -228,6 +235,14 @@ void TestTotals::chartStyles()
             QCOMPARE(bars->count(), 1);
         if (auto *xy = qobject_cast<QXYSeries *>(view.chart()->series().first()))
             QCOMPARE(xy->count(), 2); // one point a programme
+        // New minutes go into the series in place, along the same names.
+        QAbstractSeries *series = view.chart()->series().first();
+        Reply({"$AB|0|1|1|" + QString::number(180 + 60 * style)});
+        QCOMPARE(view.chart()->series().first(), series);
+        if (auto *bars = qobject_cast<QAbstractBarSeries *>(series))
+            QCOMPARE(bars->barSets().first()->at(0), 3.0 + style);
+        if (auto *xy = qobject_cast<QXYSeries *>(series))
+            QCOMPARE(xy->at(0).y(), 3.0 + style);
         QVERIFY(view.chart()->axes().first()->isVisible());
         QCOMPARE(view.chart()->title(), QString("Minuten per programma"));
     }
@@ -238,12 +253,20 @@ void TestTotals::chartStyles()
         QCOMPARE(pie->count(), 2);
         QCOMPARE(pie->slices().first()->label(), QString("Alpha"));
     }
-    // A poll that changes nothing keeps the series; new minutes rebuild it.
+    // A poll that changes nothing leaves the series alone; new minutes go into it in place.
+    Reply({"$AB|0|1|1|120"});
     QAbstractSeries *series = view.chart()->series().value(0);
+    const int revision = m_monitor->ChartRevision();
     Reply({"$AB|0|1|1|120"});
     QCOMPARE(view.chart()->series().value(0), series);
+    QCOMPARE(m_monitor->ChartRevision(), revision);
     Reply({"$AB|0|1|2|180"});
-    QVERIFY(view.chart()->series().value(0) != series);
+    QCOMPARE(view.chart()->series().value(0), series);
+    QVERIFY(m_monitor->ChartRevision() != revision);
+    QCOMPARE(static_cast<QPieSeries *>(series)->slices().first()->value(), 3.0);
+    // Two new values at once: every slice's share follows both.
+    Reply({"$AB|0|1|2|60", "$CD|17|5|1|180"});
+    QCOMPARE(static_cast<QPieSeries *>(series)->slices().first()->percentage(), 0.25);
 
     // Names come from the server; the chart renders markup, so they must come escaped.
     const QString hostile = QStringLiteral("<b>D</b>&amp;");

@@ -332,7 +332,8 @@ void TestAnalogNumber::fontFitsCell_data()
     // Font heights count the internal leading; a cell keeps a margin of 4 pixels.
     QTest::newRow("small window cell") << 14 << 18 << 12 << 14 << true;
     QTest::newRow("big window cell") << 40 << 90 << 60 << 86 << true;
-    QTest::newRow("narrow tall cell: width decides") << 8 << 40 << 10 << 20 << true;
+    // The tallest font whose "0" fits: 17 pixels high would be 9 wide.
+    QTest::newRow("narrow tall cell: width decides") << 8 << 40 << 16 << 16 << true;
     QTest::newRow("too narrow: stops at 6") << 2 << 30 << 5 << 6 << false;
     QTest::newRow("flat cell: at least 6") << 20 << 5 << 5 << 6 << true;
 }

@@ -282,12 +282,13 @@ void TestMainLists::chartLabels_data()
     QTest::addColumn<int>("labels");
     QTest::addColumn<bool>("visible");
     QTest::addColumn<QString>("text");
-    // Een has 10,9 of 15,9 minutes.
-    QTest::newRow("Geen") << 0 << false << "Een";
-    QTest::newRow("Waarden") << 1 << true << "10,9";
-    QTest::newRow("Procenten") << 2 << true << "68,55 %";
-    QTest::newRow("Naam + waarde") << 5 << true << "Een 10,9";
-    QTest::newRow("Naam+procent+totaal") << 8 << true << "Een 68,55 % van 15,9";
+    QTest::addColumn<QString>("later");
+    // Een has 10,9 of 15,9 minutes, and at the next poll 21,8 of 26,8.
+    QTest::newRow("Geen") << 0 << false << "Een" << "Een";
+    QTest::newRow("Waarden") << 1 << true << "10,9" << "21,8";
+    QTest::newRow("Procenten") << 2 << true << "68,55 %" << "81,34 %";
+    QTest::newRow("Naam + waarde") << 5 << true << "Een 10,9" << "Een 21,8";
+    QTest::newRow("Naam+procent+totaal") << 8 << true << "Een 68,55 % van 15,9" << "Een 81,34 % van 26,8";
 }
 
 void TestMainLists::chartLabels()
@@ -313,6 +314,10 @@ void TestMainLists::chartLabels()
     QTEST(een->label().replace(QStringLiteral("<br>"), QStringLiteral(" ")), "text");
     // The legend keeps naming the programmes.
     QCOMPARE(view->chart()->legend()->markers(pie).first()->label(), QStringLiteral("Een"));
+    // New minutes go into the same slice, and its label follows them.
+    Poll(main, {"$AA|0|1|2|1308"});
+    QCOMPARE(pie->slices().first(), een);
+    QTEST(een->label().replace(QStringLiteral("<br>"), QStringLiteral(" ")), "later");
 
     // Names come from the service: markup in one is shown as it is.
     FindProg(QStringLiteral("AA"))->ProgName = QStringLiteral("<b>Een</b>");

@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bProgrammes.h"
 #include "uClock.h"
 #include "uMonitor.h"
 #include "uPayout.h"
@@ -15,18 +16,13 @@ constexpr int ProgrammeCount = 20;
 constexpr int CallerCount = 200;
 constexpr int TotalsLineCount = 2000;
 
-QString Code(int i)
-{
-    return QStringLiteral("%1%2").arg(QChar('A' + i / 26)).arg(QChar('A' + i % 26));
-}
-
 // A big callers reply as the service sends it: 200 callers and 2,000 totals lines.
 QStringList BigReply(int poll)
 {
     QStringList lines{QStringLiteral("103")};
     for (int i = 0; i < CallerCount; ++i) {
         lines.append(QStringLiteral("+%1|c%2|Beller %2|%3|1|2|%4|06%2|20261208 101500|%5|1765188900|promo|10.0.0.%6")
-                         .arg(Code(i % ProgrammeCount))
+                         .arg(ProgCode(i % ProgrammeCount))
                          .arg(i)
                          .arg(i % 18)
                          .arg(i % 17)
@@ -35,7 +31,7 @@ QStringList BigReply(int poll)
     }
     for (int i = 0; i < TotalsLineCount; ++i) {
         lines.append(QStringLiteral("$%1|%2|%3|%4|%5")
-                         .arg(Code(i % ProgrammeCount))
+                         .arg(ProgCode(i % ProgrammeCount))
                          .arg(i / ProgrammeCount % 18)
                          .arg(i / ProgrammeCount / 18 % 17)
                          .arg(i + poll)
@@ -48,15 +44,7 @@ void BM_CallersReply(benchmark::State &state)
 {
     QTemporaryDir dir;
     ProgramDir = dir.path() + QLatin1Char('/');
-    TPProgs.clear();
-    for (int i = 0; i < ProgrammeCount; ++i) {
-        auto prog = std::make_unique<TPProgItem>();
-        prog->ProgCode = Code(i);
-        prog->ProgName = QStringLiteral("Programma %1").arg(i);
-        TPProgs.push_back(std::move(prog));
-    }
-    FindPayoutRule(QString(), true)->Amounts.Set(-1, -1, 0.2);
-    ApplyPayoutRules();
+    FillProgrammes(ProgrammeCount);
 
     QTreeWidget callers;
     callers.setColumnCount(5);

@@ -23,7 +23,12 @@ struct TBenchDay
     TBenchDay()
     {
         ProgramDir = Dir.path() + QLatin1Char('/');
-        Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 7), QTime(23, 59, 0)); });
+        SetDay(QDate(2026, 12, 7));
+    }
+    // The clock stands at the end of `date`.
+    static void SetDay(QDate date)
+    {
+        Clock::SetNowFunction([date] { return QDateTime(date, QTime(23, 59, 0)); });
     }
     ~TBenchDay() { Clock::SetNowFunction(nullptr); }
 };
@@ -69,11 +74,21 @@ void BM_LoadDay(benchmark::State &state)
 }
 BENCHMARK(BM_LoadDay)->Unit(benchmark::kMillisecond);
 
-// Arguments: the series (0 one bar per sample, 2 one polyline) and noisy figures.
+// Arguments: the series (0 one bar per sample, 2 one polyline), noisy figures, and a full
+// yesterday whose curve is drawn behind today's.
 void BM_Redraw(benchmark::State &state)
 {
     TBenchDay day;
+    if (state.range(2) != 0) {
+        TBenchDay::SetDay(QDate(2026, 12, 6));
+        THistoryGraph yesterday;
+        FillDay(yesterday, THistoryGraph::Capacity, state.range(1) != 0);
+        yesterday.SaveDay();
+        TBenchDay::SetDay(QDate(2026, 12, 7));
+    }
     THistoryGraph history;
+    if (state.range(2) != 0 && history.Yesterday().Count() != THistoryGraph::Capacity)
+        state.SkipWithError("yesterday not read");
     FillDay(history, THistoryGraph::Capacity, state.range(1) != 0);
     QWidget target;
     target.resize(GraphWidth, GraphHeight);
@@ -83,10 +98,12 @@ void BM_Redraw(benchmark::State &state)
         history.Redraw();
 }
 BENCHMARK(BM_Redraw)
-    ->Args({THistoryGraph::SeriesOnline, 0})
-    ->Args({THistoryGraph::SeriesMinutes, 0})
-    ->Args({THistoryGraph::SeriesMinutes, 1})
-    ->ArgNames({"series", "noisy"})
+    ->Args({THistoryGraph::SeriesOnline, 0, 0})
+    ->Args({THistoryGraph::SeriesMinutes, 0, 0})
+    ->Args({THistoryGraph::SeriesMinutes, 1, 0})
+    ->Args({THistoryGraph::SeriesOnline, 0, 1})
+    ->Args({THistoryGraph::SeriesMinutes, 1, 1})
+    ->ArgNames({"series", "noisy", "yesterday"})
     ->Unit(benchmark::kMillisecond);
 
 // One sample below the scale top: one bar or segment and a view update. Arguments: the
