@@ -111,8 +111,9 @@ bool TTotalsChart::ShowInPlace(const QString &title, const std::vector<TChartPoi
                 const QSignalBlocker quiet(i == last ? nullptr : &slice);
                 slice.setValue(points[i].Value);
             }
+            // Escaped like a new series' names: they come from the server.
             if (points[i].Label != m_shownPoints[i].Label)
-                slice.setLabel(points[i].Label);
+                slice.setLabel(points[i].Label.toHtmlEscaped());
         }
         return true;
     }
