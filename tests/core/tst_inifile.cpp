@@ -132,6 +132,10 @@ void TestIniFile::readsLfFiles()
     QCOMPARE(ini.ReadInteger("a", "y", 0), 2);
     QCOMPARE(Saved(ini), QByteArray("[a]\r\nx=1\r\ny = 2 \r\n"));
 
+    // Only a line that starts with "[" heads a section; a "]" in a value is the value's.
+    ini.Parse("[a]\nx=b]c\n");
+    QCOMPARE(ini.ReadString("a", "x"), QString("b]c"));
+
     // A UTF-8 byte-order mark is no part of the first section's header.
     ini.Parse("\xEF\xBB\xBF[a]\r\nx=1\r\n");
     ini.WriteInteger("a", "x", 2);

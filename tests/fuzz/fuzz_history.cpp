@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The next request asks only for calls newer than every one of a programme it holds.
     for (const auto &caller : list) {
         if (const TPProgItem *prog = FindProg(caller->ProgCode))
-            FUZZ_CHECK(std::max(prog->LastIdPpm, prog->LastIdOther) >= StrToIntDef(caller->Id, 0));
+            FUZZ_CHECK(std::max(prog->LastIdPpm, prog->LastIdOther) >= StrToIntDef(caller->Id.text(), 0));
     }
     for (const auto &prog : TPProgs) {
         prog->LastIdPpm = 0;
