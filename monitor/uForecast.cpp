@@ -8,27 +8,27 @@
 
 #include "uClock.h"
 #include "uDayReference.h"
+#include "uHistory.h"
 
 namespace {
 
-constexpr double SecondsPerMinute = 60.0;
-constexpr double CentsPerEuro = 100.0;
+constexpr qint64 SecondsPerMinute = 60;
+constexpr qint64 HourMinutes = 60;
 constexpr int StaleMissedPolls = 2;
 constexpr int StaleSlackSeconds = 10;
-constexpr qint64 MinuteSeconds = 60;
-constexpr qint64 HourMinutes = 60;
 
 } // namespace
 
 TDayForecast ForecastFor(const TDayReference &yesterday, int secondOfDay, int callers, int seconds, double euros)
 {
-    enum { Callers = 1, Seconds = 2, Cents = 3 };
+    const auto forecastOf = [&](int series, double today) {
+        return ForecastDay(today, yesterday.ValueAt(series, secondOfDay), yesterday.DayValue(series));
+    };
     TDayForecast forecast;
-    forecast.Callers = ForecastDay(callers, yesterday.ValueAt(Callers, secondOfDay), yesterday.DayValue(Callers));
-    forecast.Minutes = ForecastDay(seconds / SecondsPerMinute, yesterday.ValueAt(Seconds, secondOfDay),
-                                   yesterday.DayValue(Seconds));
-    // Cents in the file, euros today: the ratio is the same in either unit.
-    forecast.Euros = ForecastDay(euros, yesterday.ValueAt(Cents, secondOfDay), yesterday.DayValue(Cents));
+    forecast.Callers = forecastOf(THistoryGraph::SeriesCallers, callers);
+    // The file holds seconds and cents: the ratio is the same in either unit.
+    forecast.Minutes = forecastOf(THistoryGraph::SeriesMinutes, double(seconds) / SecondsPerMinute);
+    forecast.Euros = forecastOf(THistoryGraph::SeriesEuro, euros);
     return forecast;
 }
 
@@ -66,7 +66,7 @@ QString StaleText(qint64 now, qint64 lastReply)
     const QString at = last.toString(now - lastReply < Clock::SecondsPerDay ? QStringLiteral("HH:mm")
                                                                            : QStringLiteral("dd-MM-yyyy HH:mm"));
     const qint64 seconds = std::max<qint64>(0, now - lastReply);
-    const qint64 minutes = seconds / MinuteSeconds;
+    const qint64 minutes = seconds / SecondsPerMinute;
     const QString age = minutes == 0            ? QStringLiteral("%1 s").arg(seconds)
                         : minutes < HourMinutes ? QStringLiteral("%1 min").arg(minutes)
                                                 : QStringLiteral("%1 uur %2 min").arg(minutes / HourMinutes).arg(minutes % HourMinutes);
