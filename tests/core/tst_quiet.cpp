@@ -76,6 +76,7 @@ void TestQuiet::resumeLastsUntilTheHoursEnd()
     // The next night is quiet again.
     QVERIFY(quiet.IsQuiet(At(22, 0, 1)));
     quiet.SnoozeUntilTomorrow(At(15, 0));
+    QCOMPARE(Settings.QuietUntil, At(0, 0, 1));
     QCOMPARE(quiet.EndsAt(At(15, 0)), At(7, 0, 1));
 }
 
