@@ -1,7 +1,5 @@
 // Turning the callers reply into callers and totals, and the callers list into rows.
 
-#include <QTreeWidget>
-
 #include "uDebugLog.h"
 #include "uMonitor.h"
 #include "uPayout.h"
@@ -13,7 +11,6 @@ const QString FieldSeparator = QStringLiteral("|");
 const QString UnknownName = QStringLiteral("?");
 // The caption of a caller whose name was not known: programme, separator, "?".
 constexpr QStringView UnknownCaptionEnd = u": ?";
-constexpr int CallerColumnCount = 5;
 
 // Fields 3 to 13 of a caller line; the scanner stands after field 2.
 void ReadCallerFields(TCaller &caller)
@@ -42,15 +39,15 @@ void TBelvoraMonitor::IndexRecords()
 {
     // Only this class adds and removes records, so the indexes match the lists; they are
     // made anew should anything else have changed a list.
-    if (m_callerIndex.size() != Callers.size()) {
-        m_callerIndex.clear();
+    if (CallerIndex.size() != Callers.size()) {
+        CallerIndex.clear();
         for (const auto &caller : Callers)
-            m_callerIndex.emplace(caller->Id.text(), caller.get());
+            CallerIndex.emplace(caller->Id.text(), caller.get());
     }
-    if (m_totalsIndex.size() != Totals.size()) {
-        m_totalsIndex.clear();
+    if (TotalsIndex.size() != Totals.size()) {
+        TotalsIndex.clear();
         for (const auto &totals : Totals)
-            m_totalsIndex.emplace(totals->ProgCode.text(), totals.get());
+            TotalsIndex.emplace(totals->ProgCode.text(), totals.get());
     }
 }
 
@@ -70,13 +67,13 @@ void TBelvoraMonitor::ParseCallers(const QStringList &replyLines)
                 const QStringView progCode = NextTokenView().mid(1, 2);
                 // Ids are compared as they are stored, so a long id stays one caller.
                 const QStringView id = NextTokenView().left(decltype(TCaller::Id)::Capacity);
-                const auto found = m_callerIndex.find(id);
-                if (found == m_callerIndex.end()) {
+                const auto found = CallerIndex.find(id);
+                if (found == CallerIndex.end()) {
                     auto caller = std::make_unique<TCaller>();
                     caller->ProgCode.Assign(progCode);
                     caller->Id.Assign(id);
                     ReadCallerFields(*caller);
-                    m_callerIndex.emplace(caller->Id.text(), caller.get());
+                    CallerIndex.emplace(caller->Id.text(), caller.get());
                     Callers.push_back(std::move(caller));
                 } else {
                     TCaller &caller = *found->second;
@@ -98,26 +95,6 @@ void TBelvoraMonitor::ParseCallers(const QStringList &replyLines)
     DebugLog(DebugLevel::Data, QStringLiteral("Callers: %1, Totals: %2").arg(Callers.size()).arg(Totals.size()));
 }
 
-TTotals *TBelvoraMonitor::FindTotals(const QString &code) const
-{
-    if (m_totalsIndex.size() == Totals.size()) {
-        const auto found = m_totalsIndex.find(QStringView(code));
-        return found == m_totalsIndex.end() ? nullptr : found->second;
-    }
-    for (const auto &totals : Totals) {
-        if (totals->ProgCode == code)
-            return totals.get();
-    }
-    return nullptr;
-}
-
-void TBelvoraMonitor::ParseTotalsLine(const QString &text)
-{
-    IndexRecords();
-    TokenInit(text, FieldSeparator);
-    ApplyTotalsFields(NextTokenView(), ProgIndex());
-}
-
 // A totals line from its code on; the scanner stands after the code.
 void TBelvoraMonitor::ApplyTotalsFields(QStringView codeField, const TTextIndex<int> &progs)
 {
@@ -129,7 +106,7 @@ void TBelvoraMonitor::ApplyTotalsFields(QStringView codeField, const TTextIndex<
         return found == progs.end() ? -1 : found->second;
     };
     TTotals *totals = nullptr;
-    if (const auto found = m_totalsIndex.find(code); found != m_totalsIndex.end())
+    if (const auto found = TotalsIndex.find(code); found != TotalsIndex.end())
         totals = found->second;
     if (!totals) {
         const int progIndex = findProg(code);
@@ -139,7 +116,7 @@ void TBelvoraMonitor::ApplyTotalsFields(QStringView codeField, const TTextIndex<
         created->ProgCode.Assign(code);
         created->ProgIndex = progIndex;
         totals = created.get();
-        m_totalsIndex.emplace(totals->ProgCode.text(), totals);
+        TotalsIndex.emplace(totals->ProgCode.text(), totals);
         Totals.push_back(std::move(created));
     }
     const int country = NextTokenInt();
@@ -163,25 +140,15 @@ void TBelvoraMonitor::ApplyTotalsFields(QStringView codeField, const TTextIndex<
 
 void TBelvoraMonitor::UpdateCallersView()
 {
-    if (!CallersView)
-        return;
     const TTextIndex<int> progs = ProgIndex();
     for (const auto &callerPtr : Callers) {
         TCaller &caller = *callerPtr;
         if (caller.Seen == 0) {
-            delete caller.ListItem;
-            caller.ListItem = nullptr;
+            CallersModel.RemoveRowOf(caller);
             continue;
         }
-        if (!caller.ListItem) {
-            auto *item = new TCallerItem(&caller);
-            for (int column = 1; column < CallerColumnCount; ++column)
-                item->setText(column, QString());
-            CallersView->addTopLevelItem(item);
-            caller.ListItem = item;
-        }
-        QTreeWidgetItem &item = *caller.ListItem;
-        const QString caption = item.text(0);
+        const int row = CallersModel.RowFor(caller);
+        const QString &caption = CallersModel.Text(row, CaptionColumn);
         const auto prog = progs.find(caller.ProgCode.text());
         const QString &progName = prog == progs.end() ? caller.ProgCode.text() : TPProgs[prog->second]->ProgName;
         // Announced once: at the first poll that knows the name. Only a caption made from
@@ -191,6 +158,7 @@ void TBelvoraMonitor::UpdateCallersView()
             NewCallersText += progName + CaptionSeparator + caller.Name.text() + QLatin1String("\r\n");
             ++NewCallerCount;
         }
-        FillCallerRow(item, caller, progName, Images);
+        FillCallerRow(CallersModel, row, caller, progName, Pictures);
     }
+    CallersModel.Publish();
 }

@@ -6,16 +6,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "uClock.h"
 #include "uDayReference.h"
 #include "uHistory.h"
 
 namespace {
 
 constexpr qint64 SecondsPerMinute = 60;
-constexpr qint64 HourMinutes = 60;
-constexpr int StaleMissedPolls = 2;
-constexpr int StaleSlackSeconds = 10;
 
 } // namespace
 
@@ -45,30 +41,4 @@ QString ForecastText(const TDayForecast &forecast)
     if (parts.isEmpty())
         return {};
     return QStringLiteral("Verwacht vandaag: ") + parts.join(QStringLiteral(", "));
-}
-
-qint64 StaleAfterSeconds(int interval)
-{
-    return qint64(StaleMissedPolls) * interval + StaleSlackSeconds;
-}
-
-bool IsStale(qint64 now, qint64 lastReply, int interval)
-{
-    return now - lastReply > StaleAfterSeconds(interval);
-}
-
-QString StaleText(qint64 now, qint64 lastReply)
-{
-    if (lastReply <= 0)
-        return QStringLiteral("Nog geen gegevens");
-    const QDateTime last = Clock::FromLocalSeconds(lastReply);
-    // A day or more ago the time alone would mislead.
-    const QString at = last.toString(now - lastReply < Clock::SecondsPerDay ? QStringLiteral("HH:mm")
-                                                                           : QStringLiteral("dd-MM-yyyy HH:mm"));
-    const qint64 seconds = std::max<qint64>(0, now - lastReply);
-    const qint64 minutes = seconds / SecondsPerMinute;
-    const QString age = minutes == 0            ? QStringLiteral("%1 s").arg(seconds)
-                        : minutes < HourMinutes ? QStringLiteral("%1 min").arg(minutes)
-                                                : QStringLiteral("%1 uur %2 min").arg(minutes / HourMinutes).arg(minutes % HourMinutes);
-    return QStringLiteral("Laatste gegevens %1, %2 geleden").arg(at, age);
 }

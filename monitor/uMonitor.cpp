@@ -1,19 +1,14 @@
 #include "uMonitor.h"
 
-#include <QChart>
-#include <QTreeWidget>
-
 #include <cmath>
 #include <limits>
 
-#include "uAnalogNumber.h"
 #include "uClock.h"
 #include "uDebugLog.h"
 #include "uFetcher.h"
 #include "uHistory.h"
 #include "uPlatform.h"
 #include "uSettings.h"
-#include "uTotalsChart.h"
 #include "uTriggers.h"
 
 namespace {
@@ -69,12 +64,12 @@ int MakeInteger(double value)
     return int(rounded);
 }
 
-TBelvoraMonitor::TBelvoraMonitor(QWidget *owner)
+TBelvoraMonitor::TBelvoraMonitor(QObject *owner)
     : QObject(owner)
 {
     if (Settings.FetchUrl.isEmpty())
         Settings.FetchUrl = QLatin1String(DefaultFetchUrl);
-    m_history = std::make_unique<THistoryGraph>();
+    HistoryStore = std::make_unique<THistoryGraph>();
     NextMidnight = MidnightAfterToday();
     CreatedTime = Clock::LocalSecondsNow();
 }
@@ -115,29 +110,6 @@ int TBelvoraMonitor::MinutesCounterValue() const
 int TBelvoraMonitor::EurosCounterValue() const
 {
     return MakeInteger(EurosToday());
-}
-
-void TBelvoraMonitor::SetCounters(TAnalogNumber *online, TAnalogNumber *calls, QWidget *graphBox,
-                                  TAnalogNumber *euros, TAnalogNumber *minutes)
-{
-    m_onlineCounter = online;
-    if (online)
-        online->ShowValue(OnlineNow());
-    m_callsCounter = calls;
-    if (calls)
-        calls->ShowValue(CallsToday());
-    m_minutesCounter = minutes;
-    if (minutes)
-        minutes->ShowValue(MinutesCounterValue());
-    m_eurosCounter = euros;
-    if (euros)
-        euros->ShowValue(EurosCounterValue());
-    m_history->Attach(graphBox);
-}
-
-void TBelvoraMonitor::SetChart(QChart *chart)
-{
-    m_chart = chart ? std::make_unique<TTotalsChart>(chart) : nullptr;
 }
 
 void TBelvoraMonitor::Update()
@@ -220,12 +192,12 @@ void TBelvoraMonitor::ProcessCallersReply(const QStringList &replyLines)
             SumTotalsFigures();
             // Also while its tab is hidden: nothing else refills the list when it is shown.
             UpdateTotalsView(false);
-            UpdateChart();
+            Q_EMIT TotalsChanged();
         }
         CountOnline();
         PlayArrivalSound(oldCount);
-        MoveCounters();
-        if (m_history->AddSample(PollTime, int(Callers.size()), CallsToday(), SecondsToday(),
+        Q_EMIT FiguresChanged();
+        if (HistoryStore->AddSample(PollTime, int(Callers.size()), CallsToday(), SecondsToday(),
                                  MakeInteger(EurosToday() * 100.0)))
             NewDay();
         LastReplyTime = PollTime;
@@ -258,10 +230,8 @@ void TBelvoraMonitor::ReleaseCaller(std::size_t index)
     TCaller *caller = Callers[index].get();
     if (Details.ShownCaller && Details.ShownCaller() == caller && Details.ShowNoCaller)
         Details.ShowNoCaller();
-    // Rows die with their view; only a living view still has this one.
-    if (CallersView)
-        delete caller->ListItem;
-    m_callerIndex.erase(caller->Id.text());
+    CallersModel.RemoveRowOf(*caller);
+    CallerIndex.erase(caller->Id.text());
     Callers.erase(Callers.begin() + qsizetype(index));
 }
 
@@ -291,7 +261,7 @@ bool TBelvoraMonitor::QuietNow() const
 
 int TBelvoraMonitor::SecondOfDay() const
 {
-    return int(PollTime - m_history->DayStart());
+    return int(PollTime - HistoryStore->DayStart());
 }
 
 TTriggerContext TBelvoraMonitor::TriggerContext() const
@@ -299,7 +269,7 @@ TTriggerContext TBelvoraMonitor::TriggerContext() const
     // The figures the day file holds, so that today compares like with like.
     TTriggerContext context;
     context.Today = {double(Callers.size()), double(CallsToday()), SecondsToday() / 60.0};
-    const TDayReference &yesterday = m_history->Yesterday();
+    const TDayReference &yesterday = HistoryStore->Yesterday();
     for (int what = 0; what < YesterdayFigureCount; ++what) {
         if (const auto value = yesterday.ValueAt(what, SecondOfDay()))
             context.Yesterday[std::size_t(what)] = what == THistoryGraph::SeriesMinutes ? *value / 60.0 : *value;
@@ -312,17 +282,7 @@ TDayForecast TBelvoraMonitor::Forecast() const
 {
     if (LastReplyTime == 0)
         return {};
-    return ForecastFor(m_history->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), EurosToday());
-}
-
-bool TBelvoraMonitor::DataIsStale(qint64 now) const
-{
-    return IsStale(now, LastReplyTime > 0 ? LastReplyTime : CreatedTime, Settings.Interval);
-}
-
-QString TBelvoraMonitor::StaleText(qint64 now) const
-{
-    return ::StaleText(now, LastReplyTime);
+    return ForecastFor(HistoryStore->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), EurosToday());
 }
 
 void TBelvoraMonitor::PlayArrivalSound(std::size_t oldCount)
@@ -335,18 +295,6 @@ void TBelvoraMonitor::PlayArrivalSound(std::size_t oldCount)
         Platform::Get().PlaySoundAsync(Settings.SoundDown);
 }
 
-void TBelvoraMonitor::MoveCounters()
-{
-    if (m_onlineCounter)
-        m_onlineCounter->SetNextValue(OnlineNow());
-    if (m_callsCounter)
-        m_callsCounter->SetNextValue(CallsToday());
-    if (m_minutesCounter)
-        m_minutesCounter->SetNextValue(MinutesCounterValue());
-    if (m_eurosCounter)
-        m_eurosCounter->SetNextValue(EurosCounterValue());
-}
-
 void TBelvoraMonitor::ClearCallers()
 {
     TCaller *shown = Details.ShownCaller ? Details.ShownCaller() : nullptr;
@@ -354,18 +302,18 @@ void TBelvoraMonitor::ClearCallers()
         if (caller.get() == shown && Details.ShowNoCaller)
             Details.ShowNoCaller();
     }
+    CallersModel.Clear();
     Callers.clear();
-    m_callerIndex.clear();
-    if (CallersView)
-        CallersView->clear();
+    CallerIndex.clear();
+    CallersModel.Publish();
 }
 
 void TBelvoraMonitor::ClearTotals()
 {
+    TotalsModel.Clear();
     Totals.clear();
-    m_totalsIndex.clear();
-    if (TotalsView)
-        TotalsView->clear();
+    TotalsIndex.clear();
+    TotalsModel.Publish();
 }
 
 void TBelvoraMonitor::NewDay()
@@ -379,5 +327,5 @@ void TBelvoraMonitor::NewDay()
 
 bool TBelvoraMonitor::SaveHistory()
 {
-    return m_history->SaveDay();
+    return HistoryStore->SaveDay();
 }

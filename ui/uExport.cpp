@@ -2,7 +2,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "uClock.h"
 #include "uCsv.h"
@@ -20,28 +20,30 @@ const QString Title = QStringLiteral("Exporteren");
 
 } // namespace
 
-QList<QStringList> ListRows(const QTreeWidget &list)
+QList<QStringList> ListRows(const QTreeView &list)
 {
+    const QAbstractItemModel *rows = list.model();
+    if (!rows)
+        return {};
     QList<int> shown;
-    for (int c = 0; c < list.columnCount(); ++c) {
+    for (int c = 0; c < rows->columnCount(); ++c) {
         if (!list.isColumnHidden(c))
             shown.append(c);
     }
-    QList<QStringList> rows;
+    QList<QStringList> result;
     QStringList header;
     for (const int c : shown)
-        header << list.headerItem()->text(c);
-    rows << header;
-    for (int i = 0; i < list.topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = list.topLevelItem(i);
-        if (item->isHidden())
+        header << rows->headerData(c, Qt::Horizontal).toString();
+    result << header;
+    for (int r = 0; r < rows->rowCount(); ++r) {
+        if (list.isRowHidden(r, QModelIndex()))
             continue;
         QStringList row;
         for (const int c : shown)
-            row << item->text(c);
-        rows << row;
+            row << rows->index(r, c).data().toString();
+        result << row;
     }
-    return rows;
+    return result;
 }
 
 QList<QStringList> DayRows(const THistoryGraph &history)

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QStringList>
 
-class QTreeWidget;
+class QTreeView;
 class THistoryGraph;
 
 // What the lists and the day graph write to CSV files for a spreadsheet.
@@ -12,7 +12,7 @@ namespace Export {
 
 // What the list shows, in its order and form: the captions of the shown columns, then
 // one row per line.
-QList<QStringList> ListRows(const QTreeWidget &list);
+QList<QStringList> ListRows(const QTreeView &list);
 // One row per sample of the day: time, online, callers, minutes and euros.
 QList<QStringList> DayRows(const THistoryGraph &history);
 // Asks where to save, proposing `name` with the date in the documents folder, and

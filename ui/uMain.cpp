@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -26,8 +27,6 @@
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
 
-#include <stdexcept>
-
 #include "uAnalogNumber.h"
 #include "uArtwork.h"
 #include "uBig.h"
@@ -39,6 +38,7 @@
 #include "uFetcher.h"
 #include "uFreshness.h"
 #include "uHistory.h"
+#include "uListView.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
 #include "uNotifier.h"
@@ -48,6 +48,7 @@
 #include "uPlatform.h"
 #include "uSettings.h"
 #include "uSmall.h"
+#include "uTotalsChart.h"
 #include "uVersionCheck.h"
 #include "uWindowStates.h"
 
@@ -105,12 +106,22 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     SetConnector(MakeConnector());
     m_monitor = std::make_unique<TBelvoraMonitor>(this);
     m_monitor->MakeConnector = [this] { return MakeConnector(); };
-    m_monitor->CallersView = lvCallers;
-    m_monitor->TotalsView = lvTotals;
-    m_monitor->Images.AccessTypes = Artwork::AccessTypeIcons();
-    m_monitor->Images.Flags = Artwork::FlagIcons();
-    m_monitor->SetChart(chtTotals->chart());
+    m_pictures = {Artwork::AccessTypeIcons(), Artwork::FlagIcons()};
+    m_monitor->Pictures = {int(m_pictures.AccessTypes.size()), int(m_pictures.Flags.size())};
+    lvCallers->SetRows(&m_monitor->CallerRows());
+    lvHistory->SetRows(&m_monitor->HistoryRows());
+    lvTotals->SetRows(&m_monitor->TotalsRows());
+    for (TListView *list : {lvCallers, lvHistory}) {
+        list->SetPictures(m_pictures);
+        NameCallerColumns(list);
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this, list] { CallerListClick(list); });
+    }
+    NameTotalsColumns();
+    m_chart = std::make_unique<TTotalsChart>(chtTotals->chart());
     connect(m_monitor.get(), &TBelvoraMonitor::FetchFailed, this, &TfrmMain::OnFetchFailed);
+    connect(m_monitor.get(), &TBelvoraMonitor::TotalsChanged, this, &TfrmMain::UpdateChart);
+    connect(m_monitor.get(), &TBelvoraMonitor::FiguresChanged, this, &TfrmMain::MoveCounters);
     m_monitor->Details.ShownCaller = [this] { return pnDetails->SelectedCaller(); };
     m_monitor->Details.ShowNoCaller = [this] { pnDetails->ShowCaller(nullptr); };
     m_monitor->Details.Refresh = [this] { pnDetails->FillCallerDetails(); };
@@ -156,7 +167,7 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     cbxChart->setCurrentIndex(qBound(0, Settings.ChartLabels, cbxChart->count() - 1));
     cbxType->setCurrentIndex(qBound(0, Settings.ChartItem, cbxType->count() - 1));
     m_monitor->ChartGrouping = cbxType->currentIndex();
-    m_monitor->SetChartStyle(Settings.ChartType);
+    SetChartStyle(Settings.ChartType);
     ApplyChartMarks(true);
     connect(cbxChart, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxChartChange);
     connect(cbxType, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxTypeChange);
@@ -274,7 +285,7 @@ void TfrmMain::PageChanged(int index)
     UpdateActions();
 }
 
-void TfrmMain::CallerListClick(QTreeWidget *list)
+void TfrmMain::CallerListClick(TListView *list)
 {
     // Rows removed from a list on a hidden page change its selection too.
     if (pcMain->currentIndex() != (list == lvCallers ? TabOnline : TabHistory))
@@ -282,19 +293,20 @@ void TfrmMain::CallerListClick(QTreeWidget *list)
     // The history list drives the panel only while the details page is the one showing.
     if (list == lvHistory && pcInfo->currentWidget() != pnDetails)
         return;
-    const QList<QTreeWidgetItem *> selected = list->selectedItems();
-    auto *row = selected.isEmpty() ? nullptr : dynamic_cast<TCallerItem *>(selected.first());
-    TCaller *caller = row ? row->Caller : nullptr;
+    const int row = list->SelectedRow();
+    auto &rows = static_cast<TCallerRows &>(*list->Rows());
+    TCaller *caller = row >= 0 ? rows.Record(row) : nullptr;
     if (!caller || caller != pnDetails->SelectedCaller())
         pnDetails->ShowCaller(caller);
 }
 
 void TfrmMain::TotalsRowSelected()
 {
-    auto *row = dynamic_cast<TTotalsItem *>(lvTotals->currentItem());
-    if (row && row->isSelected()) {
-        pnDetails->LoadProgPicture(row->Totals->ProgCode);
-        m_monitor->ShowTotalsDetails(lvTotalDetails, row->Totals);
+    const int row = lvTotals->CurrentSelectedRow();
+    if (row >= 0) {
+        const TTotals *totals = m_monitor->TotalsRows().Record(row);
+        pnDetails->LoadProgPicture(totals->ProgCode);
+        ShowTotalsDetails(m_monitor->TotalsDetails(totals));
     } else {
         pnDetails->ShowCaller(nullptr);
         // On the totals page its detail list stays in view.
@@ -305,7 +317,7 @@ void TfrmMain::TotalsRowSelected()
 void TfrmMain::ShowInfoPanel()
 {
     pcInfo->show();
-    m_monitor->UpdateChart();
+    UpdateChart();
     UpdateActions();
 }
 
@@ -331,8 +343,19 @@ void TfrmMain::FormResize()
 void TfrmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    if (tiUpdate.isActive() && !tiCountdown.isActive()) {
+        m_countdownFrame = 0;
+        tiCountdown.start();
+    }
     if (!m_activated)
         QMetaObject::invokeMethod(this, &TfrmMain::FirstActivation, Qt::QueuedConnection);
+}
+
+void TfrmMain::hideEvent(QHideEvent *event)
+{
+    QMainWindow::hideEvent(event);
+    // In the tray or behind a counter window nobody sees the countdown.
+    tiCountdown.stop();
 }
 
 void TfrmMain::FirstActivation()
@@ -391,7 +414,9 @@ void TfrmMain::StartPolling()
         connector->Resume();
     tiUpdate.start();
     m_countdownFrame = 0;
-    tiCountdown.start();
+    // Nobody sees the countdown of a hidden window: it starts again when the window shows.
+    if (isVisible())
+        tiCountdown.start();
     pbCountdown->update();
     UpdateActions();
 }
@@ -430,23 +455,29 @@ void TfrmMain::tiUpdateTimer()
             frmSmall->RestartCountdown();
         if (++m_tickCount >= TicksPerHistorySave) {
             m_tickCount = 0;
-            if (!m_monitor->SaveHistory())
-                throw std::runtime_error(m_monitor->History().LastError().toStdString());
+            if (!m_monitor->SaveHistory()) {
+                TickFailed(m_monitor->History().LastError());
+                return;
+            }
         }
         if (Settings.BalloonTips && (m_hiddenToTray || frmSmall) && !m_monitor->NewCallersText.isEmpty()
             && !m_quiet.IsQuiet(Clock::Now()))
             Platform::Get().ShowBalloon(QStringLiteral("Inbellers"), m_monitor->NewCallersText, CallersBalloonMs);
         if (pcMain->currentIndex() == TabTotals) {
-            if (dynamic_cast<TTotalsItem *>(lvTotals->currentItem()))
+            if (lvTotals->currentIndex().isValid())
                 TotalsRowSelected();
         } else if (pcMain->currentIndex() == TabHistory && !m_hiddenToTray && !frmSmall && m_tickCount == 0) {
             btnHistoryUpdateClick();
         }
     } catch (const std::exception &error) {
-        DebugLog(DebugLevel::Requests,
-                 QStringLiteral("Main.Timer exception: %1").arg(QString::fromLocal8Bit(error.what())));
-        StopPolling();
+        TickFailed(QString::fromLocal8Bit(error.what()));
     }
+}
+
+void TfrmMain::TickFailed(const QString &reason)
+{
+    DebugLog(DebugLevel::Requests, QStringLiteral("Main.Timer exception: %1").arg(reason));
+    StopPolling();
 }
 
 void TfrmMain::tiCountdownTimer()
@@ -534,7 +565,7 @@ void TfrmMain::HistoryFetched(TfrmFetcher &sender)
         return;
     }
     ParseCallerHistory(HistoryCallers, sender.ReplyLines());
-    UpdateHistoryRows(HistoryCallers, lvHistory, m_monitor->Images);
+    UpdateHistoryRows(HistoryCallers, &m_monitor->HistoryRows(), m_monitor->Pictures);
     lblHistoryCount->setText(QStringLiteral("%1 calls").arg(HistoryCallers.size()));
     lblHistoryNotice->hide();
     btnHistoryUpdate->setEnabled(true);
@@ -578,8 +609,7 @@ void TfrmMain::Minimise()
     frmSmall->move(Settings.SmallPos);
     frmSmall->SetCountdownInterval(tiCountdown.interval());
     m_monitor->History().SetShowTimeLabels(false);
-    m_monitor->SetCounters(frmSmall->anOnline, frmSmall->anCalls, frmSmall->pbMiniGraph, frmSmall->anEuros,
-                           frmSmall->anMinutes);
+    BindCounters(frmSmall->anOnline, frmSmall->anCalls, frmSmall->pbMiniGraph, frmSmall->anEuros, frmSmall->anMinutes);
     SetTopmost(Settings.MiniFG);
     ShowOutlook();
     frmSmall->show();
@@ -604,7 +634,7 @@ void TfrmMain::Maximise()
     frmBig->pnOnline->setVisible(Settings.ShowOnline);
     frmBig->pnCalls->setVisible(Settings.ShowCalls);
     frmBig->pnMin->setVisible(Settings.ShowMinutes);
-    m_monitor->SetCounters(frmBig->anOnline, frmBig->anCalls, nullptr, frmBig->anEuro, frmBig->anMinutes);
+    BindCounters(frmBig->anOnline, frmBig->anCalls, nullptr, frmBig->anEuro, frmBig->anMinutes);
     ShowOutlook();
     frmBig->show();
 }
@@ -622,7 +652,36 @@ TfrmBig *TfrmMain::BigWindow() const
 void TfrmMain::BindCountersHere()
 {
     m_monitor->History().SetShowTimeLabels(true);
-    m_monitor->SetCounters(anOnline, anCalls, pbHistory, anEuros, anMinutes);
+    BindCounters(anOnline, anCalls, pbHistory, anEuros, anMinutes);
+}
+
+void TfrmMain::BindCounters(TAnalogNumber *online, TAnalogNumber *calls, QWidget *graphBox, TAnalogNumber *euros,
+                            TAnalogNumber *minutes)
+{
+    m_boundCounters = {online, calls, minutes, euros};
+    const std::array<int, 4> values{m_monitor->OnlineNow(), m_monitor->CallsToday(), m_monitor->MinutesCounterValue(),
+                                    m_monitor->EurosCounterValue()};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (m_boundCounters[i])
+            m_boundCounters[i]->ShowValue(values[i]);
+    }
+    m_monitor->History().Attach(graphBox);
+}
+
+void TfrmMain::MoveCounters()
+{
+    const std::array<int, 4> values{m_monitor->OnlineNow(), m_monitor->CallsToday(), m_monitor->MinutesCounterValue(),
+                                    m_monitor->EurosCounterValue()};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        TAnalogNumber *counter = m_boundCounters[i];
+        if (!counter)
+            continue;
+        // A roll nobody sees would only cost timer ticks: shown at once, it is right when seen.
+        if (counter->isVisible())
+            counter->SetNextValue(values[i]);
+        else
+            counter->ShowValue(values[i]);
+    }
 }
 
 void TfrmMain::SetTopmost(bool on)

@@ -26,6 +26,7 @@
 #include "uChartLabels.h"
 #include "uMonitor.h"
 #include "uSettings.h"
+#include "uTotalsChart.h"
 
 namespace {
 
@@ -77,8 +78,6 @@ QWidget *TfrmMain::CreateChartPage()
     chtTotals->installEventFilter(this);
     layout->addWidget(chtTotals, 1);
     CreateChartMenu();
-    // The monitor changes its series in place, or makes a new one, whenever its points change.
-    connect(chtTotals->scene(), &QGraphicsScene::changed, this, [this] { ApplyChartMarks(false); });
     return tsChart;
 }
 
@@ -129,8 +128,25 @@ void TfrmMain::cbxChartChange(int index)
 void TfrmMain::cbxTypeChange(int index)
 {
     m_monitor->ChartGrouping = index;
-    m_monitor->UpdateChart();
+    UpdateChart();
+}
+
+void TfrmMain::UpdateChart()
+{
+    // A hidden chart is not refilled: the next refill of a shown one rebuilds it whole.
+    if (!m_chart || !m_chart->IsVisible())
+        return;
+    QString title = chtTotals->chart()->title(); // an unknown grouping keeps it, with no points
+    const std::vector<TChartPoint> points = m_monitor->ChartPoints(&title);
+    m_chart->Show(title, points);
+    // Fitted now, before the chart is painted: its one paint shows the labels in place.
     ApplyChartMarks(false);
+}
+
+void TfrmMain::SetChartStyle(int style)
+{
+    m_chart->SetStyle(style);
+    UpdateChart();
 }
 
 void TfrmMain::chtTotalsResize()
@@ -147,7 +163,7 @@ void TfrmMain::ApplyChartMarks(bool force)
     QChart *chart = chtTotals->chart();
     const QList<QAbstractSeries *> all = chart->series();
     QAbstractSeries *series = all.isEmpty() ? nullptr : all.first();
-    const int revision = m_monitor->ChartRevision();
+    const int revision = m_chart->Revision();
     if (!series || (!force && series == m_markedSeries && revision == m_markedRevision))
         return;
     m_markedSeries = series;
@@ -159,14 +175,12 @@ void TfrmMain::mnuShortNamesClick()
 {
     m_monitor->ShortNames = !m_monitor->ShortNames;
     mnuShortNames->setChecked(m_monitor->ShortNames);
-    m_monitor->UpdateChart();
-    ApplyChartMarks(false);
+    UpdateChart();
 }
 
 void TfrmMain::mnuChartTypeClick(int style)
 {
-    m_monitor->SetChartStyle(style);
-    ApplyChartMarks(false);
+    SetChartStyle(style);
 }
 
 void TfrmMain::mnuCopyChartClick()

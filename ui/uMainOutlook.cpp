@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
-#include <QTreeWidget>
 
 #include <array>
 #include <functional>
@@ -20,6 +19,7 @@
 #include "uForecast.h"
 #include "uFreshness.h"
 #include "uHistory.h"
+#include "uListView.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
 #include "uSettings.h"
@@ -155,7 +155,7 @@ QString TfrmMain::TrayToolTip() const
     return lines.join(QLatin1Char('\n'));
 }
 
-void TfrmMain::ExportList(QTreeWidget *list, const QString &name)
+void TfrmMain::ExportList(TListView *list, const QString &name)
 {
     if (list)
         Export::SaveCsv(name, Clock::Now().date(), Export::ListRows(*list));
