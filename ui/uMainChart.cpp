@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QPieSeries>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSvgGenerator>
@@ -78,6 +79,8 @@ QWidget *TfrmMain::CreateChartPage()
     chtTotals->installEventFilter(this);
     layout->addWidget(chtTotals, 1);
     CreateChartMenu();
+    // A new series, or one whose axes changed, is fitted once the scene has laid it out.
+    connect(chtTotals->scene(), &QGraphicsScene::changed, this, [this] { ApplyChartMarks(false); });
     return tsChart;
 }
 
@@ -136,11 +139,16 @@ void TfrmMain::UpdateChart()
     // A hidden chart is not refilled: the next refill of a shown one rebuilds it whole.
     if (!m_chart || !m_chart->IsVisible())
         return;
-    QString title = chtTotals->chart()->title(); // an unknown grouping keeps it, with no points
+    QChart *chart = chtTotals->chart();
+    const QAbstractSeries *before = chart->series().value(0);
+    QString title = chart->title(); // an unknown grouping keeps it, with no points
     const std::vector<TChartPoint> points = m_monitor->ChartPoints(&title);
     m_chart->Show(title, points);
-    // Fitted now, before the chart is painted: its one paint shows the labels in place.
-    ApplyChartMarks(false);
+    // A pie changed in place is fitted now, before it is painted, so that its one paint
+    // shows the labels in place; the scene's change would fit it only after a paint.
+    const QAbstractSeries *after = chart->series().value(0);
+    if (after && after == before && qobject_cast<const QPieSeries *>(after))
+        ApplyChartMarks(false);
 }
 
 void TfrmMain::SetChartStyle(int style)

@@ -13,6 +13,7 @@
 #include "tTestData.h"
 #include "uClock.h"
 #include "uMonitor.h"
+#include "uSettings.h"
 #include "uTotalsChart.h"
 
 namespace {
