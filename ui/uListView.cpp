@@ -2,6 +2,7 @@
 
 #include <QItemSelectionModel>
 #include <QPainter>
+#include <QScrollBar>
 
 #include "uListModel.h"
 
@@ -86,15 +87,23 @@ void TListView::SetRows(TListModel *rows)
     RowsModel = rows;
     setModel(rows);
     LayoutPending = true;
+    AllMoved = true;
     if (!rows)
         return;
-    const auto pending = [this] { LayoutPending = true; };
-    connect(rows, &QAbstractItemModel::rowsInserted, this, pending);
-    connect(rows, &QAbstractItemModel::rowsRemoved, this, pending);
-    connect(rows, &QAbstractItemModel::columnsInserted, this, pending);
-    connect(rows, &QAbstractItemModel::columnsRemoved, this, pending);
-    connect(rows, &QAbstractItemModel::layoutChanged, this, pending);
-    connect(rows, &QAbstractItemModel::modelReset, this, pending);
+    const auto moved = [this](const QModelIndex &, int first) {
+        LayoutPending = true;
+        FirstMovedRow = FirstMovedRow < 0 ? first : qMin(FirstMovedRow, first);
+    };
+    const auto allMoved = [this] {
+        LayoutPending = true;
+        AllMoved = true;
+    };
+    connect(rows, &QAbstractItemModel::rowsInserted, this, moved);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, moved);
+    connect(rows, &QAbstractItemModel::columnsInserted, this, allMoved);
+    connect(rows, &QAbstractItemModel::columnsRemoved, this, allMoved);
+    connect(rows, &QAbstractItemModel::layoutChanged, this, allMoved);
+    connect(rows, &QAbstractItemModel::modelReset, this, allMoved);
     connect(rows, &TListModel::Published, this, &TListView::Published);
 }
 
@@ -134,8 +143,46 @@ void TListView::SelectRow(int row)
 
 void TListView::doItemsLayout()
 {
-    LayoutPending = false;
+    const bool partly = LayoutPending && !AllMoved && isVisible();
+    const int scrolled = verticalScrollBar()->value();
+    // The base lays out and repaints everything; the repaint is left to PaintAfterLayout.
+    if (partly)
+        viewport()->setAttribute(Qt::WA_UpdatesDisabled, true);
     QTreeView::doItemsLayout();
+    if (partly) {
+        viewport()->setAttribute(Qt::WA_UpdatesDisabled, false);
+        if (verticalScrollBar()->value() == scrolled)
+            PaintAfterLayout();
+        else
+            viewport()->update();
+    }
+    LayoutPending = false;
+    AllMoved = false;
+    FirstMovedRow = -1;
+    ChangedCells.clear();
+}
+
+void TListView::PaintAfterLayout()
+{
+    const QRect area = viewport()->rect();
+    QRegion dirty;
+    if (FirstMovedRow >= 0) {
+        const int rows = model()->rowCount();
+        int top = 0;
+        if (FirstMovedRow < rows)
+            top = visualRect(model()->index(FirstMovedRow, 0)).top();
+        else if (rows > 0)
+            top = visualRect(model()->index(rows - 1, 0)).bottom() + 1;
+        if (top < area.bottom())
+            dirty += QRect(area.left(), qMax(top, area.top()), area.width(), area.bottom() - qMax(top, area.top()) + 1);
+    }
+    for (const TCells &cells : std::as_const(ChangedCells)) {
+        const QRect changed = visualRect(model()->index(cells.FirstRow, cells.Column))
+                                  .united(visualRect(model()->index(cells.LastRow, cells.Column)));
+        dirty += changed.intersected(area);
+    }
+    if (!dirty.isEmpty())
+        viewport()->update(dirty);
 }
 
 void TListView::Published()
@@ -148,6 +195,9 @@ void TListView::Published()
     if (LayoutPending) {
         // A change the view lays out without a pass of its own (new columns).
         LayoutPending = false;
+        AllMoved = false;
+        FirstMovedRow = -1;
+        ChangedCells.clear();
         viewport()->update();
     }
 }
@@ -156,9 +206,16 @@ void TListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &botto
 {
     Q_UNUSED(roles);
     // Rows of one height, nothing to edit: only the changed cells need painting, and not
-    // while hidden or while a layout that repaints everything is on its way.
-    if (!isVisible() || LayoutPending || !topLeft.isValid() || !bottomRight.isValid())
+    // while hidden; with a layout on its way, once it is done.
+    if (!isVisible() || !topLeft.isValid() || !bottomRight.isValid())
         return;
+    if (LayoutPending) {
+        if (!AllMoved) {
+            for (int column = topLeft.column(); column <= bottomRight.column(); ++column)
+                ChangedCells.append({topLeft.row(), bottomRight.row(), column});
+        }
+        return;
+    }
     const QRect changed = visualRect(topLeft).united(visualRect(bottomRight)).intersected(viewport()->rect());
     if (!changed.isEmpty())
         viewport()->update(changed);

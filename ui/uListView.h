@@ -72,7 +72,23 @@ protected:
 private:
     void Published();
 
+    // Repaints, after the view has laid out the rows of a refresh, only what moved: the
+    // rows from the first one that arrived or left down, and the cells that changed above.
+    void PaintAfterLayout();
+
+    struct TCells
+    {
+        int FirstRow;
+        int LastRow;
+        int Column;
+    };
+
     QPointer<TListModel> RowsModel;
     TListDelegate *Delegate;
     bool LayoutPending = false;
+    // Since the last layout: the first row whose place may have changed, whether all of
+    // them may have, and the cells that changed.
+    int FirstMovedRow = -1;
+    bool AllMoved = false;
+    QList<TCells> ChangedCells;
 };

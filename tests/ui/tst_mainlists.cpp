@@ -51,6 +51,21 @@ bool HasSortPicture(const TListView &list, int column)
     return !list.model()->headerData(column, Qt::Horizontal, Qt::DecorationRole).value<QIcon>().isNull();
 }
 
+// Counts the paints of a widget.
+class TPaintCount final : public QObject
+{
+public:
+    explicit TPaintCount(QWidget *widget) { widget->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        Count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
 } // namespace
 
 // The main window's lists (sorting, copying), its chart grouping and the version offer.
@@ -64,6 +79,7 @@ private Q_SLOTS:
     void callersClicks();
     void startColumn();
     void sortedAfterPoll();
+    void pollPaintsCallersOnce();
     void totalsClicks_data();
     void totalsClicks();
     void copyTotals();
@@ -183,6 +199,24 @@ void TestMainLists::sortedAfterPoll()
                 CallerLine("c4", "Anna", "", 4)});
     QCOMPARE(Captions(List(main, "lvCallers")),
              (QStringList{"Alpha: Zoe", "Alpha: Piet", "Alpha: Kees", "Alpha: Anna"}));
+}
+
+void TestMainLists::pollPaintsCallersOnce()
+{
+    WriteSettings();
+    TfrmMain main(m_dir->path());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    Poll(main, {CallerLine("c1", "Kees", "", 1), CallerLine("c2", "Piet", "", 2), CallerLine("c3", "Jan", "", 3)});
+    QCoreApplication::processEvents();
+    TPaintCount paints(List(main, "lvCallers").viewport());
+    // One caller leaves, one arrives, the others' times move: all of it in one paint.
+    Poll(main, {CallerLine("c1", "Kees", "", 1).replace("|60|", "|65|"), CallerLine("c3", "Jan", "", 3),
+                CallerLine("c4", "Zoe", "", 4)});
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    QCOMPARE(paints.Count, 1);
+    QCOMPARE(Captions(List(main, "lvCallers")), (QStringList{"Alpha: Kees", "Alpha: Jan", "Alpha: Zoe"}));
 }
 
 void TestMainLists::totalsClicks_data()
