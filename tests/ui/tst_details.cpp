@@ -72,6 +72,7 @@ private Q_SLOTS:
     void leavingCallerClears();
     void historyCaller();
     void totalsHideCallerFields();
+    void totalsRowStaysSelected();
     void infoPanelShare();
 
 private:
@@ -401,6 +402,21 @@ void TestDetails::totalsHideCallerFields()
     QVERIFY(!id->isVisibleTo(&main.Details()));
     pcMain->setCurrentIndex(0);
     QVERIFY(id->isVisibleTo(&main.Details()));
+}
+
+void TestDetails::totalsRowStaysSelected()
+{
+    TfrmMain main(m_dir->path());
+    Poll(main, {"$AB|0|1|1|60"});
+    auto *totals = main.findChild<TListView *>(QStringLiteral("lvTotals"));
+    totals->SelectRow(0);
+    // New calls mark the row; the row the user chose stays chosen and keeps its details.
+    Poll(main, {"$AB|0|1|2|120"});
+    QCOMPARE(totals->CurrentSelectedRow(), 0);
+    QVERIFY(main.Monitor().TotalsRows().Marked(0));
+    Poll(main, {"$AB|0|1|2|180"});
+    QCOMPARE(totals->CurrentSelectedRow(), 0);
+    QVERIFY(!main.Monitor().TotalsRows().Marked(0));
 }
 
 void TestDetails::infoPanelShare()
