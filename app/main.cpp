@@ -35,6 +35,8 @@ int Refuse(const QString &text, TTerminationSignals &termination)
     std::fflush(stderr);
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Belvora Webmaster Monitor"), text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
+    // Above the running one's main window, which may be on top and hung.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
     QObject::connect(&termination, &TTerminationSignals::Terminate, &box, &QDialog::reject);
     box.exec();
     return Refused;

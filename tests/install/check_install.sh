@@ -13,7 +13,7 @@ mode=$1 build=$2 id=$3 sizes=$4 version=$5
 work=$(mktemp -d)
 pid="" pids=()
 cleanup() {
-    for p in $pid "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
+    for p in $pid "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
     chmod -R u+w "$work"
     rm -rf "$work"
 }
@@ -188,7 +188,7 @@ check_other_user() {
     cp "$shared/bvsettings.ini" "$work/planted"
     rm -f "$data/bvsettings.ini"
     start "$shared/bvmonitor"
-    wait_for 'grep -q "^version=" "$data/bvsettings.ini"' || fail "a copy in a shared folder did not use the data folder"
+    wait_for 'grep -qs "^version=" "$data/bvsettings.ini"' || fail "a copy in a shared folder did not use the data folder"
     stop "$started" 0
     cmp -s "$shared/bvsettings.ini" "$work/planted" || fail "the planted settings file changed"
     [ -z "$(find "$shared" -newer "$work/planted" ! -path "$shared")" ] || fail "files appeared in the shared folder"
@@ -240,7 +240,7 @@ check_package() {
         <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort) \
         || fail "the package's files are not the expected ones"
     # No error and no warning; what remains is informational (I:) or pedantic (P:).
-    lintian --pedantic --display-info --no-tag-display-limit "$deb" | tee "$work/lintian.log"
+    lintian --pedantic --display-info --tag-display-limit 0 "$deb" | tee "$work/lintian.log"
     ! grep -Eq '^[EW]: ' "$work/lintian.log" || fail "lintian reports errors or warnings"
 }
 
