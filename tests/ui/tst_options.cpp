@@ -114,6 +114,7 @@ private Q_SLOTS:
     void startAtLogin();
     void autostartExec_data();
     void autostartExec();
+    void autostartPercentOnPath();
     void autostartSwitchedOff_data();
     void autostartSwitchedOff();
 
@@ -935,6 +936,24 @@ void TestOptions::autostartExec()
     validate.start(validator, {AutostartFilePath()});
     QVERIFY(validate.waitForFinished());
     QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
+}
+
+void TestOptions::autostartPercentOnPath()
+{
+    // The same program on the PATH, reached without the percent sign, starts at login.
+    const QString program = m_dir->filePath("100%/bvmonitor");
+    QVERIFY(QDir().mkpath(m_dir->filePath("100%")));
+    QVERIFY(QDir().mkpath(m_dir->filePath("bin")));
+    QFile file(program);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    QVERIFY(QFile::link(program, m_dir->filePath("bin/bvmonitor")));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(m_dir->filePath("bin")));
+    const QString started = AutostartProgram(program);
+    qputenv("PATH", path);
+    QCOMPARE(started, m_dir->filePath("bin/bvmonitor"));
 }
 
 void TestOptions::autostartSwitchedOff_data()
