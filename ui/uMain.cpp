@@ -88,6 +88,9 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
 {
     LoadSettings(programDir);
     setWindowTitle(QStringLiteral("Belvora Webmaster Monitor"));
+    // On top from the first show: changing the flags later makes a new native window, which
+    // flickers (and on Wayland a new surface).
+    setWindowFlag(Qt::WindowStaysOnTopHint, Settings.MainFG);
     setWindowIcon(Artwork::ApplicationIcon());
     resize(864, 520);
 
@@ -342,10 +345,6 @@ void TfrmMain::FirstActivation()
     const bool online = InternetConnected();
     if (online)
         CheckVersion();
-    if (Settings.MainFG) {
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        show(); // changing flags hides a window
-    }
     const bool shiftHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
     if (!shiftHeld && online && !Settings.Password.isEmpty()) {
         m_monitor->Update();

@@ -83,20 +83,6 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     setWindowTitle(QStringLiteral("Opties"));
     setMinimumSize(425, 305);
 
-    dlgOpen = new QFileDialog(this);
-    dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
-    dlgOpen->setFileMode(QFileDialog::ExistingFile);
-    dlgOpen->setNameFilters(SoundFilters);
-    connect(dlgOpen, &QFileDialog::fileSelected, this, [this](const QString &path) {
-        if (m_fileChosen)
-            m_fileChosen(path);
-    });
-    // Each use sets its own filter; the dialog's own comes back afterwards.
-    connect(dlgOpen, &QFileDialog::finished, this, [this] {
-        m_fileChosen = nullptr;
-        dlgOpen->setNameFilters(SoundFilters);
-    });
-
     pgOptions = new QTabWidget(this);
     pgOptions->setObjectName(QStringLiteral("pgOptions"));
     pgOptions->addTab(CreateOptionsPage(), QStringLiteral("&Opties"));
@@ -177,6 +163,10 @@ QWidget *TfrmOptions::CreateOptionsPage()
     chkNoMini = MakeCheck(QStringLiteral("chkNoMini"), QStringLiteral("Geen miniatuur venster"), page);
     chkBalloonTips = MakeCheck(QStringLiteral("chkBalloonTips"), QStringLiteral("Ballon-tips als geminimaliseerd"), page);
     chkAutostart = MakeCheck(QStringLiteral("chkAutostart"), QStringLiteral("Starten bij aanmelden"), page);
+    if (AutostartProgram(QCoreApplication::applicationFilePath()).isEmpty()) {
+        chkAutostart->setEnabled(false);
+        chkAutostart->setText(QStringLiteral("Starten bij aanmelden (kan niet vanuit een map met % in de naam)"));
+    }
     chkQuiet = MakeCheck(QStringLiteral("chkQuiet"), QStringLiteral("Stil van"), page);
     teQuietFrom = new QTimeEdit(page);
     teQuietFrom->setObjectName(QStringLiteral("teQuietFrom"));
@@ -353,9 +343,16 @@ void TfrmOptions::done(int result)
 
 void TfrmOptions::BrowseFile(const QStringList &filters, std::function<void(const QString &)> chosen)
 {
-    dlgOpen->setNameFilters(filters);
-    m_fileChosen = std::move(chosen);
-    dlgOpen->open();
+    // Made for each use: a file dialog stores its state in Qt's own settings file
+    // (~/.config/QtProject.conf) when it goes, so one made up front would write it at
+    // every close of the options.
+    auto *dialog = new QFileDialog(this);
+    dialog->setObjectName(QStringLiteral("dlgOpen"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilters(filters);
+    connect(dialog, &QFileDialog::fileSelected, this, std::move(chosen));
+    dialog->open();
 }
 
 void TfrmOptions::btnOpenUpClick()
@@ -530,7 +527,8 @@ void TfrmOptions::btnOkClick()
     Settings.QuietTo = quiet ? QuietTimeText(teQuietTo->time().msecsSinceStartOfDay() / 1000) : QString();
     tsPayout->RebuildRules();
     SaveSettings();
-    SetAutostart(chkAutostart->isChecked());
+    if (chkAutostart->isEnabled())
+        SetAutostart(chkAutostart->isChecked());
     accept();
 }
 
