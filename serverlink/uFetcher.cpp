@@ -110,9 +110,13 @@ void TFetcher::MakeClient()
 
 void TFetcher::Renew()
 {
-    if (Busy())
-        return;
-    DebugLog(DebugLevel::Requests, QStringLiteral("New HTTP client after %1 failed transfers").arg(FFailCount));
+    if (!Busy())
+        ReplaceClient(QStringLiteral("after %1 failed transfers").arg(FFailCount));
+}
+
+void TFetcher::ReplaceClient(const QString &why)
+{
+    DebugLog(DebugLevel::Requests, QStringLiteral("New HTTP client %1").arg(why));
     // Finished replies of the old client are still to be deleted: let the loop do it.
     http.release()->deleteLater();
     MakeClient();
@@ -186,6 +190,10 @@ void TFetcher::Fetch()
     const TPostResult post = InternalFetch(request.Args, Limits.ForPoll(Settings.Interval));
     DebugLog(DebugLevel::Requests, post.End == TPostResult::TEnd::Completed ? QStringLiteral("Fetched (OK)")
                                                                             : QStringLiteral("Fetched (ERROR!)"));
+    // Qt 6.4 goes on reading an endless head after the abort, and its client takes no
+    // other request meanwhile. No other post runs beneath a Fetch: safe to replace.
+    if (post.BrokenOff)
+        ReplaceClient(QStringLiteral("after a post broken off"));
     TFetchReply reply = Answer(request, post);
     Q_EMIT Answered(request, reply);
     // The window has shown what a refused reply said; its requester reads no lines.

@@ -84,7 +84,6 @@ public:
     QString MessageAction() const { return FMessageAction; }
 
     bool Busy() const { return FPost != nullptr; } // a post is in progress
-    bool Pumping() const { return tiCounter.isActive(); }
     int QueuedCount() const { return static_cast<int>(Requests.size()); }
     int Ticks() const { return FTicks; }
 
@@ -102,6 +101,7 @@ Q_SIGNALS:
     // A request's outcome, before its callback runs.
     void Answered(const TFetchRequest &request, const TFetchReply &reply);
     void RequestEnded();
+    // The pump found the queue empty and stopped.
     void Idle();
     void SignOffStarted(bool show);
     void SignOffSending();
@@ -114,6 +114,7 @@ private:
     TPostResult InternalFetch(const QString &args, const TPostLimits &limits);
     void ApplyHeaders(QNetworkRequest &request) const;
     void MakeClient();
+    void ReplaceClient(const QString &why);
     void StartPump();
     void tiCounterTimer();
     TFetchReply Answer(const TFetchRequest &request, const TPostResult &post);
