@@ -147,7 +147,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TLoopbackServer> m_server;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
-    std::unique_ptr<TfrmFetcher> m_connector;
+    std::unique_ptr<TFetcher> m_connector;
     QMap<QByteArray, QPair<QByteArray, int>> m_replies;
 };
 
@@ -177,7 +177,7 @@ void TestOptions::init()
     Settings.FetchUrl = m_server->Url().toString();
     Settings.Key = QString::fromLatin1(Key);
     Settings.Password = QStringLiteral("pw");
-    m_connector = std::make_unique<TfrmFetcher>();
+    m_connector = std::make_unique<TFetcher>();
     SetConnector(m_connector.get());
 }
 
