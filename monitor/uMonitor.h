@@ -15,7 +15,8 @@
 #include "uTextIndex.h"
 #include "uTriggers.h"
 
-class TfrmFetcher;
+struct TFetchReply;
+
 class THistoryGraph;
 
 // What the monitor needs of the caller-details panel of the window that shows it.
@@ -58,7 +59,7 @@ public:
     // Starts one poll unless one is outstanding.
     void Update();
     // Completion of the callers request.
-    void CallersFetched(TfrmFetcher &sender);
+    void CallersFetched(const TFetchReply &reply);
     // The reply handling proper, on the lines of an accepted reply.
     void ProcessCallersReply(const QStringList &replyLines);
     void NewDay();
@@ -92,8 +93,6 @@ public:
     // Pictures and hooks the window hands over after creation.
     TPictureCounts Pictures;
     TDetailsPanel Details;
-    // Makes a connector wired like the first one, for replacing one that keeps failing.
-    std::function<TfrmFetcher *()> MakeConnector;
     // Whether sounds are to keep quiet now (quiet hours, a snooze); unset: never.
     std::function<bool()> IsQuiet;
 
@@ -127,7 +126,7 @@ Q_SIGNALS:
 private:
     void IndexRecords();
     void ApplyTotalsFields(QStringView codeField, const TTextIndex<int> &progs);
-    void FailurePath(TfrmFetcher *sender, int failCount);
+    void FailurePath(int failCount);
     void RequestDropped();
     void ReleaseCaller(std::size_t index);
     void ClearCallers();

@@ -20,35 +20,41 @@ const QString Title = QStringLiteral("Exporteren");
 
 } // namespace
 
-QList<QStringList> ListRows(const QTreeView &list)
+TTable ListRows(const QTreeView &list)
 {
     const QAbstractItemModel *rows = list.model();
     if (!rows)
         return {};
     QList<int> shown;
+    TTable table;
     for (int c = 0; c < rows->columnCount(); ++c) {
-        if (!list.isColumnHidden(c))
-            shown.append(c);
+        if (list.isColumnHidden(c))
+            continue;
+        const QVariant alignment = rows->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole);
+        if (Qt::Alignment(alignment.toInt()) & Qt::AlignRight)
+            table.Quantities.append(int(shown.size()));
+        shown.append(c);
     }
-    QList<QStringList> result;
     QStringList header;
     for (const int c : shown)
         header << rows->headerData(c, Qt::Horizontal).toString();
-    result << header;
+    table.Rows << header;
     for (int r = 0; r < rows->rowCount(); ++r) {
         if (list.isRowHidden(r, QModelIndex()))
             continue;
         QStringList row;
         for (const int c : shown)
             row << rows->index(r, c).data().toString();
-        result << row;
+        table.Rows << row;
     }
-    return result;
+    return table;
 }
 
-QList<QStringList> DayRows(const THistoryGraph &history)
+TTable DayRows(const THistoryGraph &history)
 {
-    QList<QStringList> rows;
+    // Everything but the time of day is a figure.
+    TTable table{{}, {1, 2, 3, 4}};
+    QList<QStringList> &rows = table.Rows;
     rows << QStringList{QStringLiteral("Tijd"), QStringLiteral("Online"), QStringLiteral("Bellers"),
                         QStringLiteral("Minuten"), QStringLiteral("Euro's")};
     for (int i = 0; i < history.Count(); ++i) {
@@ -57,10 +63,10 @@ QList<QStringList> DayRows(const THistoryGraph &history)
                             QString::number(s.Online), QString::number(s.Callers),
                             FormatFixed2(s.Seconds / SecondsPerMinute), FormatFixed2(s.Cents / CentsPerEuro)};
     }
-    return rows;
+    return table;
 }
 
-bool SaveCsv(const QString &name, const QDate &date, const QList<QStringList> &rows)
+bool SaveCsv(const QString &name, const QDate &date, const TTable &table)
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString proposed = QDir(folder.isEmpty() ? QDir::homePath() : folder)
@@ -71,7 +77,7 @@ bool SaveCsv(const QString &name, const QDate &date, const QList<QStringList> &r
     if (chosen.isEmpty())
         return false;
     QString error;
-    if (Csv::Write(chosen, rows, &error))
+    if (Csv::Write(chosen, table.Rows, table.Quantities, &error))
         return true;
     Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, Title,
                                 QStringLiteral("%1 kan niet worden geschreven: %2").arg(chosen, error));
