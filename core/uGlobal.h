@@ -181,14 +181,6 @@ QString AverageText(const TTotals &t, int access, bool all);
 QString EurosText(const TTotals &t, int access, bool all);
 // "%.2f" with the user's decimal separator and no grouping.
 QString FormatFixed2(double value);
-// A finite number in the user's locale form, blanks around it allowed; none for anything
-// else ("nan" and "inf" included).
-std::optional<double> ReadLocaleNumber(const QString &text);
-// The same, anything else read as 0.
-double LocaleNumber(const QString &text);
-// A number as a settings file of any locale holds it: "," or "." as decimal separator and
-// no grouping; failing that, the user's locale form. None when it is no finite number.
-std::optional<double> ReadStoredNumber(const QString &text);
 
 TPProgItem *FindProg(const QString &code);
 int IndexOfProg(const QString &code);

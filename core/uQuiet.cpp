@@ -2,10 +2,9 @@
 
 #include "uSettings.h"
 #include "uTriggers.h"
+#include "uUnits.h"
 
 namespace {
-
-constexpr int SecondsPerMinute = 60;
 
 bool HoursHold(const TQuietTimes &times, const QTime &time)
 {

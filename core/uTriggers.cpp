@@ -7,9 +7,11 @@
 #include "uClock.h"
 #include "uDebugLog.h"
 #include "uIniFile.h"
+#include "uNumbers.h"
 #include "uPlatform.h"
 #include "uSettings.h"
 #include "uTokens.h"
+#include "uUnits.h"
 
 qint64 LastTriggerTime = 0;
 
@@ -21,7 +23,6 @@ const QString ActiveText = QStringLiteral("1");
 const QString InactiveText = QStringLiteral("0");
 const QString MailPrefix = QStringLiteral("mailto:");
 constexpr int FiguresPerGroup = 4; // online, calls, minutes, average
-constexpr double SecondsPerMinute = 60.0;
 
 struct TWhenTimes
 {
@@ -65,13 +66,6 @@ std::optional<TWhenTimes> ReadWhenTimes(const QString &text)
     return std::nullopt;
 }
 
-qint64 DayStart(qint64 localSeconds)
-{
-    const qint64 intoDay = ((localSeconds % Clock::SecondsPerDay) + Clock::SecondsPerDay)
-                           % Clock::SecondsPerDay;
-    return localSeconds - intoDay;
-}
-
 // Whether the time of day lets the trigger act; none when its text holds no usable time.
 std::optional<bool> TimeConditionHolds(const TTrigger &trigger, qint64 now)
 {
@@ -82,7 +76,7 @@ std::optional<bool> TimeConditionHolds(const TTrigger &trigger, qint64 now)
     const auto times = ReadWhenTimes(trigger.WhenText);
     if (!times)
         return std::nullopt;
-    const qint64 midnight = DayStart(now);
+    const qint64 midnight = Clock::DayStartOf(now);
     const qint64 t1 = midnight + times->First;
     switch (trigger.WhenKind) {
     case TriggerWhen::Before:
@@ -118,7 +112,7 @@ bool YesterdayConditionHolds(const TTrigger &trigger, const TTriggerContext &con
     if (!yesterday)
         return false;
     const double today = context.Today[std::size_t(trigger.What)];
-    const double part = *yesterday * LocaleNumber(trigger.Value) / 100.0;
+    const double part = *yesterday * ReadUserLocaleNumber(trigger.Value).value_or(0.0) / 100.0;
     return trigger.Compare == TriggerCompare::BelowYesterday ? today < part : today > part;
 }
 
@@ -130,7 +124,7 @@ bool FigureConditionHolds(const TTrigger &trigger, const TFigureBlock &figures, 
     if (!figure)
         return false;
     // A threshold as typed, in the user's locale form.
-    const double threshold = LocaleNumber(trigger.Value);
+    const double threshold = ReadUserLocaleNumber(trigger.Value).value_or(0.0);
     switch (trigger.Compare) {
     case TriggerCompare::Less:
         return *figure < threshold;
@@ -182,7 +176,7 @@ bool IsInteger(const QString &field)
 bool LeadingFieldsHold(const QStringList &fields)
 {
     return IsInteger(fields[0]) && IsValidWhenText(StrToIntDef(fields[0], 0), fields[1]) && IsInteger(fields[2])
-        && IsInteger(fields[3]) && (fields[4].isEmpty() || ReadStoredNumber(fields[4])) && IsInteger(fields[5]);
+        && IsInteger(fields[3]) && (fields[4].isEmpty() || ReadCommaOrPointNumber(fields[4])) && IsInteger(fields[5]);
 }
 
 } // namespace
@@ -332,7 +326,7 @@ std::optional<double> TriggerFigure(int what, const TFigureBlock &figures)
     case 1:
         return sum(figures.CallsByAccess);
     case 2:
-        return sum(figures.SecondsByAccess) / SecondsPerMinute;
+        return MinutesFromSeconds(sum(figures.SecondsByAccess));
     default: {
         const double calls = sum(figures.CallsByAccess);
         return calls == 0.0 ? 0.0 : sum(figures.SecondsByAccess) / calls;

@@ -5,12 +5,6 @@
 
 #include <QFile>
 
-namespace {
-
-constexpr qint64 DaySeconds = 86400;
-
-} // namespace
-
 bool TDayReference::Load(const QString &fileName, qint64 dayStart)
 {
     Clear();
@@ -18,11 +12,10 @@ bool TDayReference::Load(const QString &fileName, qint64 dayStart)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    constexpr int Capacity = int(DaySeconds / 5);
-    std::vector<THistorySample> read(Capacity);
-    read.resize(std::size_t(ReadDayFile(file, read.data(), Capacity)));
+    std::vector<THistorySample> read(DaySampleCapacity);
+    read.resize(std::size_t(ReadDayFile(file, read.data(), DaySampleCapacity)));
     std::erase_if(read, [dayStart](const THistorySample &s) {
-        return s.Time < dayStart || s.Time >= dayStart + DaySeconds;
+        return s.Time < dayStart || s.Time >= dayStart + SecondsPerDay;
     });
     std::stable_sort(read.begin(), read.end(),
                      [](const THistorySample &a, const THistorySample &b) { return a.Time < b.Time; });

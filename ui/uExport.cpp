@@ -7,15 +7,14 @@
 #include "uClock.h"
 #include "uCsv.h"
 #include "uGlobal.h"
-#include "uHistory.h"
+#include "uDayStore.h"
 #include "uPlatform.h"
+#include "uUnits.h"
 
 namespace Export {
 
 namespace {
 
-constexpr double SecondsPerMinute = 60.0;
-constexpr double CentsPerEuro = 100.0;
 const QString Title = QStringLiteral("Exporteren");
 
 } // namespace
@@ -44,7 +43,7 @@ QList<QStringList> ListRows(const QTreeWidget &list)
     return rows;
 }
 
-QList<QStringList> DayRows(const THistoryGraph &history)
+QList<QStringList> DayRows(const TDayStore &history)
 {
     QList<QStringList> rows;
     rows << QStringList{QStringLiteral("Tijd"), QStringLiteral("Online"), QStringLiteral("Bellers"),
@@ -53,7 +52,7 @@ QList<QStringList> DayRows(const THistoryGraph &history)
         const THistorySample &s = history.Sample(i);
         rows << QStringList{Clock::FromLocalSeconds(s.Time).toString(QStringLiteral("HH:mm:ss")),
                             QString::number(s.Online), QString::number(s.Callers),
-                            FormatFixed2(s.Seconds / SecondsPerMinute), FormatFixed2(s.Cents / CentsPerEuro)};
+                            FormatFixed2(MinutesFromSeconds(s.Seconds)), FormatFixed2(double(s.Cents) / CentsPerEuro)};
     }
     return rows;
 }

@@ -33,7 +33,7 @@ class TBelvoraMonitor;
 class TfrmBig;
 class TfrmFetcher;
 class TfrmSmall;
-class TNoDrawPaintBox;
+class THistoryBox;
 class TNotifier;
 
 // The program's one permanent window and the root object of a run. It loads the
@@ -224,7 +224,7 @@ private:
     QAction *mnuShortNames = nullptr;
     QList<QAction *> mnuChartTypes;
     QWidget *pnlGraph = nullptr;
-    TNoDrawPaintBox *pbHistory = nullptr;
+    THistoryBox *pbHistory = nullptr;
     QLabel *lblVMax = nullptr;
     QLabel *lblVMin = nullptr;
     QLabel *stItem = nullptr;

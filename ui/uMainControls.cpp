@@ -23,7 +23,7 @@
 #include "uDetails.h"
 #include "uListColumns.h"
 #include "uMonitor.h"
-#include "uNoDrawPanel.h"
+#include "uHistoryBox.h"
 #include "uSettings.h"
 
 namespace {
@@ -209,7 +209,7 @@ QWidget *TfrmMain::CreateGraphStrip()
     grid->addWidget(stItem);
     layout->addWidget(labels);
 
-    pbHistory = new TNoDrawPaintBox;
+    pbHistory = new THistoryBox;
     pbHistory->setObjectName(QStringLiteral("pbHistory"));
     layout->addWidget(pbHistory, 1);
     return pnlGraph;

@@ -16,19 +16,20 @@
 #include "uBig.h"
 #include "uClock.h"
 #include "uDayCounter.h"
+#include "uDayStore.h"
 #include "uExport.h"
 #include "uForecast.h"
 #include "uFreshness.h"
 #include "uHistory.h"
+#include "uHistoryBox.h"
 #include "uMonitor.h"
-#include "uNoDrawPanel.h"
 #include "uSettings.h"
 #include "uSmall.h"
+#include "uUnits.h"
 
 namespace {
 
-constexpr int HalfHour = 30;
-constexpr int Hour = 60;
+constexpr int HalfHour = MinutesPerHour / 2;
 
 // Online, calls, minutes, euros of one window.
 using TCounterSet = std::array<TAnalogNumber *, 4>;
@@ -62,7 +63,7 @@ void TfrmMain::CreateTrayMenu()
     pmTray = new QMenu(this);
     const QList<std::pair<QString, std::function<void()>>> snoozes = {
         {QStringLiteral("Stil voor 30 minuten"), [this] { m_quiet.SnoozeFor(Clock::Now(), HalfHour); }},
-        {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), Hour); }},
+        {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), MinutesPerHour); }},
         {QStringLiteral("Stil tot morgen"), [this] { m_quiet.SnoozeUntilTomorrow(Clock::Now()); }},
     };
     for (const auto &[text, snooze] : snoozes) {
@@ -163,7 +164,7 @@ void TfrmMain::ExportList(QTreeWidget *list, const QString &name)
 
 void TfrmMain::ExportDay()
 {
-    const THistoryGraph &history = m_monitor->History();
+    const TDayStore &history = m_monitor->DayStore();
     Export::SaveCsv(QStringLiteral("dag"), Clock::FromLocalSeconds(history.DayStart()).date(),
                     Export::DayRows(history));
 }

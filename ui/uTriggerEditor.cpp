@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "uNumbers.h"
 #include "uPlatform.h"
 #include "uTriggers.h"
 
@@ -276,7 +277,7 @@ bool TTriggerEditor::WhenTextAccepted() const
 bool TTriggerEditor::ValueAccepted() const
 {
     // The threshold is compared as a number; text would silently compare as 0.
-    if (eWhy->text().isEmpty() || ReadLocaleNumber(eWhy->text()))
+    if (eWhy->text().isEmpty() || ReadUserLocaleNumber(eWhy->text()))
         return true;
     Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, QStringLiteral("Opties"),
                                 QStringLiteral("Ongeldig getal: ") + eWhy->text());

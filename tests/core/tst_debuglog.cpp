@@ -1,8 +1,10 @@
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include "tProcessState.h"
 #include "uClock.h"
 #include "uDebugLog.h"
 #include "uSettings.h"
@@ -21,9 +23,8 @@ class TestDebugLog final : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
-    void cleanupTestCase();
+    void cleanup();
     void writesByLevel_data();
     void writesByLevel();
     void formatsLines();
@@ -31,26 +32,17 @@ private Q_SLOTS:
     void unwritableLogIsSilent();
 
 private:
-    QTemporaryDir m_dir;
-    QString m_oldDir;
+    std::optional<TProcessState> m_state;
 };
-
-void TestDebugLog::initTestCase()
-{
-    m_oldDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir.path()));
-    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 3, 5), QTime(7, 8, 9)); });
-}
 
 void TestDebugLog::init()
 {
-    QFile::remove(DebugLogFileName);
+    m_state.emplace(QDateTime(QDate(2026, 3, 5), QTime(7, 8, 9)));
 }
 
-void TestDebugLog::cleanupTestCase()
+void TestDebugLog::cleanup()
 {
-    Clock::SetNowFunction(nullptr);
-    QDir::setCurrent(m_oldDir);
+    m_state.reset();
 }
 
 void TestDebugLog::writesByLevel_data()

@@ -4,6 +4,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include "tProcessState.h"
 #include "tRecordingPlatform.h"
 #include "uClock.h"
 #include "uDebugLog.h"
@@ -69,23 +72,21 @@ private Q_SLOTS:
     void comparesWithYesterday();
 
 private:
+    std::optional<TProcessState> m_state;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
     QStringList &Events() { return m_platform->Events(); }
 };
 
 void TestTriggers::init()
 {
-    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
-    Settings = TSettings();
-    TTriggers.clear();
-    LastTriggerTime = 0;
+    m_state.emplace();
     m_platform = std::make_unique<TRecordingPlatformGuard>();
 }
 
 void TestTriggers::cleanup()
 {
     m_platform.reset();
-    QLocale::setDefault(QLocale::c());
+    m_state.reset();
 }
 
 void TestTriggers::parsesLines_data()

@@ -4,7 +4,7 @@
 
 #include "fFuzz.h"
 
-#include "uHistory.h"
+#include "uDayStore.h"
 
 namespace {
 
@@ -24,15 +24,15 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString name = THistoryGraph().DayFileName();
+    const QString name = TDayStore().DayFileName();
     Fuzz::WriteFile(name, Fuzz::Bytes(data, size));
-    THistoryGraph read;
-    FUZZ_CHECK(read.Count() >= 0 && read.Count() <= THistoryGraph::Capacity);
+    TDayStore read;
+    FUZZ_CHECK(read.Count() >= 0 && read.Count() <= TDayStore::Capacity);
     FUZZ_CHECK(read.SaveDay());
     const QByteArray written = Fuzz::ReadFile(name);
 
     // What was written reads back sample for sample, and writes the same bytes again.
-    THistoryGraph again;
+    TDayStore again;
     FUZZ_CHECK(again.Count() == read.Count());
     for (int i = 0; i < read.Count(); ++i)
         FUZZ_CHECK(Fields(again.Sample(i)) == Fields(read.Sample(i)));

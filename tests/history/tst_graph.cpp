@@ -55,8 +55,6 @@ class TestGraph final : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void roundsHalfToEven_data();
-    void roundsHalfToEven();
     void mapsWorldToPixels_data();
     void mapsWorldToPixels();
     void niceTop_data();
@@ -77,24 +75,6 @@ private Q_SLOTS:
     void polylineEqualsChainOfLines();
     void emptyPictureIgnoresDrawing();
 };
-
-void TestGraph::roundsHalfToEven_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<double>("rounded");
-    QTest::newRow("0.5") << 0.5 << 0.0;
-    QTest::newRow("1.5") << 1.5 << 2.0;
-    QTest::newRow("2.5") << 2.5 << 2.0;
-    QTest::newRow("-2.5") << -2.5 << -2.0;
-    QTest::newRow("2.51") << 2.51 << 3.0;
-}
-
-void TestGraph::roundsHalfToEven()
-{
-    QFETCH(double, value);
-    QFETCH(double, rounded);
-    QCOMPARE(RoundHalfEven(value), rounded);
-}
 
 void TestGraph::mapsWorldToPixels_data()
 {
