@@ -165,6 +165,13 @@ QString FormatFixed2(double value)
     return locale.toString(value, 'f', 2);
 }
 
+QString ThresholdText(double value)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', QLocale::FloatingPointShortest);
+}
+
 QString CallsText(const TTotals &t, int access, bool all)
 {
     return QString::number(SumCells(t.Calls, access, all));

@@ -141,6 +141,9 @@ struct TTrigger
     int RepeatType = 0;
     int State = 0;
     int PrevState = 0;
+    // A stored line that could not be read, kept to be written back as it stands until the
+    // user edits the trigger; such a trigger is inactive.
+    QString UnreadLine;
 };
 
 // The monitor's figures per access type, in this order; they feed the counters, the
@@ -181,6 +184,8 @@ QString AverageText(const TTotals &t, int access, bool all);
 QString EurosText(const TTotals &t, int access, bool all);
 // "%.2f" with the user's decimal separator and no grouping.
 QString FormatFixed2(double value);
+// How a threshold is stored: the user's decimal separator, no grouping, no exponent.
+QString ThresholdText(double value);
 
 TPProgItem *FindProg(const QString &code);
 int IndexOfProg(const QString &code);

@@ -39,6 +39,13 @@ std::optional<double> ReadCommaOrPointNumber(const QString &text)
     return ReadUserLocaleNumber(text);
 }
 
+std::optional<double> ReadLocaleThenCommaOrPointNumber(const QString &text)
+{
+    if (const std::optional<double> value = ReadUserLocaleNumber(text))
+        return value;
+    return ReadCommaOrPointNumber(text);
+}
+
 std::optional<double> ReadPointOrLocaleNumber(const QString &text)
 {
     const QString trimmed = text.trimmed();

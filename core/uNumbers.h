@@ -13,6 +13,9 @@ std::optional<double> ReadUserLocaleNumber(const QString &text);
 // locale reads back under any other ("0,25", "0.25", a locale's minus sign); failing that,
 // the user's locale form.
 std::optional<double> ReadCommaOrPointNumber(const QString &text);
+// The user's locale form first (under Dutch "1.000" is a thousand), failing that a comma
+// or a point as decimal separator.
+std::optional<double> ReadLocaleThenCommaOrPointNumber(const QString &text);
 // A point is always the decimal point ("0.35" under Dutch too); without one, the user's
 // locale form.
 std::optional<double> ReadPointOrLocaleNumber(const QString &text);

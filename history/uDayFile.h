@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include "uSettings.h"
 #include "uUnits.h"
 
 class QIODevice;
@@ -30,8 +31,8 @@ struct THistorySample
 // The day file: one line "time,online,callers,seconds,cents" per sample, CR LF after
 // every line, nothing else.
 
-// The most samples one day holds: one every 5 seconds.
-constexpr int DaySampleCapacity = SecondsPerDay / 5;
+// The most samples one day holds: one per poll at the shortest interval.
+constexpr int DaySampleCapacity = SecondsPerDay / MinimumInterval;
 
 // The longest line: five 11-character numbers, four commas, CR LF.
 constexpr int DayFileMaxLineLength = 5 * 11 + 4 + 2;

@@ -17,7 +17,8 @@ constexpr int StaleSlackSeconds = 10;
 
 } // namespace
 
-TDayForecast ForecastFor(const TDayReference &yesterday, int secondOfDay, int callers, int seconds, double euros)
+TDayForecast ForecastFor(const TDayReference &yesterday, int secondOfDay, int callers, int seconds,
+                         std::optional<double> euros)
 {
     const auto forecastOf = [&](int series, double today) {
         return ForecastDay(today, yesterday.ValueAt(series, secondOfDay), yesterday.DayValue(series));
@@ -26,7 +27,8 @@ TDayForecast ForecastFor(const TDayReference &yesterday, int secondOfDay, int ca
     forecast.Callers = forecastOf(THistorySample::SeriesCallers, callers);
     // The file holds seconds and cents: the ratio is the same in either unit.
     forecast.Minutes = forecastOf(THistorySample::SeriesMinutes, MinutesFromSeconds(seconds));
-    forecast.Euros = forecastOf(THistorySample::SeriesEuro, euros);
+    if (euros)
+        forecast.Euros = forecastOf(THistorySample::SeriesEuro, *euros);
     return forecast;
 }
 

@@ -291,7 +291,8 @@ TTriggerContext TBelvoraMonitor::TriggerContext() const
     const TDayReference &yesterday = m_dayStore->Yesterday();
     for (int what = 0; what < YesterdayFigureCount; ++what) {
         if (const auto value = yesterday.ValueAt(what, SecondOfDay()))
-            context.Yesterday[std::size_t(what)] = what == THistorySample::SeriesMinutes ? MinutesFromSeconds(*value) : *value;
+            context.Yesterday[std::size_t(what)] =
+                what == THistorySample::SeriesMinutes ? MinutesFromSeconds(*value) : *value;
     }
     context.Quiet = QuietNow();
     return context;
@@ -301,7 +302,8 @@ TDayForecast TBelvoraMonitor::Forecast() const
 {
     if (LastReplyTime == 0)
         return {};
-    return ForecastFor(m_dayStore->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), EurosToday());
+    const std::optional<double> euros = PayoutRules.empty() ? std::nullopt : std::optional(EurosToday());
+    return ForecastFor(m_dayStore->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), euros);
 }
 
 bool TBelvoraMonitor::DataIsStale(qint64 now) const
