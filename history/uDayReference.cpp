@@ -26,15 +26,15 @@ bool TDayReference::Load(const QString &fileName, qint64 dayStart)
     });
     const auto byTime = [](const THistorySample &a, const THistorySample &b) { return a.Time < b.Time; };
     m_inTimeOrder = std::is_sorted(read.begin(), read.end(), byTime);
-    m_samples = std::move(read);
-    m_samples.shrink_to_fit();
+    // Copied to a vector of its own size: the day is kept for a whole day.
+    m_samples = std::vector<THistorySample>(read.begin(), read.end());
     return true;
 }
 
 void TDayReference::Clear()
 {
-    m_samples.clear();
-    m_samples.shrink_to_fit();
+    // Assigned, not cleared: a day's samples give their memory back.
+    m_samples = {};
 }
 
 std::optional<qint32> TDayReference::ValueAt(int series, int secondOfDay) const

@@ -23,7 +23,7 @@ public:
 
     // True when this sample began a new day (the old day's file has then been written).
     bool AddSample(qint64 time, int online, int callers, int seconds, int cents);
-    // Writes the whole day file atomically; false (and LastError) when it could not.
+    // Writes the whole day file atomically; false when it could not, and LastError says why.
     bool SaveDay();
     // Replaces the held samples with the day file's, if it exists.
     void LoadDay();

@@ -150,8 +150,9 @@ int TGraph::NiceTop(int value) const
     if (top <= 1)
         return 1;
     if (digits > 1) {
+        // V is 10 or more here, so the top stays above it and above 1.
         const qint64 step = power / 10;
-        while (top > 1 && top - step > v)
+        while (top - step > v)
             top -= step;
     }
     return int(std::min<qint64>(top, std::numeric_limits<int>::max()));

@@ -146,6 +146,9 @@ void TestDayFile::roundTripIsByteIdentical()
         QCOMPARE(Fields(reread.Sample(i)), written[i]);
     QVERIFY(reread.SaveDay());
     QCOMPARE(ReadAll(DayFile(Day)), first);
+    // The extremes of what was read span every sample, not only the first.
+    QCOMPARE(reread.MaxValue(THistorySample::SeriesCallers), 2147483647);
+    QCOMPARE(reread.MinValue(THistorySample::SeriesEuro), -1234);
 }
 
 void TestDayFile::scansLines_data()
@@ -285,6 +288,9 @@ void TestDayFile::readsYesterday_data()
         << "garbage\r\n" + line(y + 86399, 400) + line(y + 86400, 999) + line(y - 1, 7) + line(y + 43200, 100)
         << 43200 << 100 << -1;
     QTest::newRow("the second before the day") << line(y - 1, 7) + line(y + 86000, 5) << 0 << -1 << 5;
+    QTest::newRow("the day's first second") << line(y, 7) + line(y + 86000, 5) << 0 << 7 << 5;
+    QTest::newRow("two at one time: the first") << line(y + 600, 7) + line(y + 600, 8) + line(y + 86000, 5) << 600
+                                                << 7 << 5;
     QTest::newRow("the second after the day") << line(y + 86000, 5) + line(y + 86400, 999) << 86399 << 5 << 5;
     QTest::newRow("ends early: no day value") << line(y + 28800, 10) + line(y + 85799, 150) << 85799 << 150 << -1;
     // At 03:00 the clock goes back to 02:00: 25 hours of samples, in the order taken.
@@ -309,6 +315,11 @@ void TestDayFile::readsYesterday()
     QCOMPARE(yesterday.DayStart(), history.DayStart() - 86400);
     QCOMPARE(yesterday.ValueAt(THistorySample::SeriesCallers, askAt).value_or(-1), callersThen);
     QCOMPARE(yesterday.DayValue(THistorySample::SeriesCallers).value_or(-1), callersAtEnd);
+    // A forecast needs both, and something yesterday at this time.
+    QCOMPARE(ForecastDay(1.0, yesterday.ValueAt(THistorySample::SeriesCallers, askAt),
+                         yesterday.DayValue(THistorySample::SeriesCallers))
+                 .has_value(),
+             callersThen > 0 && callersAtEnd >= 0);
 }
 
 void TestDayFile::dayChangesAtMidnightNotBefore()

@@ -76,6 +76,7 @@ private Q_SLOTS:
     void incrementalMatchesFullRedraw_data();
     void incrementalMatchesFullRedraw();
     void viewFollowsNewestSample();
+    void placedWhenFirstDrawn();
     void dragging_data();
     void dragging();
     void dragNeedsPressAndLeftButton();
@@ -130,6 +131,10 @@ void TestHistoryGraph::emptyDayShowsGridAndAxis()
     // From the baseline up the grid lines are dotted and solid in turn.
     QCOMPARE(picture.pixelColor(101, 27), THistoryGraph::GridColor);
     QVERIFY(picture.pixelColor(100, 31) != picture.pixelColor(101, 31));
+    // The grid's first line, dotted, lies on the baseline just below the plot.
+    QCOMPARE(picture.pixelColor(100, 39), THistoryGraph::GridColor);
+    QCOMPARE(picture.pixelColor(101, 39), ButtonFace());
+    QCOMPARE(picture.pixelColor(0, 40), THistoryGraph::AxisColor);   // 00:00 tick
     QCOMPARE(picture.pixelColor(3, 39), THistoryGraph::AxisColor);   // 00:05 tick
     QCOMPARE(picture.pixelColor(3, 40), THistoryGraph::AxisColor);
     QCOMPARE(picture.pixelColor(3, 41), ButtonFace());
@@ -141,6 +146,8 @@ void TestHistoryGraph::emptyDayShowsGridAndAxis()
     QCOMPARE(picture.pixelColor(27, 43), TGraph::GlyphBackground);
     QCOMPARE(picture.pixelColor(54, 42), ButtonFace());              // 01:30 has no label
     QCOMPARE(picture.pixelColor(72, 20), THistoryGraph::AxisColor);  // 02:00 has
+    // "22:00" centred on 792: its second "2" at columns 786..788, full across its middle.
+    QCOMPARE(picture.pixelColor(787, 44), QColor(Qt::black));
 }
 
 void TestHistoryGraph::scaleGrowsOnlyWhenExceeded()
@@ -166,6 +173,10 @@ void TestHistoryGraph::scaleGrowsOnlyWhenExceeded()
     QCOMPARE(BarTop(view, 41), 19);
     QCOMPARE(BarTop(view, 42), 16);
     QCOMPARE(graph.MaxText(), QStringLiteral("6"));
+
+    // Another series draws the day anew: its callers are all 0, under the top 1.
+    graph.SetSeries(THistorySample::SeriesCallers);
+    QCOMPARE(BarTop(View(graph, 864, 48), 40), 21);
 }
 
 void TestHistoryGraph::texts_data()
@@ -209,15 +220,17 @@ void TestHistoryGraph::reportsChangedTexts()
     THistoryGraph &graph = Make();
     QSignalSpy spy(&graph, &THistoryGraph::ExtremesChanged);
     const qint64 start = m_store->DayStart();
+    m_store->AddSample(start + 5, 0, 0, 0, 0);
+    QCOMPARE(spy.count(), 0); // still 0 and 0
     m_store->AddSample(start + 10, 4, 10, 120, 100);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.last().at(0).toString(), QStringLiteral("4"));
-    QCOMPARE(spy.last().at(1).toString(), QStringLiteral("4"));
+    QCOMPARE(spy.last().at(1).toString(), QStringLiteral("0"));
     m_store->AddSample(start + 20, 4, 11, 130, 100);
     QCOMPARE(spy.count(), 1); // nothing shown changed
-    m_store->AddSample(start + 30, 2, 12, 140, 100);
+    m_store->AddSample(start + 30, -2, 12, 140, 100);
     QCOMPARE(spy.count(), 2);
-    QCOMPARE(spy.last().at(1).toString(), QStringLiteral("2"));
+    QCOMPARE(spy.last().at(1).toString(), QStringLiteral("-2"));
     graph.SetSeries(THistorySample::SeriesMinutes);
     QCOMPARE(spy.count(), 3);
     QCOMPARE(spy.last().at(0).toString(), QStringLiteral("2"));
@@ -292,6 +305,19 @@ void TestHistoryGraph::viewFollowsNewestSample()
     QCOMPARE(followed, day.copy(32, 0, 400, 48));
 }
 
+void TestHistoryGraph::placedWhenFirstDrawn()
+{
+    THistoryGraph &graph = Make();
+    graph.Attach(400, 48);
+    // Drawn at 12:00 before any paint (the second sample, the first one under the
+    // scale): the view is placed then, not at 13:00's paint.
+    m_store->AddSample(m_store->DayStart() + 600, 1, 1, 1, 1);
+    m_store->AddSample(m_store->DayStart() + 700, 1, 1, 1, 1);
+    m_state->SetNow(QDateTime(Day, QTime(13, 0)));
+    const QImage view = View(graph, 400, 48);
+    QCOMPARE(view, WholeDay(graph, 48).copy(29, 0, 400, 48));
+}
+
 void TestHistoryGraph::dragging_data()
 {
     QTest::addColumn<int>("toX");
@@ -362,15 +388,18 @@ void TestHistoryGraph::miniGraphFillsItsHeight()
 {
     THistoryGraph &graph = Make();
     graph.SetShowTimeLabels(false);
-    graph.Attach(THistoryGraph::DayPixels, 18);
-    const QImage picture = View(graph, THistoryGraph::DayPixels, 18);
-    // Every 5-minute mark is a full-height line; between them lies the plot.
-    for (int y = 0; y < 18; ++y) {
-        QCOMPARE(picture.pixelColor(3, y), THistoryGraph::AxisColor);
-        QCOMPARE(picture.pixelColor(36, y), THistoryGraph::AxisColor);
+    // 18 pixels end the grid on a solid line, 20 on a dotted one.
+    for (const int height : {18, 20}) {
+        graph.Attach(THistoryGraph::DayPixels, height);
+        const QImage picture = View(graph, THistoryGraph::DayPixels, height);
+        // Every 5-minute mark is a full-height line; between them lies the plot.
+        for (int y = 0; y < height; ++y) {
+            QCOMPARE(picture.pixelColor(3, y), THistoryGraph::AxisColor);
+            QCOMPARE(picture.pixelColor(36, y), THistoryGraph::AxisColor);
+        }
+        QVERIFY(picture.pixelColor(4, 8) != THistoryGraph::AxisColor);
+        QVERIFY(picture.pixelColor(4, 8) != ButtonFace());
     }
-    QVERIFY(picture.pixelColor(4, 8) != THistoryGraph::AxisColor);
-    QVERIFY(picture.pixelColor(4, 8) != ButtonFace());
 }
 
 void TestHistoryGraph::newDayShowsItsStart()
