@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLocale>
 #include <QPieSeries>
 #include <QPieSlice>
@@ -23,6 +24,8 @@
 namespace {
 
 constexpr int CounterStripHeight = 20;
+constexpr int ExtremesWidth = 44;
+constexpr int ColumnWidths[] = {420, 60, 115, 140};
 constexpr int ToolButtons = 9;
 constexpr double EurosPerMinute = 0.2;
 enum TCounter { Online, Calls, Minutes, Euros };
@@ -44,6 +47,8 @@ TFloorWindow::TFloorWindow(QWidget *parent)
     , m_list(new QTreeWidget)
     , m_pie(new QPieSeries)
     , m_graph(new TFloorGraph)
+    , m_max(new QLabel)
+    , m_min(new QLabel)
     , m_countdown(new TFloorCountdown(PollMs))
     , m_callers(std::make_unique<TFloorCallers>(m_list))
 {
@@ -66,8 +71,9 @@ TFloorWindow::TFloorWindow(QWidget *parent)
     m_list->setIconSize(QSize(32, 16));
     m_list->setHeaderLabels({QStringLiteral("Naam"), QStringLiteral("Tijd"), QStringLiteral("Nummer"),
                              QStringLiteral("Start"), QStringLiteral("Info")});
-    for (int column = 0; column < 5; ++column)
-        m_list->setColumnWidth(column, QList<int>{200, 60, 90, 120, 100}[column]);
+    // As wide as the monitor's fitted columns: the same texts, none of them elided.
+    for (int column = 0; column < 4; ++column)
+        m_list->setColumnWidth(column, ColumnWidths[column]);
     m_tabs->addTab(m_list, QStringLiteral("&Online bellers"));
     auto *chart = new QChartView;
     chart->chart()->addSeries(m_pie);
@@ -77,7 +83,15 @@ TFloorWindow::TFloorWindow(QWidget *parent)
     m_pie->setLabelsVisible(true);
     m_tabs->addTab(chart, QStringLiteral("&Grafiek"));
     layout->addWidget(m_tabs, 1);
-    layout->addWidget(m_graph);
+    auto *graphStrip = new QHBoxLayout;
+    auto *extremes = new QVBoxLayout;
+    for (QLabel *label : {m_max, m_min}) {
+        label->setFixedWidth(ExtremesWidth);
+        extremes->addWidget(label);
+    }
+    graphStrip->addLayout(extremes);
+    graphStrip->addWidget(m_graph, 1);
+    layout->addLayout(graphStrip);
 
     auto *strip = new QWidget;
     strip->setFixedHeight(CounterStripHeight);
@@ -149,6 +163,10 @@ void TFloorWindow::ShowCallers(QStringView reply)
     m_counters[Minutes]->SetValue(seconds * 100 / 60);
     m_counters[Euros]->SetValue(qRound64(double(seconds) / 60 * EurosPerMinute));
     m_graph->AddSample(secondOfDay, online);
+    m_maxOnline = qMax(m_maxOnline, online);
+    m_minOnline = qMin(m_minOnline, online);
+    m_max->setText(QStringLiteral("max %1").arg(m_maxOnline));
+    m_min->setText(QStringLiteral("min %1").arg(m_minOnline));
     UpdatePie(secondsPerProgramme);
 }
 

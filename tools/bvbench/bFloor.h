@@ -6,8 +6,10 @@
 #include <QStringView>
 #include <QWidget>
 
+#include <limits>
 #include <memory>
 
+class QLabel;
 class QPieSeries;
 class QPieSlice;
 class QTabWidget;
@@ -43,6 +45,10 @@ private:
     QTreeWidget *m_list;
     QPieSeries *m_pie;
     TFloorGraph *m_graph;
+    QLabel *m_max;
+    QLabel *m_min;
+    int m_maxOnline = 0;
+    int m_minOnline = std::numeric_limits<int>::max();
     TFloorCountdown *m_countdown;
     QList<TFloorCounter *> m_counters;
     std::unique_ptr<TFloorCallers> m_callers;

@@ -6,6 +6,8 @@
 namespace {
 
 constexpr int SecondsPerDay = 86400;
+constexpr int HoursPerDay = 24;
+constexpr int LabelHeight = 12;
 
 } // namespace
 
@@ -23,14 +25,33 @@ void TFloorGraph::AddSample(int secondOfDay, int online)
     update();
 }
 
+void TFloorGraph::resizeEvent(QResizeEvent *)
+{
+    m_background = QPixmap(size());
+    m_background.fill(Qt::white);
+    QPainter painter(&m_background);
+    QFont font = painter.font();
+    font.setPixelSize(9);
+    painter.setFont(font);
+    for (int hour = 1; hour < HoursPerDay; ++hour) {
+        const int x = hour * width() / HoursPerDay;
+        painter.setPen(Qt::lightGray);
+        painter.drawLine(x, 0, x, height() - LabelHeight);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(x - 15, height() - LabelHeight, 30, LabelHeight), Qt::AlignCenter,
+                         QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0')));
+    }
+}
+
 void TFloorGraph::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    painter.drawPixmap(0, 0, m_background);
+    const int plotHeight = height() - LabelHeight - 2;
     QPolygon line;
     line.reserve(m_samples.size());
     for (const QPoint &sample : m_samples)
-        line.append({int(qint64(sample.x()) * width() / SecondsPerDay), height() - 1 - sample.y() * (height() - 2) / m_max});
-    painter.setPen(Qt::green);
+        line.append({int(qint64(sample.x()) * width() / SecondsPerDay), 1 + plotHeight - sample.y() * plotHeight / m_max});
+    painter.setPen(Qt::blue);
     painter.drawPolyline(line);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QList>
+#include <QPixmap>
 #include <QPoint>
 #include <QWidget>
 
-// The floor's history strip: the day's online counts as one line, drawn opaque.
+// The floor's history strip: hour lines and labels drawn once per size into a picture,
+// the day's online counts as one line over it, painted opaque.
 class TFloorGraph final : public QWidget
 {
 public:
@@ -15,8 +17,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QPixmap m_background;
     QList<QPoint> m_samples;
     int m_max = 1;
 };

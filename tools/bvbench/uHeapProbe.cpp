@@ -30,9 +30,16 @@ void *Serve(void *fifo)
 
 __attribute__((constructor)) void StartHeapProbe()
 {
-    char *fifo = std::getenv("BVBENCH_HEAP_FIFO");
+    static char fifo[4096];
+    const char *name = std::getenv("BVBENCH_HEAP_FIFO");
+    if (name)
+        std::snprintf(fifo, sizeof fifo, "%s", name);
+    // The program's children (a D-Bus daemon started on demand) must neither load the
+    // probes nor answer for the program.
+    unsetenv("BVBENCH_HEAP_FIFO");
+    unsetenv("LD_PRELOAD");
     pthread_t thread;
-    if (fifo && *fifo && pthread_create(&thread, nullptr, Serve, fifo) == 0)
+    if (*fifo && pthread_create(&thread, nullptr, Serve, fifo) == 0)
         pthread_detach(thread);
 }
 
