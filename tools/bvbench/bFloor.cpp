@@ -43,14 +43,13 @@ int SecondOfDay(QStringView line)
 
 TFloorWindow::TFloorWindow(QWidget *parent)
     : QWidget(parent)
-    , m_tabs(new QTabWidget)
-    , m_list(new QTreeWidget)
-    , m_pie(new QPieSeries)
-    , m_graph(new TFloorGraph)
-    , m_max(new QLabel)
-    , m_min(new QLabel)
-    , m_countdown(new TFloorCountdown(PollMs))
-    , m_callers(std::make_unique<TFloorCallers>(m_list))
+    , List(new QTreeWidget)
+    , Pie(new QPieSeries)
+    , Graph(new TFloorGraph)
+    , MaxLabel(new QLabel)
+    , MinLabel(new QLabel)
+    , Countdown(new TFloorCountdown(PollMs))
+    , Callers(std::make_unique<TFloorCallers>(List))
 {
     setWindowTitle(QStringLiteral("bvfloor"));
     resize(864, 520);
@@ -65,32 +64,33 @@ TFloorWindow::TFloorWindow(QWidget *parent)
         toolBar->addAction(QStringLiteral("%1").arg(i));
     layout->addWidget(toolBar);
 
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setIconSize(QSize(32, 16));
-    m_list->setHeaderLabels({QStringLiteral("Naam"), QStringLiteral("Tijd"), QStringLiteral("Nummer"),
+    List->setRootIsDecorated(false);
+    List->setUniformRowHeights(true);
+    List->setAllColumnsShowFocus(true);
+    List->setIconSize(QSize(32, 16));
+    List->setHeaderLabels({QStringLiteral("Naam"), QStringLiteral("Tijd"), QStringLiteral("Nummer"),
                              QStringLiteral("Start"), QStringLiteral("Info")});
     // As wide as the monitor's fitted columns: the same texts, none of them elided.
     for (int column = 0; column < 4; ++column)
-        m_list->setColumnWidth(column, ColumnWidths[column]);
-    m_tabs->addTab(m_list, QStringLiteral("&Online bellers"));
+        List->setColumnWidth(column, ColumnWidths[column]);
+    auto *tabs = new QTabWidget;
+    tabs->addTab(List, QStringLiteral("&Online bellers"));
     auto *chart = new QChartView;
-    chart->chart()->addSeries(m_pie);
+    chart->chart()->addSeries(Pie);
     chart->chart()->legend()->hide();
     chart->chart()->setTitle(QStringLiteral("Minuten per programma"));
     chart->setRenderHint(QPainter::Antialiasing);
-    m_pie->setLabelsVisible(true);
-    m_tabs->addTab(chart, QStringLiteral("&Grafiek"));
-    layout->addWidget(m_tabs, 1);
+    Pie->setLabelsVisible(true);
+    tabs->addTab(chart, QStringLiteral("&Grafiek"));
+    layout->addWidget(tabs, 1);
     auto *graphStrip = new QHBoxLayout;
     auto *extremes = new QVBoxLayout;
-    for (QLabel *label : {m_max, m_min}) {
+    for (QLabel *label : {MaxLabel, MinLabel}) {
         label->setFixedWidth(ExtremesWidth);
         extremes->addWidget(label);
     }
     graphStrip->addLayout(extremes);
-    graphStrip->addWidget(m_graph, 1);
+    graphStrip->addWidget(Graph, 1);
     layout->addLayout(graphStrip);
 
     auto *strip = new QWidget;
@@ -98,11 +98,11 @@ TFloorWindow::TFloorWindow(QWidget *parent)
     auto *counters = new QHBoxLayout(strip);
     counters->setContentsMargins(2, 2, 2, 2);
     for (int digits : CounterDigits) {
-        m_counters.append(new TFloorCounter(digits));
-        counters->addWidget(m_counters.last());
+        Counters.append(new TFloorCounter(digits));
+        counters->addWidget(Counters.last());
     }
     counters->addStretch(1);
-    counters->addWidget(m_countdown);
+    counters->addWidget(Countdown);
     layout->addWidget(strip);
 }
 
@@ -115,7 +115,7 @@ void TFloorWindow::SetProgrammes(QStringView reply)
         line.chop(line.endsWith(u'\r') ? 1 : 0);
         const qsizetype colon = line.indexOf(u':');
         if (!std::exchange(echo, false) && colon > 0)
-            m_progNames.insert(line.left(colon).toString(), line.sliced(colon + 1).toString());
+            ProgNames.insert(line.left(colon).toString(), line.sliced(colon + 1).toString());
     }
 }
 
@@ -131,7 +131,7 @@ void TFloorWindow::ShowCallers(QStringView reply)
     for (QStringView line : reply.tokenize(u'\n')) {
         line.chop(line.endsWith(u'\r') ? 1 : 0);
         if (line.startsWith(u'+')) {
-            m_callers->Take(line, m_progNames);
+            Callers->Take(line, ProgNames);
         } else if (line.startsWith(u'$')) {
             // "$code|country|access|calls|seconds"
             qsizetype index = 0;
@@ -157,22 +157,22 @@ void TFloorWindow::ShowCallers(QStringView reply)
             secondOfDay = SecondOfDay(line);
         }
     }
-    const int online = m_callers->End();
-    m_counters[Online]->SetValue(online);
-    m_counters[Calls]->SetValue(calls);
-    m_counters[Minutes]->SetValue(seconds * 100 / 60);
-    m_counters[Euros]->SetValue(qRound64(double(seconds) / 60 * EurosPerMinute));
-    m_graph->AddSample(secondOfDay, online);
-    m_maxOnline = qMax(m_maxOnline, online);
-    m_minOnline = qMin(m_minOnline, online);
-    m_max->setText(QStringLiteral("max %1").arg(m_maxOnline));
-    m_min->setText(QStringLiteral("min %1").arg(m_minOnline));
+    const int online = Callers->End();
+    Counters[Online]->SetValue(online);
+    Counters[Calls]->SetValue(calls);
+    Counters[Minutes]->SetValue(seconds * 100 / 60);
+    Counters[Euros]->SetValue(qRound64(double(seconds) / 60 * EurosPerMinute));
+    Graph->AddSample(secondOfDay, online);
+    MaxOnline = qMax(MaxOnline, online);
+    MinOnline = qMin(MinOnline, online);
+    MaxLabel->setNum(MaxOnline);
+    MinLabel->setNum(MinOnline);
     UpdatePie(secondsPerProgramme);
 }
 
 void TFloorWindow::RestartCountdown()
 {
-    m_countdown->Restart();
+    Countdown->Restart();
 }
 
 void TFloorWindow::UpdatePie(const QList<QPair<QStringView, qint64>> &secondsPerProgramme)
@@ -183,10 +183,10 @@ void TFloorWindow::UpdatePie(const QList<QPair<QStringView, qint64>> &secondsPer
     QList<QPair<QPieSlice *, double>> changes;
     for (const auto &[codeView, seconds] : secondsPerProgramme) {
         const QString code = codeView.toString();
-        const QString name = m_progNames.value(code, code);
-        QPieSlice *&slice = m_slices[code];
+        const QString name = ProgNames.value(code, code);
+        QPieSlice *&slice = Slices[code];
         if (!slice)
-            slice = m_pie->append(name, 0);
+            slice = Pie->append(name, 0);
         const double minutes = double(seconds) / 60;
         if (slice->value() != minutes)
             changes.append({slice, minutes});

@@ -12,7 +12,6 @@
 class QLabel;
 class QPieSeries;
 class QPieSlice;
-class QTabWidget;
 class QTreeWidget;
 class TFloorCallers;
 class TFloorCountdown;
@@ -41,17 +40,16 @@ public:
 private:
     void UpdatePie(const QList<QPair<QStringView, qint64>> &secondsPerProgramme);
 
-    QTabWidget *m_tabs;
-    QTreeWidget *m_list;
-    QPieSeries *m_pie;
-    TFloorGraph *m_graph;
-    QLabel *m_max;
-    QLabel *m_min;
-    int m_maxOnline = 0;
-    int m_minOnline = std::numeric_limits<int>::max();
-    TFloorCountdown *m_countdown;
-    QList<TFloorCounter *> m_counters;
-    std::unique_ptr<TFloorCallers> m_callers;
-    QHash<QString, QString> m_progNames;
-    QHash<QString, QPieSlice *> m_slices;
+    QTreeWidget *List;
+    QPieSeries *Pie;
+    TFloorGraph *Graph;
+    QLabel *MaxLabel;
+    QLabel *MinLabel;
+    int MaxOnline = 0;
+    int MinOnline = std::numeric_limits<int>::max();
+    TFloorCountdown *Countdown;
+    QList<TFloorCounter *> Counters;
+    std::unique_ptr<TFloorCallers> Callers;
+    QHash<QString, QString> ProgNames;
+    QHash<QString, QPieSlice *> Slices;
 };

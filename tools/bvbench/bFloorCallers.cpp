@@ -64,7 +64,7 @@ QPixmap Picture(int index, bool round)
 } // namespace
 
 TFloorCallers::TFloorCallers(QTreeWidget *list)
-    : m_list(list)
+    : List(list)
 {
 }
 
@@ -80,16 +80,16 @@ void TFloorCallers::Take(QStringView line, const QHash<QString, QString> &progNa
     if (count < CallerFields || fields[Code].size() < 3)
         return;
     const QString id = fields[Id].toString();
-    if (m_seen.contains(id))
+    if (Seen.contains(id))
         return;
-    QTreeWidgetItem *row = m_rows.take(id);
+    QTreeWidgetItem *row = Rows.take(id);
     if (!row) {
         row = new QTreeWidgetItem;
         row->setTextAlignment(Time, Qt::AlignRight | Qt::AlignVCenter);
         row->setIcon(Caption, Pictures(fields[Country].toInt(), fields[Access].toInt()));
-        m_arrived.append(row);
+        Arrived.append(row);
     }
-    m_seen.insert(id, row);
+    Seen.insert(id, row);
     const QString progName = progNames.value(fields[Code].sliced(1, 2).toString());
     const QString caption = row->text(Caption);
     if (caption.size() != progName.size() + 2 + fields[Name].size() || !caption.endsWith(fields[Name])
@@ -106,25 +106,25 @@ void TFloorCallers::Take(QStringView line, const QHash<QString, QString> &progNa
 
 int TFloorCallers::End()
 {
-    const bool rowsChanged = !m_rows.isEmpty() || !m_arrived.isEmpty();
+    const bool rowsChanged = !Rows.isEmpty() || !Arrived.isEmpty();
     // Whoever is left was not in the reply.
-    qDeleteAll(m_rows);
-    m_list->addTopLevelItems(m_arrived);
-    m_arrived.clear();
-    m_rows.swap(m_seen);
-    m_seen.clear();
+    qDeleteAll(Rows);
+    List->addTopLevelItems(Arrived);
+    Arrived.clear();
+    Rows.swap(Seen);
+    Seen.clear();
     // Rows that came and went would lay the list out again after the new texts were
     // painted: lay it out now, so that the list is painted once.
     if (rowsChanged)
-        m_list->doItemsLayout();
-    return int(m_rows.size());
+        List->doItemsLayout();
+    return int(Rows.size());
 }
 
 QIcon TFloorCallers::Pictures(int country, int access)
 {
     const int key = country * 1000 + access;
-    auto found = m_pictures.constFind(key);
-    if (found != m_pictures.constEnd())
+    auto found = PictureCache.constFind(key);
+    if (found != PictureCache.constEnd())
         return *found;
     QPixmap both(2 * PictureSize, PictureSize);
     both.fill(Qt::transparent);
@@ -132,5 +132,5 @@ QIcon TFloorCallers::Pictures(int country, int access)
     painter.drawPixmap(0, 0, Picture(country, false));
     painter.drawPixmap(PictureSize, 0, Picture(access, true));
     painter.end();
-    return *m_pictures.insert(key, QIcon(both));
+    return *PictureCache.insert(key, QIcon(both));
 }

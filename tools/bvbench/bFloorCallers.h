@@ -26,9 +26,9 @@ private:
     // Flag and access picture side by side, made once per pair.
     QIcon Pictures(int country, int access);
 
-    QTreeWidget *m_list;
-    QHash<QString, QTreeWidgetItem *> m_rows;
-    QHash<QString, QTreeWidgetItem *> m_seen;
-    QList<QTreeWidgetItem *> m_arrived;
-    QHash<int, QIcon> m_pictures;
+    QTreeWidget *List;
+    QHash<QString, QTreeWidgetItem *> Rows;
+    QHash<QString, QTreeWidgetItem *> Seen;
+    QList<QTreeWidgetItem *> Arrived;
+    QHash<int, QIcon> PictureCache;
 };

@@ -22,23 +22,23 @@ TFloorCountdown::TFloorCountdown(int intervalMs, QWidget *parent)
         painter.drawEllipse(1, 1, Size - 3, Size - 3);
         painter.setBrush(Qt::green);
         painter.drawPie(1, 1, Size - 3, Size - 3, FullCircle / 4, -FullCircle * (FrameCount - i) / FrameCount);
-        m_frames.append(frame);
+        Frames.append(frame);
     }
-    m_timer.setInterval(intervalMs / FrameCount);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        m_frame = (m_frame + 1) % FrameCount;
+    Timer.setInterval(intervalMs / FrameCount);
+    connect(&Timer, &QTimer::timeout, this, [this] {
+        Frame = (Frame + 1) % FrameCount;
         update();
     });
 }
 
 void TFloorCountdown::Restart()
 {
-    m_frame = 0;
-    m_timer.start();
+    Frame = 0;
+    Timer.start();
     update();
 }
 
 void TFloorCountdown::paintEvent(QPaintEvent *)
 {
-    QPainter(this).drawPixmap(0, 0, m_frames[m_frame]);
+    QPainter(this).drawPixmap(0, 0, Frames[Frame]);
 }

@@ -18,7 +18,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QList<QPixmap> m_frames;
-    QTimer m_timer;
-    int m_frame = 0;
+    QList<QPixmap> Frames;
+    QTimer Timer;
+    int Frame = 0;
 };

@@ -27,7 +27,7 @@ const QPixmap &DigitStrip()
 
 TFloorCounter::TFloorCounter(int digits, QWidget *parent)
     : QWidget(parent)
-    , m_digits(digits)
+    , Digits(digits)
 {
     setFixedSize(digits * CellWidth, CellHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -35,17 +35,17 @@ TFloorCounter::TFloorCounter(int digits, QWidget *parent)
 
 void TFloorCounter::SetValue(qint64 value)
 {
-    if (value == m_value)
+    if (value == Value)
         return;
-    m_value = value;
+    Value = value;
     update();
 }
 
 void TFloorCounter::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    qint64 rest = m_value;
-    for (int cell = m_digits - 1; cell >= 0; --cell) {
+    qint64 rest = Value;
+    for (int cell = Digits - 1; cell >= 0; --cell) {
         const int digit = int(rest % 10);
         rest /= 10;
         painter.drawPixmap(cell * CellWidth, 0, DigitStrip(), digit * CellWidth, 0, CellWidth, CellHeight);

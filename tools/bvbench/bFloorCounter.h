@@ -14,6 +14,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    int m_digits;
-    qint64 m_value = 0;
+    int Digits;
+    qint64 Value = 0;
 };

@@ -20,16 +20,16 @@ TFloorGraph::TFloorGraph(QWidget *parent)
 
 void TFloorGraph::AddSample(int secondOfDay, int online)
 {
-    m_samples.append({secondOfDay, online});
-    m_max = qMax(m_max, online);
+    Samples.append({secondOfDay, online});
+    MaxOnline = qMax(MaxOnline, online);
     update();
 }
 
 void TFloorGraph::resizeEvent(QResizeEvent *)
 {
-    m_background = QPixmap(size());
-    m_background.fill(Qt::white);
-    QPainter painter(&m_background);
+    Background = QPixmap(size());
+    Background.fill(Qt::white);
+    QPainter painter(&Background);
     QFont font = painter.font();
     font.setPixelSize(9);
     painter.setFont(font);
@@ -46,12 +46,12 @@ void TFloorGraph::resizeEvent(QResizeEvent *)
 void TFloorGraph::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
+    painter.drawPixmap(0, 0, Background);
     const int plotHeight = height() - LabelHeight - 2;
     QPolygon line;
-    line.reserve(m_samples.size());
-    for (const QPoint &sample : m_samples)
-        line.append({int(qint64(sample.x()) * width() / SecondsPerDay), 1 + plotHeight - sample.y() * plotHeight / m_max});
+    line.reserve(Samples.size());
+    for (const QPoint &sample : Samples)
+        line.append({int(qint64(sample.x()) * width() / SecondsPerDay), 1 + plotHeight - sample.y() * plotHeight / MaxOnline});
     painter.setPen(Qt::blue);
     painter.drawPolyline(line);
 }

@@ -20,7 +20,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QPixmap m_background;
-    QList<QPoint> m_samples;
-    int m_max = 1;
+    QPixmap Background;
+    QList<QPoint> Samples;
+    int MaxOnline = 1;
 };

@@ -22,10 +22,10 @@ public:
     bool Post(const QByteArray &args, TReplied replied);
 
 private:
-    QNetworkAccessManager m_network;
-    QUrl m_url;
-    QByteArray m_key;
-    QByteArray m_authorization;
-    QStringDecoder m_decoder;
-    bool m_busy = false;
+    QNetworkAccessManager Network;
+    QUrl Url;
+    QByteArray Key;
+    QByteArray Authorization;
+    QStringDecoder Decoder;
+    bool Busy = false;
 };
