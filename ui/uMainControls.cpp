@@ -125,8 +125,10 @@ void TfrmMain::CreateActions()
     acInfo->setCheckable(true);
     connect(acInfo, &QAction::triggered, this, [this](bool on) {
         pcInfo->setVisible(on);
-        if (on)
+        if (on) {
+            FormResize();
             m_monitor->UpdateChart();
+        }
         UpdateActions();
     });
 }
@@ -302,6 +304,8 @@ void TfrmMain::CreateControls()
     splMain->setStretchFactor(0, 1);
     splMain->setStretchFactor(1, 0);
     splMain->setSizes({520, 340});
+    splMain->installEventFilter(this);
+    connect(splMain, &QSplitter::splitterMoved, this, &TfrmMain::InfoSplitMoved);
 
     // The graph strip keeps its height when the window changes size; the user sets it.
     splGraph = new QSplitter(Qt::Vertical);
