@@ -431,6 +431,15 @@ qreal ContentHeight(QChart &chart)
     return chart.rect().height() - top - bottom - chart.margins().top() - chart.margins().bottom() - title;
 }
 
+// The same across: what Qt shares out between the plot and the axes beside it.
+qreal ContentWidth(QChart &chart)
+{
+    qreal left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
+    if (chart.layout())
+        chart.layout()->getContentsMargins(&left, &top, &right, &bottom);
+    return chart.rect().width() - left - right - chart.margins().left() - chart.margins().right();
+}
+
 // A category as the monitor named it: escaped for the chart's markup, with invisible
 // marks that keep repeated names apart.
 QString PlainName(QString name)
@@ -454,11 +463,12 @@ QFont Scaled(QFont base, qreal scale)
 }
 
 // Every category keeps its name. Along the bottom names stand side by side, or upright
-// where they do not fit, in a smaller font where they stand too close; a name longer
-// than the room Qt gives the axis (a share of the chart's height, or of its width beside
-// horizontal bars) is shortened with "…". Qt's own shortening is off: it measures an
-// upright name against the room for a flat one and leaves only dots. Only in a chart too
-// small for the smallest font are the names left out.
+// where they do not fit, in a smaller font where they stand too close; beside horizontal
+// bars they stand one above the other, smaller where they crowd. A name longer than the
+// room Qt gives the axis (a share of the chart's height, or of its width beside
+// horizontal bars) is shortened with "…". Upright, Qt's own shortening is off: it
+// measures an upright name against the room for a flat one and leaves only dots. Only in
+// a chart too small for the smallest font are the names left out.
 void FitCategories(QChart &chart, QBarCategoryAxis &categories)
 {
     if (categories.count() == 0)
@@ -471,20 +481,27 @@ void FitCategories(QChart &chart, QBarCategoryAxis &categories)
     const QFont base = categories.property(BaseFontProperty).value<QFont>();
     const QRectF plot = chart.plotArea();
     const bool bottom = categories.alignment() == Qt::AlignBottom;
-    // The distance between two names' middles.
-    const qreal spacing = (bottom ? plot.width() : plot.height()) / names.size();
+    // Qt gives a flat name the plot's length over one more than their number, less padding;
+    // upright or stacked names stand a category's length apart, and Qt hides one at the
+    // plot's edge that is thicker than that.
+    const qreal length = bottom ? plot.width() : plot.height();
+    const qreal slot = length / (names.size() + 1) - 2 * AxisLabelPadding;
+    const qreal spacing = length / names.size();
     qreal widest = 0.0;
     for (const QString &name : names)
         widest = qMax(widest, QFontMetricsF(base).horizontalAdvance(PlainName(name)));
-    const bool upright = bottom && widest + 2 * LabelSpacing > spacing;
+    const bool upright = bottom && widest + 2 * LabelSpacing > slot;
+    const auto thin = [spacing](const QFont &font) {
+        return TextSize(font, QStringLiteral("0")).height() + 1.0 <= spacing;
+    };
     QFont font = base;
-    bool fits = !upright && (bottom || QFontMetricsF(base).height() + 1.0 <= spacing);
-    for (qreal scale = 1.0; !fits && scale >= SmallestFontScale - 0.001; scale -= FontScaleStep) {
+    bool fits = bottom && !upright ? true : thin(base);
+    for (qreal scale = 1.0 - FontScaleStep; !fits && scale >= SmallestFontScale - 0.001; scale -= FontScaleStep) {
         font = Scaled(base, scale);
-        fits = QFontMetricsF(font).height() + 1.0 <= spacing;
+        fits = thin(font);
     }
-    const qreal room = bottom ? (upright ? MaxAxisShare * ContentHeight(chart) - AxisChrome : widest)
-                              : MaxAxisShare * chart.rect().width();
+    const qreal room = bottom ? (upright ? MaxAxisShare * ContentHeight(chart) - AxisChrome : slot)
+                              : MaxAxisShare * ContentWidth(chart) - AxisChrome;
     QStringList shown;
     const QFontMetricsF metrics(font);
     for (const QString &name : names) {
@@ -501,7 +518,7 @@ void FitCategories(QChart &chart, QBarCategoryAxis &categories)
         categories.clear();
         categories.append(shown);
     }
-    categories.setTruncateLabels(false);
+    categories.setTruncateLabels(bottom && !upright);
     categories.setLabelsFont(font);
     categories.setLabelsAngle(upright ? UprightAngle : 0);
     categories.setLabelsVisible(fits);

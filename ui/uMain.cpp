@@ -285,7 +285,7 @@ void TfrmMain::CallerListClick(QTreeWidget *list)
     if (pcMain->currentIndex() != (list == lvCallers ? TabOnline : TabHistory))
         return;
     // The history list drives the panel only while the details page is the one showing.
-    if (list == lvHistory && pcInfo->currentWidget() != pnDetails)
+    if (list == lvHistory && !pcInfo->currentWidget()->isAncestorOf(pnDetails))
         return;
     const QList<QTreeWidgetItem *> selected = list->selectedItems();
     auto *row = selected.isEmpty() ? nullptr : dynamic_cast<TCallerItem *>(selected.first());
@@ -310,7 +310,6 @@ void TfrmMain::TotalsRowSelected()
 void TfrmMain::ShowInfoPanel()
 {
     pcInfo->show();
-    FormResize();
     m_monitor->UpdateChart();
     UpdateActions();
 }
@@ -488,6 +487,11 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == splMain && event->type() == QEvent::Resize) {
         FormResize();
+        return false;
+    }
+    if (watched == pcInfo && event->type() == QEvent::Show) {
+        // The splitter gives a panel shown again the width it had: the share decides.
+        QMetaObject::invokeMethod(this, &TfrmMain::FormResize, Qt::QueuedConnection);
         return false;
     }
     if (watched == chtTotals && event->type() == QEvent::Resize) {

@@ -24,6 +24,7 @@
 #include "uListColumns.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
+#include "uScrollPage.h"
 #include "uSettings.h"
 
 namespace {
@@ -125,10 +126,8 @@ void TfrmMain::CreateActions()
     acInfo->setCheckable(true);
     connect(acInfo, &QAction::triggered, this, [this](bool on) {
         pcInfo->setVisible(on);
-        if (on) {
-            FormResize();
+        if (on)
             m_monitor->UpdateChart();
-        }
         UpdateActions();
     });
 }
@@ -249,7 +248,9 @@ QWidget *TfrmMain::CreateInfoPanel()
     lvTotalDetails->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Waarde")});
     pnDetails = new TCallerDetails(lvTotalDetails);
     pnDetails->TotalsActive = [this] { return pcMain->currentWidget() == lvTotals; };
-    pcInfo->addTab(pnDetails, QStringLiteral("&Details"));
+    // On a short screen (or at a large scale) the details scroll rather than push the
+    // window past the screen's edge.
+    pcInfo->addTab(new TScrollPage(pnDetails), QStringLiteral("&Details"));
 
     pcInfo->addTab(CreateChartPage(), QStringLiteral("&Grafiek"));
     connect(pcInfo, &QTabWidget::currentChanged, this, [this](int index) {
@@ -305,6 +306,7 @@ void TfrmMain::CreateControls()
     splMain->setStretchFactor(1, 0);
     splMain->setSizes({520, 340});
     splMain->installEventFilter(this);
+    pcInfo->installEventFilter(this);
     connect(splMain, &QSplitter::splitterMoved, this, &TfrmMain::InfoSplitMoved);
 
     // The graph strip keeps its height when the window changes size; the user sets it.

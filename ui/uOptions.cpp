@@ -27,6 +27,7 @@
 #include "uPayoutEditor.h"
 #include "uPlatform.h"
 #include "uQuiet.h"
+#include "uScrollPage.h"
 #include "uSettings.h"
 #include "uTriggerEditor.h"
 
@@ -34,6 +35,8 @@ TfrmOptions *frmOptions = nullptr;
 
 namespace {
 
+constexpr int MinimumWidth = 425;
+constexpr int MinimumHeight = 305;
 constexpr int TabCommunication = 1;
 constexpr int TabTriggers = 3;
 constexpr int TabPayout = 4;
@@ -89,7 +92,6 @@ TfrmOptions::TfrmOptions(QWidget *parent)
 {
     frmOptions = this;
     setWindowTitle(QStringLiteral("Opties"));
-    setMinimumSize(425, 305);
 
     dlgOpen = new QFileDialog(this);
     dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
@@ -107,20 +109,21 @@ TfrmOptions::TfrmOptions(QWidget *parent)
 
     pgOptions = new QTabWidget(this);
     pgOptions->setObjectName(QStringLiteral("pgOptions"));
-    pgOptions->addTab(CreateOptionsPage(), QStringLiteral("&Opties"));
-    pgOptions->addTab(CreateCommunicationPage(), QStringLiteral("&Communicatie"));
-    pgOptions->addTab(CreateAccountsPage(), QStringLiteral("&Accounts"));
+    // Each page scrolls where the screen is too short for the dialog (a large scale).
+    pgOptions->addTab(new TScrollPage(CreateOptionsPage()), QStringLiteral("&Opties"));
+    pgOptions->addTab(new TScrollPage(CreateCommunicationPage()), QStringLiteral("&Communicatie"));
+    pgOptions->addTab(new TScrollPage(CreateAccountsPage()), QStringLiteral("&Accounts"));
     tsTriggers = new TTriggerEditor(pgOptions);
     tsTriggers->setObjectName(QStringLiteral("tsTriggers"));
     tsTriggers->Browse = [this](const QStringList &filters, std::function<void(const QString &)> chosen) {
         BrowseFile(filters, std::move(chosen));
     };
-    pgOptions->addTab(tsTriggers, QStringLiteral("&Triggers"));
+    pgOptions->addTab(new TScrollPage(tsTriggers), QStringLiteral("&Triggers"));
     tsPayout = new TPayoutEditor(pgOptions);
     tsPayout->setObjectName(QStringLiteral("tsPayout"));
     tsPayout->ShowInfo = [this](const QString &text) { lblInfo->setText(text); };
     tsPayout->DialogOpen = [this] { return frmOptions == this; };
-    pgOptions->addTab(tsPayout, QStringLiteral("&Uitbetaling"));
+    pgOptions->addTab(new TScrollPage(tsPayout), QStringLiteral("&Uitbetaling"));
 
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
@@ -147,6 +150,9 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     connect(btnCancel, &QPushButton::clicked, this, &TfrmOptions::btnCancelClick);
     FormCreate();
     connect(pgOptions, &QTabWidget::currentChanged, this, &TfrmOptions::pgOptionsChange);
+    // At least the classic size, but never less than the contents need at this font and
+    // scale: a fixed least size would let the layout squeeze the fields.
+    resize(sizeHint().expandedTo(QSize(MinimumWidth, MinimumHeight)));
 }
 
 TfrmOptions::~TfrmOptions()

@@ -303,6 +303,8 @@ void TestMainLists::chartLabels()
     tabs->setCurrentWidget(page);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
+    // The classic size, wider than the test screen the window was fitted into.
+    main.resize(864, 520);
     Poll(main, {"$AA|0|1|1|654", "$CC|0|1|1|300"});
     const auto series = view->chart()->series();
     QCOMPARE(series.size(), 1);
