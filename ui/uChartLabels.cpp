@@ -60,6 +60,8 @@ constexpr qreal SmallestFontScale = 0.7;
 constexpr char BaseFontProperty[] = "bvBaseFont";
 constexpr char NamesProperty[] = "bvNames";
 constexpr qreal FontScaleStep = 0.05;
+// Room between two upright or stacked names.
+constexpr qreal NameGap = 1.0;
 // Marks the chart's own value labels among its child items; they stand above the series.
 constexpr int ValueLabelKey = 0;
 constexpr qreal ValueLabelZ = 10.0;
@@ -492,7 +494,7 @@ void FitCategories(QChart &chart, QBarCategoryAxis &categories)
         widest = qMax(widest, QFontMetricsF(base).horizontalAdvance(PlainName(name)));
     const bool upright = bottom && widest + 2 * LabelSpacing > slot;
     const auto thin = [spacing](const QFont &font) {
-        return TextSize(font, QStringLiteral("0")).height() + 1.0 <= spacing;
+        return TextSize(font, QStringLiteral("0")).height() + NameGap <= spacing;
     };
     QFont font = base;
     bool fits = bottom && !upright ? true : thin(base);
@@ -661,7 +663,7 @@ void PlaceValueLabels(QChart &chart, QAbstractSeries &series, const QList<TChart
             for (int k = 0; k < axis->tickCount(); ++k) {
                 const qreal y = plot.bottom() - k * plot.height() / (axis->tickCount() - 1);
                 placed.append(QRectF(chart.rect().left(), y - axisMetrics.height() / 2.0,
-                                     plot.left() - chart.rect().left(), axisMetrics.height()));
+                                     plot.left() - AxisLabelPadding - chart.rect().left(), axisMetrics.height()));
             }
         }
         // Markers are drawn over labels: a label keeps clear of the other markers.
@@ -758,9 +760,19 @@ void FitChartLabels(QChart &chart, int labels, bool legend)
         FitPieAndLegend(chart, *pie, labels, legend);
         return;
     }
-    if (QBarCategoryAxis *categories = FirstAxis<QBarCategoryAxis>(chart)) {
+    QBarCategoryAxis *categories = FirstAxis<QBarCategoryAxis>(chart);
+    if (categories) {
         FitCategories(chart, *categories);
         LayOut(chart);
     }
     FitAxisLabels(chart, series, labels);
+    // Room made above the values widens the value axis' labels, and so narrows the plot
+    // the names were fitted to: once more, then the values' labels to the final plot.
+    if (categories) {
+        const QRectF plot = chart.plotArea();
+        FitCategories(chart, *categories);
+        LayOut(chart);
+        if (chart.plotArea() != plot)
+            FitAxisLabels(chart, series, labels);
+    }
 }

@@ -20,7 +20,10 @@ public:
             return false;
         auto *window = static_cast<QWidget *>(watched);
         const Qt::WindowType type = window->windowType();
-        if (!window->isWindow() || type == Qt::Popup || type == Qt::ToolTip || type == Qt::SplashScreen
+        // Windows and dialogs the window manager places; not menus, tips or the tray
+        // icon's window, which lives inside the panel.
+        if (!window->isWindow() || (type != Qt::Window && type != Qt::Dialog)
+            || window->windowFlags().testFlag(Qt::BypassWindowManagerHint)
             || window->findChild<TScreenFit *>(QString(), Qt::FindDirectChildrenOnly))
             return false;
         (new TScreenFit(window))->Shown();

@@ -349,7 +349,7 @@ void TestMainLists::chartTextsFit_data()
         QTest::addRow("every country, %s", styles[style]) << 3 << style << CountryCount;
 }
 
-// Six programmes and four (or all) countries at the window's default size: no text of the
+// Six programmes and four (or all) countries at the window's classic size: no text of the
 // chart covers another, runs out of the chart or is cut short, but for names in a legend;
 // every category is named; values show in the chosen style as whole numbers.
 void TestMainLists::chartTextsFit()
@@ -375,6 +375,7 @@ void TestMainLists::chartTextsFit()
     qobject_cast<QTabWidget *>(view->parentWidget()->parentWidget()->parentWidget())->setCurrentWidget(view->parentWidget());
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.resize(864, 520);
     Poll(main, lines);
     QCoreApplication::processEvents();
     QList<QGraphicsTextItem *> texts;
