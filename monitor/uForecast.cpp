@@ -19,7 +19,8 @@ constexpr int StaleSlackSeconds = 10;
 
 } // namespace
 
-TDayForecast ForecastFor(const TDayReference &yesterday, int secondOfDay, int callers, int seconds, double euros)
+TDayForecast ForecastFor(const TDayReference &yesterday, int secondOfDay, int callers, int seconds,
+                         std::optional<double> euros)
 {
     const auto forecastOf = [&](int series, double today) {
         return ForecastDay(today, yesterday.ValueAt(series, secondOfDay), yesterday.DayValue(series));
@@ -28,7 +29,8 @@ TDayForecast ForecastFor(const TDayReference &yesterday, int secondOfDay, int ca
     forecast.Callers = forecastOf(THistoryGraph::SeriesCallers, callers);
     // The file holds seconds and cents: the ratio is the same in either unit.
     forecast.Minutes = forecastOf(THistoryGraph::SeriesMinutes, double(seconds) / SecondsPerMinute);
-    forecast.Euros = forecastOf(THistoryGraph::SeriesEuro, euros);
+    if (euros)
+        forecast.Euros = forecastOf(THistoryGraph::SeriesEuro, *euros);
     return forecast;
 }
 

@@ -17,8 +17,9 @@ struct TDayForecast
     bool IsEmpty() const { return !Callers && !Minutes && !Euros; }
 };
 
+// `euros` none: the user has no payout rules, so there is nothing to forecast in euros.
 TDayForecast ForecastFor(const TDayReference &yesterday, int secondOfDay, int callers, int seconds,
-                         double euros);
+                         std::optional<double> euros);
 // "Verwacht vandaag: 512 bellers, 1.840 minuten, € 184,00" in the user's number form;
 // empty when there is nothing to forecast.
 QString ForecastText(const TDayForecast &forecast);

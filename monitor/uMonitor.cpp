@@ -312,7 +312,8 @@ TDayForecast TBelvoraMonitor::Forecast() const
 {
     if (LastReplyTime == 0)
         return {};
-    return ForecastFor(m_history->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), EurosToday());
+    const std::optional<double> euros = PayoutRules.empty() ? std::nullopt : std::optional(EurosToday());
+    return ForecastFor(m_history->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), euros);
 }
 
 bool TBelvoraMonitor::DataIsStale(qint64 now) const
