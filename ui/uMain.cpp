@@ -640,6 +640,12 @@ void TfrmMain::Maximise()
     if (!frmBig) {
         frmBig = new TfrmBig;
         connect(frmBig, &TfrmBig::RestoreRequested, this, &TfrmMain::Restore, Qt::QueuedConnection);
+        // Minimised, the program shows its minimised face: the small window or the tray.
+        connect(frmBig, &TfrmBig::MinimiseRequested, this, [this] {
+            if (frmBig)
+                frmBig->close();
+            MinimiseRequested();
+        }, Qt::QueuedConnection);
     }
     const QRect area = TScreenFit::AvailableArea(this);
     const QSize size = QSize(Settings.LargeW, Settings.LargeH).boundedTo(area.size());
