@@ -538,12 +538,11 @@ void MakeRoom(QValueAxis &values, qreal top, qreal room, qreal length)
     values.setLabelFormat(values.max() >= 10.0 ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
 }
 
-// One value of a bar, line or point chart: where it stands and what it is.
+// One value of a bar, line or point chart and the name of its category.
 struct TChartValue
 {
     double Value = 0.0;
     QString Name;
-    QPointF At;   // the bar's end or the point, in the chart's coordinates
 };
 
 // The text a label style gives a value along axes: whole numbers and percentages in the
@@ -712,7 +711,7 @@ QList<TChartValue> ChartValues(const QChart &chart, QAbstractSeries &series)
         if (sets.isEmpty())
             return values;
         for (int i = 0; i < sets.first()->count(); ++i)
-            values.append({sets.first()->at(i), PlainName(names.value(i)), {}});
+            values.append({sets.first()->at(i), PlainName(names.value(i))});
         return values;
     }
     auto *area = qobject_cast<QAreaSeries *>(&series);
@@ -721,7 +720,7 @@ QList<TChartValue> ChartValues(const QChart &chart, QAbstractSeries &series)
         return values;
     const QList<QPointF> points = line->points();
     for (int i = 0; i < points.size(); ++i)
-        values.append({points[i].y(), PlainName(names.value(i)), {}});
+        values.append({points[i].y(), PlainName(names.value(i))});
     return values;
 }
 
