@@ -4,15 +4,19 @@
 #include "uMain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <array>
 #include <functional>
 
 #include "uAnalogNumber.h"
+#include "uArtwork.h"
 #include "uBig.h"
 #include "uClock.h"
 #include "uDayCounter.h"
@@ -64,6 +68,10 @@ void TfrmMain::CreateOutlook()
 void TfrmMain::CreateTrayMenu()
 {
     pmTray = new QMenu(this);
+    // The way back where a click on the tray icon does nothing.
+    connect(pmTray->addAction(QStringLiteral("Tonen")), &QAction::triggered, this, &TfrmMain::Restore);
+    pmTray->addAction(acStartStop);
+    pmTray->addSeparator();
     const QList<std::pair<QString, std::function<void()>>> snoozes = {
         {QStringLiteral("Stil voor 30 minuten"), [this] { m_quiet.SnoozeFor(Clock::Now(), HalfHour); }},
         {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), Hour); }},
@@ -160,6 +168,19 @@ void TfrmMain::ShowOutlook()
     }
     lblInfo->setToolTip(strip);
     m_tray->setToolTip(TrayToolTip());
+    // A hint on show tells the new age as well, not only the next one.
+    if (QToolTip::isVisible()) {
+        QWidget *under = QApplication::widgetAt(QCursor::pos());
+        if (under && under->window() == frmSmall && under->toolTip().isEmpty())
+            under = frmSmall;
+        if (under && !under->toolTip().isEmpty() && under->toolTip() != QToolTip::text())
+            QToolTip::showText(QCursor::pos(), under->toolTip(), under);
+    }
+    const bool quiet = m_quiet.IsQuiet(Clock::Now());
+    if (quiet != m_trayShowsQuiet) {
+        m_trayShowsQuiet = quiet;
+        m_tray->setIcon(quiet ? Artwork::QuietIcon() : Artwork::ApplicationIcon());
+    }
 }
 
 QString TfrmMain::ConnectionText() const

@@ -22,8 +22,11 @@ public:
 
     // Every other window the program shows while `owner` stays on top (dialogs, message
     // boxes, file dialogs) stays on top as well: a window manager may otherwise stack it
-    // under `owner`, out of sight while it waits for an answer.
+    // under `owner`, out of sight while it waits for an answer. A dialog of `owner`'s own
+    // has no taskbar button while `owner` has none.
     static void KeepOthersAbove(QWidget *owner);
+    // The states the window wants now.
+    QByteArrayList Wanted() const { return m_wanted(); }
     // For a window that is being shown already: its states now.
     void Shown();
 

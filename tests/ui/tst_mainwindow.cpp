@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@
 #include "uMain.h"
 #include "uMonitor.h"
 #include "uNotifier.h"
+#include "uOptions.h"
 #include "uQtDutch.h"
 #include "uSettings.h"
 
@@ -71,6 +73,7 @@ private Q_SLOTS:
     void staleFiguresForecastAndQuiet();
     void exportsListsAndDay_data();
     void exportsListsAndDay();
+    void windowsFitScreen();
 
 private:
     void WriteSettings(const QByteArray &extra);
@@ -463,16 +466,22 @@ void TestMainWindow::staleFiguresForecastAndQuiet()
         QVERIFY(main.TrayToolTip().contains("Laatste gegevens 14:00, 3 min geleden"));
         QVERIFY(!main.TrayToolTip().contains("Verwacht"));
 
+        // The tray menu leads back to the window and starts or stops, before the quiet.
         QMenu *tray = nullptr;
         for (QMenu *menu : main.findChildren<QMenu *>()) {
-            if (!menu->actions().isEmpty() && menu->actions().first()->text() == "Stil voor 30 minuten")
+            if (!menu->actions().isEmpty() && menu->actions().first()->text() == "Tonen")
                 tray = menu;
         }
         QVERIFY(tray);
-        tray->actions().first()->trigger();
+        QCOMPARE(tray->actions()[1]->text(), QStringLiteral("Start/Stop"));
+        const auto item = [tray](const QString &text) {
+            const QList<QAction *> actions = tray->actions();
+            return *std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == text; });
+        };
+        item("Stil voor 30 minuten")->trigger();
         QVERIFY(main.TrayToolTip().endsWith("Stil tot 14:33"));
         QVERIFY(SavedSettings().contains("quietuntil=2026-12-08 14:33:30"));
-        tray->actions()[3]->trigger();   // sound and balloons on again
+        item("Geluid en meldingen weer aan")->trigger();
         QVERIFY(!main.TrayToolTip().contains("Stil"));
 
         monitor.PollTime = Clock::LocalSecondsNow();
@@ -548,6 +557,31 @@ void TestMainWindow::exportsListsAndDay()
     }
     Clock::SetNowFunction(nullptr);
     QLocale::setDefault(QLocale::c());
+}
+
+// Also run on a 1366 x 768 screen at twice the scale (CMake): 683 x 384 to lay out in.
+void TestMainWindow::windowsFitScreen()
+{
+    WriteSettings("[window]\r\ninfo=1\r\ngraph=1\r\n");
+    TfrmMain main(m_dir->path());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    const QRect area = main.screen()->availableGeometry();
+    const auto fits = [&area](const QWidget &window) {
+        // Inside the screen, and nothing squeezed below what its contents need.
+        return area.contains(window.frameGeometry()) && window.size().width() >= window.minimumSizeHint().width()
+            && window.size().height() >= window.minimumSizeHint().height();
+    };
+    QTRY_VERIFY2(fits(main), qPrintable(QStringLiteral("%1x%2 needs %3x%4")
+                                            .arg(main.width()).arg(main.height())
+                                            .arg(main.minimumSizeHint().width()).arg(main.minimumSizeHint().height())));
+    TfrmOptions options(&main);
+    options.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&options));
+    QTRY_VERIFY2(fits(options), qPrintable(QStringLiteral("%1x%2 needs %3x%4")
+                                               .arg(options.width()).arg(options.height())
+                                               .arg(options.minimumSizeHint().width())
+                                               .arg(options.minimumSizeHint().height())));
 }
 
 QTEST_MAIN(TestMainWindow)
