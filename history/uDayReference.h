@@ -39,6 +39,9 @@ private:
     qint64 m_dayStart = 0;
 };
 
+// How many weeks back the same weekday is looked for, by the day's and the month's forecast.
+constexpr int SameWeekdayWeeks = 4;
+
 // Today's figure at the end of the day if it goes on as yesterday did from the same time:
 // today so far × yesterday's whole day ÷ yesterday then. None without yesterday's sample
 // at that time, or when it was not above zero.

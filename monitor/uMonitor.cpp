@@ -312,7 +312,8 @@ TDayForecast TBelvoraMonitor::Forecast() const
 {
     if (LastReplyTime == 0)
         return {};
-    return ForecastFor(m_history->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), EurosToday());
+    return ForecastFor(m_history->Yesterday(), m_history->SameWeekdays(), SecondOfDay(), CallsToday(), SecondsToday(),
+                       EurosToday());
 }
 
 bool TBelvoraMonitor::DataIsStale(qint64 now) const

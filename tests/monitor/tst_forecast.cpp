@@ -1,10 +1,38 @@
+#include <QFile>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <optional>
 
+#include "uClock.h"
 #include "uDayReference.h"
 #include "uForecast.h"
+
+namespace {
+
+// A day with `then` callers at noon and `end` just before midnight; damaged: no good line.
+TDayReference WrittenDay(const QString &folder, const QDate &date, int then, int end, bool damaged = false)
+{
+    const qint64 start = Clock::LocalSeconds(QDateTime(date, QTime(0, 0)));
+    const QString name = folder + date.toString(QStringLiteral("/dd-MM-yyyy.hlg"));
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(name));
+    if (damaged)
+        file.write("\x01\xff,,garbage\r\n;;;\r\n12");
+    for (const auto &[time, value] : {std::pair{43200, then}, std::pair{86100, end}}) {
+        if (!damaged)
+            file.write(QStringLiteral("%1,1,%2,%3,%4\r\n").arg(start + time).arg(value).arg(value * 60).arg(value).toLatin1());
+    }
+    file.close();
+    TDayReference day;
+    day.Load(name, start);
+    return day;
+}
+
+} // namespace
 
 class TestForecast final : public QObject
 {
@@ -12,6 +40,8 @@ class TestForecast final : public QObject
 private Q_SLOTS:
     void forecastsFromYesterday_data();
     void forecastsFromYesterday();
+    void forecastsFromSameWeekdays_data();
+    void forecastsFromSameWeekdays();
     void staleAfterTwoPollsAndSlack_data();
     void staleAfterTwoPollsAndSlack();
 };
@@ -44,10 +74,48 @@ void TestForecast::forecastsFromYesterday()
     forecast.Euros = ForecastDay(50.0, yesterdayThen, 368);
     const QString text = ForecastText(forecast);
     if (expected == 512.0)
-        QCOMPARE(text, QStringLiteral("Verwacht vandaag: 512 bellers, 1.840 minuten, € 184,00"));
+        QCOMPARE(text, QStringLiteral("Verwacht vandaag: 512 bellers, 1.840 minuten, € 184,00 (op basis van gisteren)"));
     else if (expected < 0)
         QVERIFY(text.isEmpty());
     QLocale::setDefault(QLocale::c());
+}
+
+void TestForecast::forecastsFromSameWeekdays_data()
+{
+    QTest::addColumn<int>("weeks");   // bit k: a day file k + 1 weeks back
+    QTest::addColumn<int>("damaged"); // bit k: that file is rubbish
+    QTest::addColumn<double>("callers");
+    QTest::addColumn<QString>("basis");
+    // Whole day / noon: yesterday 10, the weeks back 4, 3, 5 and 2.
+    QTest::newRow("none: yesterday") << 0 << 0 << 100.0 << "op basis van gisteren";
+    QTest::newRow("one week") << 0b0001 << 0 << 40.0 << "op basis van vorige dinsdag";
+    QTest::newRow("two: the mean of the middle") << 0b0011 << 0 << 35.0 << "op basis van de laatste 2 dinsdagen";
+    QTest::newRow("three") << 0b0111 << 0 << 40.0 << "op basis van de laatste 3 dinsdagen";
+    QTest::newRow("four") << 0b1111 << 0 << 35.0 << "op basis van de laatste 4 dinsdagen";
+    QTest::newRow("a week missing") << 0b1101 << 0 << 40.0 << "op basis van 3 van de laatste 4 dinsdagen";
+    QTest::newRow("a damaged file") << 0b1111 << 0b0010 << 40.0 << "op basis van 3 van de laatste 4 dinsdagen";
+    QTest::newRow("only a damaged file") << 0b0001 << 0b0001 << 100.0 << "op basis van gisteren";
+}
+
+void TestForecast::forecastsFromSameWeekdays()
+{
+    QFETCH(int, weeks);
+    QFETCH(int, damaged);
+    QTemporaryDir dir;
+    const QDate today(2027, 3, 2); // a Tuesday
+    const TDayReference yesterday = WrittenDay(dir.path(), today.addDays(-1), 100, 1000);
+    const int ratios[] = {4, 3, 5, 2};
+    std::array<TDayReference, SameWeekdayWeeks> sameWeekdays;
+    for (int k = 0; k < SameWeekdayWeeks; ++k) {
+        if (weeks & (1 << k))
+            sameWeekdays[std::size_t(k)] = WrittenDay(dir.path(), today.addDays(-7 * (k + 1)), 100, 100 * ratios[k],
+                                                      damaged & (1 << k));
+    }
+    const TDayForecast forecast = ForecastFor(yesterday, sameWeekdays, 43200, 10, 600, 10.0);
+    QTEST(forecast.Callers.value_or(-1), "callers");
+    QTEST(forecast.Minutes.value_or(-1), "callers");
+    QFETCH(QString, basis);
+    QVERIFY2(ForecastText(forecast).endsWith(QLatin1Char('(') + basis + QLatin1Char(')')), qPrintable(ForecastText(forecast)));
 }
 
 void TestForecast::staleAfterTwoPollsAndSlack_data()
