@@ -35,6 +35,7 @@ class TfrmFetcher;
 class TfrmSmall;
 class TNoDrawPaintBox;
 class TNotifier;
+class TOverviewPage;
 
 // The program's one permanent window and the root object of a run. It loads the
 // settings, owns the connector and the monitor, hands the monitor its views and
@@ -160,6 +161,8 @@ private:
     void QuietChanged();
     void ExportList(QTreeWidget *list, const QString &name);
     void ExportDay();
+    // The overview of the last days: `reread` reads the day files again.
+    void ShowOverview(bool reread);
 
     std::unique_ptr<TBelvoraMonitor> m_monitor;
     QTimer tiUpdate;
@@ -245,4 +248,5 @@ private:
     QMenu *pmTray = nullptr;
     QMenu *pmGraph = nullptr;
     QAction *mnuYesterday = nullptr;
+    TOverviewPage *tsOverview = nullptr;
 };
