@@ -17,23 +17,39 @@ bool NeedsQuotes(const QString &text)
         || text.contains(QLatin1Char('\n')) || text.front().isSpace() || text.back().isSpace();
 }
 
-// Spreadsheets run a field that starts like a formula, and names come from the server: such
-// a field gets an apostrophe before it and stays text. Negative numbers stay numbers.
-bool LooksLikeFormula(const QString &text)
+bool IsNumber(const QString &text)
 {
-    if (text.size() < 2 || !QStringLiteral("=+-@\t\r").contains(text.front()))
-        return false;
-    // Amounts are written in the desktop's way.
+    // Spreadsheets read numbers in the desktop's way and in the C form.
     bool number = false;
     QLocale().toDouble(text, &number);
-    return !number;
+    if (!number)
+        QLocale::c().toDouble(text, &number);
+    return number;
+}
+
+// Spreadsheets run a field that starts like a formula, and names come from the server: such
+// a field gets an apostrophe before it and stays text.
+bool LooksLikeFormula(const QString &text)
+{
+    return !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front()) && !IsNumber(text);
+}
+
+// A text of digits that a spreadsheet would take for a number: written as a formula that
+// gives back the text. It holds nothing but what a number holds, so the formula is safe.
+QString AsText(const QString &text)
+{
+    return QStringLiteral("=\"") + text + QLatin1Char('"');
 }
 
 } // namespace
 
-QString Field(const QString &text)
+QString Field(const QString &text, TKind kind)
 {
-    const QString field = LooksLikeFormula(text) ? QLatin1Char('\'') + text : text;
+    QString field = text;
+    if (kind == TKind::Text && LooksLikeFormula(text))
+        field = QLatin1Char('\'') + text;
+    else if (kind == TKind::Text && IsNumber(text))
+        field = AsText(text);
     if (!NeedsQuotes(field))
         return field;
     QString quoted = field;
@@ -41,29 +57,30 @@ QString Field(const QString &text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QString Line(const QStringList &fields)
+QString Line(const QStringList &fields, const TQuantityColumns &quantities)
 {
     QString line;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
             line += Separator;
-        line += Field(fields[i]);
+        line += Field(fields[i], quantities.contains(int(i)) ? TKind::Quantity : TKind::Text);
     }
     return line + LineEnd;
 }
 
-QByteArray Document(const QList<QStringList> &rows)
+QByteArray Document(const QList<QStringList> &rows, const TQuantityColumns &quantities)
 {
     QString text;
     for (const QStringList &row : rows)
-        text += Line(row);
+        text += Line(row, quantities);
     return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
 }
 
-bool Write(const QString &fileName, const QList<QStringList> &rows, QString *error)
+bool Write(const QString &fileName, const QList<QStringList> &rows, const TQuantityColumns &quantities,
+           QString *error)
 {
     QSaveFile file(fileName);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(Document(rows)) >= 0 && file.commit();
+    const bool ok = file.open(QIODevice::WriteOnly) && file.write(Document(rows, quantities)) >= 0 && file.commit();
     if (!ok && error)
         *error = file.errorString();
     return ok;

@@ -176,11 +176,6 @@ std::optional<double> ReadLocaleNumber(const QString &text)
     return value;
 }
 
-double LocaleNumber(const QString &text)
-{
-    return ReadLocaleNumber(text).value_or(0.0);
-}
-
 std::optional<double> ReadStoredNumber(const QString &text)
 {
     // Files are written in the locale of the day: a decimal comma or point, and some
@@ -193,6 +188,20 @@ std::optional<double> ReadStoredNumber(const QString &text)
     if (ok && std::isfinite(value))
         return value;
     return ReadLocaleNumber(text);
+}
+
+std::optional<double> ReadThreshold(const QString &text)
+{
+    if (const std::optional<double> value = ReadLocaleNumber(text))
+        return value;
+    return ReadStoredNumber(text);
+}
+
+QString ThresholdText(double value)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', QLocale::FloatingPointShortest);
 }
 
 QString CallsText(const TTotals &t, int access, bool all)

@@ -141,6 +141,9 @@ struct TTrigger
     int RepeatType = 0;
     int State = 0;
     int PrevState = 0;
+    // A stored line that could not be read, kept to be written back as it stands until the
+    // user edits the trigger; such a trigger is inactive.
+    QString UnreadLine;
 };
 
 // The monitor's figures per access type, in this order; they feed the counters, the
@@ -184,11 +187,15 @@ QString FormatFixed2(double value);
 // A finite number in the user's locale form, blanks around it allowed; none for anything
 // else ("nan" and "inf" included).
 std::optional<double> ReadLocaleNumber(const QString &text);
-// The same, anything else read as 0.
-double LocaleNumber(const QString &text);
 // A number as a settings file of any locale holds it: "," or "." as decimal separator and
 // no grouping; failing that, the user's locale form. None when it is no finite number.
 std::optional<double> ReadStoredNumber(const QString &text);
+// A threshold as typed or stored: the user's locale form first (a Dutch desktop's old
+// "1.000" is a thousand there), then "," or "." as decimal separator. None when it is
+// no finite number.
+std::optional<double> ReadThreshold(const QString &text);
+// How a threshold is stored: the user's decimal separator, no grouping, no exponent.
+QString ThresholdText(double value);
 
 TPProgItem *FindProg(const QString &code);
 int IndexOfProg(const QString &code);

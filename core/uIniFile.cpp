@@ -21,7 +21,7 @@ QString OneLine(QString value)
     return value;
 }
 
-// Whoever edited the file by hand may have saved it with a UTF-8 byte-order mark.
+// Whoever edited the file by hand may have saved it as UTF-8 with a byte-order mark.
 const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 
 } // namespace
@@ -46,7 +46,8 @@ void TIniFile::Parse(const QByteArray &content)
 {
     m_sections.clear();
     m_sections.push_back({});
-    const QString text = Codec::Decode(content.startsWith(Utf8Bom) ? content.mid(Utf8Bom.size()) : content);
+    m_utf8 = content.startsWith(Utf8Bom);
+    const QString text = m_utf8 ? QString::fromUtf8(content.mid(Utf8Bom.size())) : Codec::Decode(content);
     QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -81,7 +82,7 @@ QByteArray TIniFile::Serialize() const
         for (const TLine &line : section.Lines)
             out += line.Text + QLatin1String("\r\n");
     }
-    return Codec::Encode(out);
+    return m_utf8 ? Utf8Bom + out.toUtf8() : Codec::Encode(out);
 }
 
 bool TIniFile::Save() const

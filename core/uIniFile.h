@@ -19,7 +19,8 @@ public:
     // A missing or unreadable file reads as empty.
     bool Load(const QString &fileName);
     void Parse(const QByteArray &content);
-    // Whole file, atomically, Windows-1252 with CR LF line ends.
+    // Whole file, atomically, with CR LF line ends, in the encoding it was read in:
+    // Windows-1252, or UTF-8 where the file began with a byte-order mark.
     bool Save() const;
     bool SaveAs(const QString &fileName) const;
     QByteArray Serialize() const;
@@ -72,5 +73,6 @@ private:
     QString m_fileName;
     bool m_ownerOnly = false;
     bool m_secret = false;
+    bool m_utf8 = false;
     std::vector<TSection> m_sections;
 };

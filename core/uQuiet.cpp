@@ -6,6 +6,9 @@
 namespace {
 
 constexpr int SecondsPerMinute = 60;
+constexpr int SecondsPerHour = 60 * SecondsPerMinute;
+// Longer than any clock change there is.
+constexpr int LongestGapMinutes = 3 * 60;
 
 bool HoursHold(const TQuietTimes &times, const QTime &time)
 {
@@ -24,7 +27,7 @@ QDateTime HoursEnd(const TQuietTimes &times, const QDateTime &now)
     QDate day = now.date();
     if (*times.From > *times.To && seconds >= *times.From)
         day = day.addDays(1);
-    return QDateTime(day, QTime(0, 0).addSecs(*times.To));
+    return LocalMoment(day, *times.To);
 }
 
 bool SnoozeHolds(const TQuietTimes &times, const QDateTime &now)
@@ -90,10 +93,17 @@ void TQuietHours::SnoozeFor(const QDateTime &now, int minutes)
     Settings.QuietUntil = now.addSecs(qint64(minutes) * SecondsPerMinute);
 }
 
+QDateTime TQuietHours::NextMorning(const QDateTime &now) const
+{
+    const int morning = Times().To.value_or(MorningHour * SecondsPerHour);
+    const QDateTime today = LocalMoment(now.date(), morning);
+    return now < today ? today : LocalMoment(now.date().addDays(1), morning);
+}
+
 void TQuietHours::SnoozeUntilTomorrow(const QDateTime &now)
 {
     m_resumedUntil = QDateTime();
-    Settings.QuietUntil = QDateTime(now.date().addDays(1), QTime(TomorrowHour, 0));
+    Settings.QuietUntil = NextMorning(now);
 }
 
 void TQuietHours::Resume(const QDateTime &now)
@@ -112,4 +122,17 @@ std::optional<int> ReadQuietTime(const QString &text)
 QString QuietTimeText(int secondsOfDay)
 {
     return QTime(0, 0).addSecs(secondsOfDay).toString(QStringLiteral("HH:mm"));
+}
+
+QDateTime LocalMoment(const QDate &day, int secondsOfDay)
+{
+    const QTime time = QTime(0, 0).addSecs(secondsOfDay);
+    QDateTime moment(day, time);
+    // Gaps start and end on whole minutes: step to the first that exists.
+    const QTime minute(time.hour(), time.minute());
+    for (int step = 1; !moment.isValid() && step <= LongestGapMinutes; ++step) {
+        const QTime later = minute.addSecs(step * SecondsPerMinute);
+        moment = later < minute ? QDateTime(day.addDays(1), later) : QDateTime(day, later);
+    }
+    return moment;
 }

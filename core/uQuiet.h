@@ -25,12 +25,16 @@ QDateTime QuietEnd(const TQuietTimes &times, const QDateTime &now);
 class TQuietHours final
 {
 public:
-    static constexpr int TomorrowHour = 0;  // "Stil tot morgen" lasts until midnight
+    // "Stil tot morgen" lasts until the morning: the end of the quiet hours where they are
+    // set, else this hour.
+    static constexpr int MorningHour = 7;
 
     TQuietTimes Times() const;
     bool IsQuiet(const QDateTime &now) const;
     QDateTime EndsAt(const QDateTime &now) const;
     void SnoozeFor(const QDateTime &now, int minutes);
+    // The next morning after `now`: later today in the small hours, else tomorrow.
+    QDateTime NextMorning(const QDateTime &now) const;
     void SnoozeUntilTomorrow(const QDateTime &now);
     // Ends a snooze, and the quiet hours that hold now until they end by themselves.
     void Resume(const QDateTime &now);
@@ -42,3 +46,6 @@ private:
 // "HH:mm" in the settings file; none for an empty or unreadable text.
 std::optional<int> ReadQuietTime(const QString &text);
 QString QuietTimeText(int secondsOfDay);
+// The local moment of that time of day; a time the clock skips in spring (inside the
+// gap) is the first moment after the gap.
+QDateTime LocalMoment(const QDate &day, int secondsOfDay);

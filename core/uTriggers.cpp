@@ -1,5 +1,7 @@
 #include "uTriggers.h"
 
+#include <algorithm>
+
 #include <QLocale>
 #include <QStringList>
 #include <QTime>
@@ -110,27 +112,27 @@ bool IsYesterdayCompare(int compare)
     return compare == TriggerCompare::BelowYesterday || compare == TriggerCompare::AboveYesterday;
 }
 
-bool YesterdayConditionHolds(const TTrigger &trigger, const TTriggerContext &context)
+bool YesterdayConditionHolds(const TTrigger &trigger, double percent, const TTriggerContext &context)
 {
     if (trigger.What < 0 || trigger.What >= YesterdayFigureCount)
         return false;
     const std::optional<double> yesterday = context.Yesterday[std::size_t(trigger.What)];
-    if (!yesterday)
+    // Nothing yesterday at this time is no base for a percentage.
+    if (!yesterday || *yesterday <= 0.0)
         return false;
     const double today = context.Today[std::size_t(trigger.What)];
-    const double part = *yesterday * LocaleNumber(trigger.Value) / 100.0;
+    const double part = *yesterday * percent / 100.0;
     return trigger.Compare == TriggerCompare::BelowYesterday ? today < part : today > part;
 }
 
-bool FigureConditionHolds(const TTrigger &trigger, const TFigureBlock &figures, const TTriggerContext &context)
+bool FigureConditionHolds(const TTrigger &trigger, double threshold, const TFigureBlock &figures,
+                          const TTriggerContext &context)
 {
     if (IsYesterdayCompare(trigger.Compare))
-        return YesterdayConditionHolds(trigger, context);
+        return YesterdayConditionHolds(trigger, threshold, context);
     const std::optional<double> figure = TriggerFigure(trigger.What, figures);
     if (!figure)
         return false;
-    // A threshold as typed, in the user's locale form.
-    const double threshold = LocaleNumber(trigger.Value);
     switch (trigger.Compare) {
     case TriggerCompare::Less:
         return *figure < threshold;
@@ -182,7 +184,7 @@ bool IsInteger(const QString &field)
 bool LeadingFieldsHold(const QStringList &fields)
 {
     return IsInteger(fields[0]) && IsValidWhenText(StrToIntDef(fields[0], 0), fields[1]) && IsInteger(fields[2])
-        && IsInteger(fields[3]) && (fields[4].isEmpty() || ReadStoredNumber(fields[4])) && IsInteger(fields[5]);
+        && IsInteger(fields[3]) && (fields[4].isEmpty() || ReadThreshold(fields[4])) && IsInteger(fields[5]);
 }
 
 } // namespace
@@ -196,10 +198,11 @@ bool ParseTrigger(TTrigger &trigger, const QString &line)
     QStringList fields = line.split(Separator);
     if (fields.size() > StoredFieldCount && fields.last().isEmpty())
         fields.removeLast(); // a trailing separator
-    const qsizetype extra = fields.size() - StoredFieldCount;
-    if (extra > 0
-        && (!(fields.last() == ActiveText || fields.last() == InactiveText) || !LeadingFieldsHold(fields)))
-        return false;
+    qsizetype extra = fields.size() - StoredFieldCount;
+    const bool readable = extra <= 0
+        || ((fields.last() == ActiveText || fields.last() == InactiveText) && LeadingFieldsHold(fields));
+    if (!readable)
+        extra = 0; // the fields as they stand, for showing only
 
     TokenInit(line, Separator);
     trigger.WhenKind = NextTokenInt();
@@ -214,11 +217,13 @@ bool ParseTrigger(TTrigger &trigger, const QString &line)
     trigger.ActionParam = param;
     trigger.RepeatType = NextTokenInt();
     trigger.Active = NextToken() == ActiveText;
-    return true;
+    return readable;
 }
 
 QString TriggerLine(const TTrigger &trigger)
 {
+    if (!trigger.UnreadLine.isEmpty())
+        return trigger.UnreadLine;
     // Only the action text can give back a "|"; in a time or a threshold a blank reads the
     // same (it parts two times, and neither makes a number).
     const auto noSeparator = [](QString text) { return text.replace(Separator, QStringLiteral(" ")); };
@@ -241,10 +246,14 @@ void LoadTriggers(const TIniFile &ini)
     // Line by line: a hand-edited file may repeat a key, and each line is a trigger.
     for (const auto &[key, value] : ini.ReadSectionValues(section)) {
         auto trigger = std::make_unique<TTrigger>();
-        if (ParseTrigger(*trigger, value))
-            loaded.push_back(std::move(trigger));
-        else
-            DebugLog(DebugLevel::Requests, QStringLiteral("Trigger %1 skipped: \"%2\" cannot be read").arg(key, value));
+        if (!ParseTrigger(*trigger, value)) {
+            // Kept as it stands, so that a save does not erase what the user wrote by hand.
+            DebugLog(DebugLevel::Requests, QStringLiteral("Trigger %1 cannot be read and stays inactive: \"%2\"")
+                                             .arg(key, value));
+            trigger->UnreadLine = value;
+            trigger->Active = false;
+        }
+        loaded.push_back(std::move(trigger));
     }
     TTriggers = std::move(loaded);
 }
@@ -286,14 +295,25 @@ void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures, const TTrigg
             continue;
 
         const std::optional<bool> timeHolds = TimeConditionHolds(*trigger, pollTime);
-        LastTriggerTime = pollTime;
+        // The clock going back an hour in autumn must not bring an "op" time round again
+        // the same day; another day starts afresh.
+        LastTriggerTime = DayStart(pollTime) == DayStart(LastTriggerTime) ? std::max(LastTriggerTime, pollTime)
+                                                                          : pollTime;
+        const std::optional<double> threshold = ReadThreshold(trigger->Value);
         // Once after each start, edit or day change, not on every poll.
-        if (!timeHolds && trigger->State != TriggerState::ConditionFalse) {
-            DebugLog(DebugLevel::Requests, QStringLiteral("Trigger %1: \"%2\" is no usable time of day")
-                                             .arg(i)
-                                             .arg(trigger->WhenText));
+        if (trigger->State != TriggerState::ConditionFalse) {
+            if (!timeHolds) {
+                DebugLog(DebugLevel::Requests, QStringLiteral("Trigger %1: \"%2\" is no usable time of day")
+                                                 .arg(i)
+                                                 .arg(trigger->WhenText));
+            }
+            if (!threshold) {
+                DebugLog(DebugLevel::Requests,
+                         QStringLiteral("Trigger %1: \"%2\" is no number").arg(i).arg(trigger->Value));
+            }
         }
-        const bool condition = timeHolds.value_or(false) && FigureConditionHolds(*trigger, figures, context);
+        const bool condition = timeHolds.value_or(false) && threshold
+            && FigureConditionHolds(*trigger, *threshold, figures, context);
 
         bool act = false;
         if (condition) {

@@ -76,12 +76,15 @@ extern qint64 LastTriggerTime;
 
 // Reads a stored line into `trigger`; missing integers read as 0, a missing last field as
 // inactive. Fields beyond nine come from a "|" inside the action text and are kept in it;
-// false (the line is not to be used) when they cannot have come from there.
+// false (the line is not to be used; its first nine fields are read for showing) when
+// they cannot have come from there.
 bool ParseTrigger(TTrigger &trigger, const QString &line);
-// "WhenKind|WhenText|What|Compare|Value|Action|ActionParam|RepeatType|Active".
+// "WhenKind|WhenText|What|Compare|Value|Action|ActionParam|RepeatType|Active"; a line
+// that could not be read, as it stood.
 QString TriggerLine(const TTrigger &trigger);
 
-// A missing section leaves the list as it is; an existing one replaces it.
+// A missing section leaves the list as it is; an existing one replaces it. A line that
+// cannot be read is kept inactive, to be written back as it stands.
 void LoadTriggers(const TIniFile &ini);
 // Replaces the section whole with keys "0".."count-1".
 void SaveTriggers(TIniFile &ini);

@@ -8,6 +8,8 @@
 namespace {
 
 constexpr qint64 DaySeconds = 86400;
+// The longest day, when the clock goes back an hour, at the shortest poll interval.
+constexpr int Capacity = int((DaySeconds + 3600) / 5);
 
 } // namespace
 
@@ -18,14 +20,13 @@ bool TDayReference::Load(const QString &fileName, qint64 dayStart)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    constexpr int Capacity = int(DaySeconds / 5);
     std::vector<THistorySample> read(Capacity);
     read.resize(std::size_t(ReadDayFile(file, read.data(), Capacity)));
     std::erase_if(read, [dayStart](const THistorySample &s) {
         return s.Time < dayStart || s.Time >= dayStart + DaySeconds;
     });
-    std::stable_sort(read.begin(), read.end(),
-                     [](const THistorySample &a, const THistorySample &b) { return a.Time < b.Time; });
+    const auto byTime = [](const THistorySample &a, const THistorySample &b) { return a.Time < b.Time; };
+    m_inTimeOrder = std::is_sorted(read.begin(), read.end(), byTime);
     m_samples = std::move(read);
     m_samples.shrink_to_fit();
     return true;
@@ -42,8 +43,6 @@ std::optional<qint32> TDayReference::ValueAt(int series, int secondOfDay) const
     if (m_samples.empty())
         return std::nullopt;
     const qint64 time = m_dayStart + secondOfDay;
-    const auto after = std::lower_bound(m_samples.begin(), m_samples.end(), time,
-                                        [](const THistorySample &s, qint64 t) { return s.Time < t; });
     const THistorySample *nearest = nullptr;
     qint64 distance = 0;
     const auto consider = [&](const THistorySample &s) {
@@ -53,10 +52,18 @@ std::optional<qint32> TDayReference::ValueAt(int series, int secondOfDay) const
             distance = d;
         }
     };
-    if (after != m_samples.end())
-        consider(*after);
-    if (after != m_samples.begin())
-        consider(*std::prev(after));
+    if (m_inTimeOrder) {
+        const auto after = std::lower_bound(m_samples.begin(), m_samples.end(), time,
+                                            [](const THistorySample &s, qint64 t) { return s.Time < t; });
+        if (after != m_samples.end())
+            consider(*after);
+        if (after != m_samples.begin())
+            consider(*std::prev(after));
+    } else {
+        // One day a year: look at every sample.
+        for (const THistorySample &s : m_samples)
+            consider(s);
+    }
     if (distance > MatchWindow)
         return std::nullopt;
     return nearest->Value(series);
@@ -64,7 +71,7 @@ std::optional<qint32> TDayReference::ValueAt(int series, int secondOfDay) const
 
 std::optional<qint32> TDayReference::DayValue(int series) const
 {
-    if (m_samples.empty())
+    if (m_samples.empty() || m_samples.back().Time < m_dayStart + DaySeconds - MatchWindow)
         return std::nullopt;
     return m_samples.back().Value(series);
 }

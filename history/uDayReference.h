@@ -9,8 +9,9 @@
 
 // A finished day read back from its day file, to set today beside it: yesterday's curve
 // behind today's on the day graph, the day's forecast and triggers that compare with
-// yesterday. Samples are kept in time order; lines outside the day (an unreadable line
-// reads as time 0) are left out.
+// yesterday. Samples are kept in the order they were taken: on the day the clock goes
+// back, an hour of times comes twice. Lines outside the day (an unreadable line reads as
+// time 0) are left out.
 class TDayReference final
 {
 public:
@@ -29,7 +30,8 @@ public:
     // The series' value at this time of day (seconds after midnight): the nearest sample,
     // when one lies within MatchWindow.
     std::optional<qint32> ValueAt(int series, int secondOfDay) const;
-    // The series' value at the end of the day: its last sample.
+    // The series' value at the end of the day: its last sample, when that lies within
+    // MatchWindow of midnight (a day the program was closed early has no end value).
     std::optional<qint32> DayValue(int series) const;
     // The largest value of the series; 0 for an empty day.
     qint32 MaxValue(int series) const;
@@ -37,6 +39,7 @@ public:
 private:
     std::vector<THistorySample> m_samples;
     qint64 m_dayStart = 0;
+    bool m_inTimeOrder = true;  // false on the day the clock went back
 };
 
 // How many weeks back the same weekday is looked for, by the day's and the month's forecast.

@@ -55,7 +55,7 @@ QString BasisText(const TDayForecast &forecast)
 } // namespace
 
 TDayForecast ForecastFor(const TDayReference &yesterday, std::span<const TDayReference> sameWeekdays,
-                         int secondOfDay, int callers, int seconds, double euros)
+                         int secondOfDay, int callers, int seconds, std::optional<double> euros)
 {
     TDayForecast forecast;
     std::vector<const TDayReference *> bases;
@@ -83,7 +83,8 @@ TDayForecast ForecastFor(const TDayReference &yesterday, std::span<const TDayRef
     forecast.Callers = forecastOf(THistoryGraph::SeriesCallers, callers);
     // The file holds seconds and cents: the ratio is the same in either unit.
     forecast.Minutes = forecastOf(THistoryGraph::SeriesMinutes, double(seconds) / SecondsPerMinute);
-    forecast.Euros = forecastOf(THistoryGraph::SeriesEuro, euros);
+    if (euros)
+        forecast.Euros = forecastOf(THistoryGraph::SeriesEuro, *euros);
     return forecast;
 }
 

@@ -23,9 +23,10 @@ struct TDayForecast
     bool IsEmpty() const { return !Callers && !Minutes && !Euros; }
 };
 
-// `sameWeekdays`: today's weekday one, two, ... weeks back.
+// `sameWeekdays`: today's weekday one, two, ... weeks back. `euros` none: the user has no
+// payout rules, so there is nothing to forecast in euros.
 TDayForecast ForecastFor(const TDayReference &yesterday, std::span<const TDayReference> sameWeekdays,
-                         int secondOfDay, int callers, int seconds, double euros);
+                         int secondOfDay, int callers, int seconds, std::optional<double> euros);
 // "Verwacht vandaag: 512 bellers, 1.840 minuten, € 184,00 (op basis van de laatste 4
 // dinsdagen)" in the user's number form; empty when there is nothing to forecast.
 QString ForecastText(const TDayForecast &forecast);

@@ -20,14 +20,18 @@ const QString Title = QStringLiteral("Exporteren");
 
 } // namespace
 
-QList<QStringList> ListRows(const QTreeWidget &list)
+TTable ListRows(const QTreeWidget &list)
 {
     QList<int> shown;
+    TTable table;
     for (int c = 0; c < list.columnCount(); ++c) {
-        if (!list.isColumnHidden(c))
-            shown.append(c);
+        if (list.isColumnHidden(c))
+            continue;
+        if (Qt::Alignment(list.headerItem()->textAlignment(c)) & Qt::AlignRight)
+            table.Quantities.append(int(shown.size()));
+        shown.append(c);
     }
-    QList<QStringList> rows;
+    QList<QStringList> &rows = table.Rows;
     QStringList header;
     for (const int c : shown)
         header << list.headerItem()->text(c);
@@ -41,12 +45,14 @@ QList<QStringList> ListRows(const QTreeWidget &list)
             row << item->text(c);
         rows << row;
     }
-    return rows;
+    return table;
 }
 
-QList<QStringList> DayRows(const THistoryGraph &history)
+TTable DayRows(const THistoryGraph &history)
 {
-    QList<QStringList> rows;
+    // Everything but the time of day is a figure.
+    TTable table{{}, {1, 2, 3, 4}};
+    QList<QStringList> &rows = table.Rows;
     rows << QStringList{QStringLiteral("Tijd"), QStringLiteral("Online"), QStringLiteral("Bellers"),
                         QStringLiteral("Minuten"), QStringLiteral("Euro's")};
     for (int i = 0; i < history.Count(); ++i) {
@@ -55,10 +61,10 @@ QList<QStringList> DayRows(const THistoryGraph &history)
                             QString::number(s.Online), QString::number(s.Callers),
                             FormatFixed2(s.Seconds / SecondsPerMinute), FormatFixed2(s.Cents / CentsPerEuro)};
     }
-    return rows;
+    return table;
 }
 
-bool SaveCsv(const QString &name, const QDate &date, const QList<QStringList> &rows)
+bool SaveCsv(const QString &name, const QDate &date, const TTable &table)
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString proposed = QDir(folder.isEmpty() ? QDir::homePath() : folder)
@@ -69,7 +75,7 @@ bool SaveCsv(const QString &name, const QDate &date, const QList<QStringList> &r
     if (chosen.isEmpty())
         return false;
     QString error;
-    if (Csv::Write(chosen, rows, &error))
+    if (Csv::Write(chosen, table.Rows, table.Quantities, &error))
         return true;
     Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, Title,
                                 QStringLiteral("%1 kan niet worden geschreven: %2").arg(chosen, error));

@@ -70,9 +70,11 @@ void TfrmMain::CreateTrayMenu()
         {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), Hour); }},
         {QStringLiteral("Stil tot morgen"), [this] { m_quiet.SnoozeUntilTomorrow(Clock::Now()); }},
     };
+    QAction *tomorrow = nullptr; // the last snooze
     for (const auto &[text, snooze] : snoozes) {
         // Copied by name: clang before 16 cannot capture a structured binding (the fuzz build).
-        connect(pmTray->addAction(text), &QAction::triggered, this, [this, snooze = snooze] {
+        tomorrow = pmTray->addAction(text);
+        connect(tomorrow, &QAction::triggered, this, [this, snooze = snooze] {
             snooze();
             QuietChanged();
         });
@@ -82,7 +84,12 @@ void TfrmMain::CreateTrayMenu()
         m_quiet.Resume(Clock::Now());
         QuietChanged();
     });
-    connect(pmTray, &QMenu::aboutToShow, this, [this, resume] { resume->setEnabled(m_quiet.IsQuiet(Clock::Now())); });
+    connect(pmTray, &QMenu::aboutToShow, this, [this, resume, tomorrow] {
+        const QDateTime now = Clock::Now();
+        resume->setEnabled(m_quiet.IsQuiet(now));
+        // Says when the morning is: the quiet hours' end, which the options may change.
+        tomorrow->setText(QuietEndText(m_quiet.NextMorning(now), now));
+    });
     pmTray->addSeparator();
     connect(pmTray->addAction(QStringLiteral("Afsluiten")), &QAction::triggered, this, &TfrmMain::QuitRequested);
     m_tray->setContextMenu(pmTray);

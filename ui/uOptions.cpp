@@ -33,6 +33,7 @@ TfrmOptions *frmOptions = nullptr;
 
 namespace {
 
+constexpr int TabOptions = 0;
 constexpr int TabCommunication = 1;
 constexpr int TabTriggers = 3;
 constexpr int TabPayout = 4;
@@ -500,6 +501,15 @@ void TfrmOptions::btnOkClick()
         pgOptions->setCurrentIndex(TabTriggers);
         return;
     }
+    // Equal times would mean quiet hours that never hold.
+    const bool quiet = chkQuiet->isChecked();
+    if (quiet && teQuietFrom->time() == teQuietTo->time()) {
+        Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, QStringLiteral("Opties"),
+                                    QStringLiteral("Stil van en tot moeten verschillende tijden zijn."));
+        pgOptions->setCurrentIndex(TabOptions);
+        teQuietTo->setFocus();
+        return;
+    }
     if (!seInterval->text().isEmpty())
         Settings.Interval = seInterval->value();
     else
@@ -516,7 +526,6 @@ void TfrmOptions::btnOkClick()
     Settings.MiniFG = chkFGMini->isChecked();
     Settings.NoMini = chkNoMini->isChecked();
     Settings.BalloonTips = chkBalloonTips->isChecked();
-    const bool quiet = chkQuiet->isChecked();
     Settings.QuietFrom = quiet ? QuietTimeText(teQuietFrom->time().msecsSinceStartOfDay() / 1000) : QString();
     Settings.QuietTo = quiet ? QuietTimeText(teQuietTo->time().msecsSinceStartOfDay() / 1000) : QString();
     tsPayout->RebuildRules();

@@ -317,13 +317,14 @@ void TOverviewPage::ShowFigures()
                                     : QStringLiteral("nog te weinig dagen")));
 }
 
-QList<QStringList> TOverviewPage::ExportRows() const
+Export::TTable TOverviewPage::ExportRows() const
 {
-    QList<QStringList> rows;
+    Export::TTable table{{}, {2, 3, 4}};
+    QList<QStringList> &rows = table.Rows;
     rows << QStringList{QStringLiteral("Datum"), QStringLiteral("Dag"), QStringLiteral("Bellers"),
                         QStringLiteral("Minuten"), QStringLiteral("Euro's"), QStringLiteral("Opmerking")};
     if (!m_today.isValid())
-        return rows;
+        return table;
     for (QDate d = m_today.addDays(1 - OverviewDays); d <= m_today; d = d.addDays(1)) {
         const TDayTotal &day = m_store.Day(d);
         QStringList row{d.toString(QStringLiteral("dd-MM-yyyy")), ShortDays.value(d.dayOfWeek() - 1)};
@@ -339,5 +340,5 @@ QList<QStringList> TOverviewPage::ExportRows() const
                              : QString());
         rows << row;
     }
-    return rows;
+    return table;
 }

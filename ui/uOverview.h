@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "uExport.h"
 #include "uMonthStore.h"
 
 class QComboBox;
@@ -71,9 +72,7 @@ public:
     TDayFigure Figure() const { return m_figure; }
 
     // One row per day shown: date, weekday, callers, minutes, euros and a note.
-    QList<QStringList> ExportRows() const;
-    // The columns of ExportRows that hold quantities.
-    static QList<int> ExportQuantities() { return {2, 3, 4}; }
+    Export::TTable ExportRows() const;
 
     const TMonthStore &Store() const { return m_store; }
     TOverviewBars &Bars() const { return *pbDays; }

@@ -256,11 +256,19 @@ void TTriggerEditor::WriteEditor(TTrigger &trigger) const
     trigger.WhenText = eWhen->text();
     trigger.What = cbxWhat->currentIndex();
     trigger.Compare = cbxWhy->currentIndex();
-    trigger.Value = eWhy->text();
+    trigger.Value = StoredValue();
     trigger.Action = cbxAction->currentIndex();
     trigger.ActionParam = eAction->text();
     trigger.RepeatType = cbxTType->currentIndex();
     trigger.Active = chkTActive->isChecked();
+    trigger.UnreadLine.clear();
+}
+
+QString TTriggerEditor::StoredValue() const
+{
+    // Plain, so that another locale reads it back the same.
+    const std::optional<double> value = ReadThreshold(eWhy->text());
+    return value ? ThresholdText(*value) : eWhy->text();
 }
 
 bool TTriggerEditor::WhenTextAccepted() const
@@ -276,7 +284,7 @@ bool TTriggerEditor::WhenTextAccepted() const
 bool TTriggerEditor::ValueAccepted() const
 {
     // The threshold is compared as a number; text would silently compare as 0.
-    if (eWhy->text().isEmpty() || ReadLocaleNumber(eWhy->text()))
+    if (eWhy->text().isEmpty() || ReadThreshold(eWhy->text()))
         return true;
     Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, QStringLiteral("Opties"),
                                 QStringLiteral("Ongeldig getal: ") + eWhy->text());
@@ -294,7 +302,7 @@ bool TTriggerEditor::CompareAccepted() const
 
 TTrigger *TTriggerEditor::AddFromEditor()
 {
-    return AddTrigger(TTriggers, eWhen->text(), eWhy->text(), eAction->text(), cbxWhen->currentIndex(),
+    return AddTrigger(TTriggers, eWhen->text(), StoredValue(), eAction->text(), cbxWhen->currentIndex(),
                       cbxWhat->currentIndex(), cbxWhy->currentIndex(), cbxAction->currentIndex(),
                       chkTActive->isChecked(), cbxTType->currentIndex());
 }

@@ -70,6 +70,8 @@ private:
     void CreateControls();
     void FillEditor(const TTrigger &trigger);
     void WriteEditor(TTrigger &trigger) const;
+    // The threshold as it is stored: a number in plain form, else the text as typed.
+    QString StoredValue() const;
     // The editor as a new dialog shows it.
     void ClearEditor();
     TTrigger *AddFromEditor();

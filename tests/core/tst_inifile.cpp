@@ -136,10 +136,12 @@ void TestIniFile::readsLfFiles()
     ini.Parse("[a]\nx=b]c\n");
     QCOMPARE(ini.ReadString("a", "x"), QString("b]c"));
 
-    // A UTF-8 byte-order mark is no part of the first section's header.
-    ini.Parse("\xEF\xBB\xBF[a]\r\nx=1\r\n");
-    ini.WriteInteger("a", "x", 2);
-    QCOMPARE(Saved(ini), QByteArray("[a]\r\nx=2\r\n"));
+    // A byte-order mark means UTF-8, and is no part of the first section's header; the
+    // file is written back as it came.
+    ini.Parse("\xEF\xBB\xBF[a]\r\nx=j\xC3\xB6rg\r\n");
+    QCOMPARE(ini.ReadString("a", "x"), QStringLiteral("jörg"));
+    ini.WriteInteger("a", "y", 2);
+    QCOMPARE(Saved(ini), QByteArray("\xEF\xBB\xBF[a]\r\nx=j\xC3\xB6rg\r\ny=2\r\n"));
 }
 
 void TestIniFile::savesAtomicallyWithPermissions()

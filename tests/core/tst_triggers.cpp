@@ -174,30 +174,37 @@ void TestTriggers::loadsInFileOrder()
     QCOMPARE(TTriggers.size(), std::size_t(1));
 
     // Extra fields only go into the action text when what stands before it still reads
-    // as a kind, a time, two codes, a number and a code; other such lines are skipped.
-    ini.Parse("[triggers]\r\n5=1|14:30|0|4|1|3|http://x/?a=b|0|1\r\nkapot\r\n0=2\r\n"
-              "1=0||1|4|1|x|4|Drukte|0|1\r\n2=2|12:00|14:00|1|4|1|4|Drukte|0|1\r\n"
-              "3=0||1|4|1|4|Drukte|b|0|2\r\n4=1|14:30|0|4|1,5|3|http://x/?a=b|c|0|1\r\n");
+    // as a kind, a time, two codes, a number and a code; other such lines are kept as they
+    // stand, inactive.
+    const QStringList unread{"0||1|4|1|x|4|Drukte|0|1", "2|12:00|14:00|1|4|1|4|Drukte|0|1", "0||1|4|1|4|Drukte|b|0|2"};
+    ini.Parse("[triggers]\r\n5=1|14:30|0|4|1|3|http://x/?a=b|0|1\r\nkapot\r\n0=2\r\n1=" + unread[0].toLatin1()
+              + "\r\n2=" + unread[1].toLatin1() + "\r\n3=" + unread[2].toLatin1()
+              + "\r\n4=1|14:30|0|4|1,5|3|http://x/?a=b|c|0|1\r\n");
     LoadTriggers(ini);
-    QCOMPARE(TTriggers.size(), std::size_t(3));
+    QCOMPARE(TTriggers.size(), std::size_t(6));
     QCOMPARE(TTriggers[0]->ActionParam, QString("http://x/?a=b"));
     QCOMPARE(TTriggers[1]->WhenKind, 2);
     QVERIFY(!TTriggers[1]->Active);
     QCOMPARE(TTriggers[1]->State, 0);
-    QCOMPARE(TTriggers[2]->ActionParam, QString("http://x/?a=b|c"));
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(!TTriggers[2 + i]->Active);
+        QCOMPARE(TriggerLine(*TTriggers[2 + i]), unread[i]);
+    }
+    QCOMPARE(TTriggers[5]->ActionParam, QString("http://x/?a=b|c"));
 }
 
 void TestTriggers::handWrittenLineSurvivesSettings()
 {
     QTemporaryDir dir;
     const QByteArray lines = "0=1|14:30|5|3|2,5|2|info@example.nl?subject=a=b|1|1\r\n"
-                             "1=4|12:00 14:00|1|3|100|4|Drukte|0|0\r\n";
+                             "1=4|12:00 14:00|1|3|100|4|Drukte|0|0\r\n"
+                             "2=0||1|4|veel|4|a|b|0|1\r\n";
     QFile file(dir.filePath(SettingsFileName));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("[settings]\r\nversion=" + AppVersion.toLatin1() + "\r\n[triggers]\r\n" + lines);
     file.close();
     LoadSettings(dir.path());
-    QCOMPARE(TTriggers.size(), std::size_t(2));
+    QCOMPARE(TTriggers.size(), std::size_t(3));
     QVERIFY(SaveSettings());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("[triggers]\r\n" + lines));
@@ -338,14 +345,20 @@ void TestTriggers::atFiresOnce()
     Settings.Interval = 10;
     const TTrigger &trigger = Add(TriggerWhen::At, "14:30", 0, TriggerCompare::GreaterOrEqual, "0");
     QList<qint64> acted;
-    for (qint64 now = At(14, 29, 20); now <= At(14, 31); now += 10) {
-        const qsizetype before = Events().size();
-        EvaluateTriggers(now, TFigureBlock());
-        if (Events().size() > before)
-            acted.append(now);
+    // The second round is the hour the clock repeats in autumn: once a day is once.
+    for (int round = 0; round < 2; ++round) {
+        for (qint64 now = At(14, 29, 20); now <= At(14, 31); now += 10) {
+            const qsizetype before = Events().size();
+            EvaluateTriggers(now, TFigureBlock());
+            if (Events().size() > before)
+                acted.append(now);
+        }
     }
     QCOMPARE(acted, QList<qint64>{At(14, 29, 50)}); // exactly one interval ahead counts
     QCOMPARE(trigger.State, 1); // not holding for the rest of the day
+    // The next day it acts again.
+    EvaluateTriggers(At(14, 29, 50) + Clock::SecondsPerDay, TFigureBlock());
+    QCOMPARE(Events().size(), 2);
 }
 
 void TestTriggers::unreadableTimeSkipsOnlyItsTrigger()
@@ -416,9 +429,10 @@ void TestTriggers::readsThresholdInLocale_data()
     const QLocale dutch(QLocale::Dutch, QLocale::Netherlands);
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     QTest::newRow("Dutch 2,5") << dutch << "2,5" << 150 << true;
-    QTest::newRow("English 2,5 is not a number") << english << "2,5" << 150 << false;
-    QTest::newRow("English 2,5 reads as 0") << english << "2,5" << 0 << true;
+    QTest::newRow("Dutch 2,5 started in English") << english << "2,5" << 150 << true;
     QTest::newRow("English 2.5") << english << "2.5" << 150 << true;
+    QTest::newRow("Dutch 1.000 is a thousand") << dutch << "1.000" << 60000 << true;
+    QTest::newRow("no number never holds") << english << "veel" << 0 << false;
 }
 
 void TestTriggers::readsThresholdInLocale()
@@ -485,6 +499,7 @@ void TestTriggers::comparesWithYesterday_data()
     QTest::newRow("Minuten above 120 %") << 2 << 6 << "120" << 60.5 << 50.0 << true;
     QTest::newRow("Online at 120 %") << 0 << 6 << "120" << 6.0 << 5.0 << false;
     QTest::newRow("no yesterday") << 1 << 5 << "80" << 0.0 << -1.0 << false;
+    QTest::newRow("nothing yesterday is no base") << 0 << 6 << "120" << 3.0 << 0.0 << false;
     QTest::newRow("Gemiddeld has no yesterday") << 3 << 5 << "80" << 0.0 << 100.0 << false;
 }
 

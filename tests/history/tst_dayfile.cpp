@@ -284,14 +284,21 @@ void TestDayFile::readsYesterday_data()
     const auto line = [](qint64 time, int callers) {
         return QByteArray::number(time) + ",1," + QByteArray::number(callers) + ",60,100\r\n";
     };
-    const QByteArray day = line(y + 43200, 100) + line(y + 43800, 150) + line(y + 72000, 400);
-    QTest::newRow("ten minutes after a sample") << day << 72000 + 600 << 400 << 400;
-    QTest::newRow("just beyond ten minutes") << day << 72000 + 601 << -1 << 400;
-    QTest::newRow("nearest of two") << day << 43600 << 150 << 400;
+    const QByteArray day = line(y + 43200, 100) + line(y + 43800, 150) + line(y + 72000, 400) + line(y + 85800, 500);
+    QTest::newRow("ten minutes after a sample") << day << 72000 + 600 << 400 << 500;
+    QTest::newRow("just beyond ten minutes") << day << 72000 + 601 << -1 << 500;
+    QTest::newRow("nearest of two") << day << 43600 << 150 << 500;
     QTest::newRow("damaged: garbage, other days, out of order")
-        << "garbage\r\n" + line(y + 72000, 400) + line(y + 86400, 999) + line(y - 1, 7) + line(y + 43200, 100)
-        << 43200 << 100 << 400;
-    QTest::newRow("short file") << line(y + 300, 3) << 600 << 3 << 3;
+        << "garbage\r\n" + line(y + 86399, 400) + line(y + 86400, 999) + line(y - 1, 7) + line(y + 43200, 100)
+        << 43200 << 100 << -1;
+    QTest::newRow("the second before the day") << line(y - 1, 7) + line(y + 86000, 5) << 0 << -1 << 5;
+    QTest::newRow("the second after the day") << line(y + 86000, 5) + line(y + 86400, 999) << 86399 << 5 << 5;
+    QTest::newRow("ends early: no day value") << line(y + 28800, 10) + line(y + 85799, 150) << 85799 << 150 << -1;
+    // At 03:00 the clock goes back to 02:00: 25 hours of samples, in the order taken.
+    QByteArray longDay;
+    for (int i = 0; i < 25 * 720; ++i)
+        longDay += line(y + i * 5 - (i * 5 >= 3 * 3600 ? 3600 : 0), i);
+    QTest::newRow("the day the clock goes back") << longDay << 43200 << 9360 << 25 * 720 - 1;
     QTest::newRow("empty file") << QByteArray() << 43200 << -1 << -1;
     QTest::newRow("no file") << QByteArray("-") << 43200 << -1 << -1;
 }

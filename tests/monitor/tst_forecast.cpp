@@ -48,35 +48,41 @@ private Q_SLOTS:
 
 void TestForecast::forecastsFromYesterday_data()
 {
-    QTest::addColumn<int>("then");     // yesterday at this time; -1: no sample within ten minutes
-    QTest::addColumn<int>("dayEnd");
-    QTest::addColumn<double>("today");
-    QTest::addColumn<double>("expected"); // -1: no forecast
-    QTest::newRow("as yesterday went on") << 100 << 400 << 128.0 << 512.0;
-    QTest::newRow("nothing yet yesterday") << 0 << 400 << 5.0 << -1.0;
-    QTest::newRow("no sample then") << -1 << 400 << 5.0 << -1.0;
-    QTest::newRow("nothing yet today") << 100 << 400 << 0.0 << 0.0;
+    QTest::addColumn<int>("then");     // yesterday's callers at noon; -1: no sample within ten minutes
+    QTest::addColumn<int>("endAt");    // seconds after midnight of yesterday's last sample
+    QTest::addColumn<bool>("euros");   // the user has payout rules
+    QTest::addColumn<QString>("text");
+    const QString all = QStringLiteral("Verwacht vandaag: 512 bellers, 2.000 minuten, € 200,00 (op basis van gisteren)");
+    QTest::newRow("as yesterday went on") << 100 << 86000 << true << all;
+    QTest::newRow("no payout rules, no euros") << 100 << 86000 << false
+                                               << "Verwacht vandaag: 512 bellers, 2.000 minuten (op basis van gisteren)";
+    QTest::newRow("yesterday ended early") << 100 << 54000 << true << QString();
+    QTest::newRow("nothing yet yesterday") << 0 << 86000 << true << QString();
+    QTest::newRow("no sample then") << -1 << 86000 << true << QString();
 }
 
 void TestForecast::forecastsFromYesterday()
 {
     QFETCH(int, then);
-    QFETCH(int, dayEnd);
-    QFETCH(double, today);
-    QFETCH(double, expected);
-    const std::optional<qint32> yesterdayThen = then < 0 ? std::nullopt : std::optional<qint32>(then);
-    QCOMPARE(ForecastDay(today, yesterdayThen, dayEnd).value_or(-1.0), expected);
+    QFETCH(int, endAt);
+    QFETCH(bool, euros);
+    QFETCH(QString, text);
+    // Yesterday's file: at noon `then` callers with 60 s and 10 cents each, at the end 400
+    // callers, 24000 s and 4000 cents. Today at noon: 128 callers, 30000 s, € 50.
+    const qint64 dayStart = 1'700'006'400;
+    QTemporaryDir dir;
+    QFile file(dir.filePath("y.hlg"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    if (then >= 0)
+        file.write(QStringLiteral("%1,1,%2,%3,%4\r\n").arg(dayStart + 43200).arg(then).arg(then * 60).arg(then * 10).toLatin1());
+    file.write(QStringLiteral("%1,1,400,24000,4000\r\n").arg(dayStart + endAt).toLatin1());
+    file.close();
+    TDayReference yesterday;
+    QVERIFY(yesterday.Load(file.fileName(), dayStart));
 
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
-    TDayForecast forecast;
-    forecast.Callers = ForecastDay(today, yesterdayThen, dayEnd);
-    forecast.Minutes = ForecastDay(500.0, yesterdayThen, 368);
-    forecast.Euros = ForecastDay(50.0, yesterdayThen, 368);
-    const QString text = ForecastText(forecast);
-    if (expected == 512.0)
-        QCOMPARE(text, QStringLiteral("Verwacht vandaag: 512 bellers, 1.840 minuten, € 184,00 (op basis van gisteren)"));
-    else if (expected < 0)
-        QVERIFY(text.isEmpty());
+    const TDayForecast forecast = ForecastFor(yesterday, {}, 43200, 128, 30000, euros ? std::optional(50.0) : std::nullopt);
+    QCOMPARE(ForecastText(forecast), text);
     QLocale::setDefault(QLocale::c());
 }
 

@@ -394,7 +394,7 @@ void TestMainWindow::staleFiguresForecastAndQuiet()
     QDir(m_dir->path()).mkpath("History");
     QFile file(m_dir->filePath("History/07-12-2026.hlg"));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray::number(yesterday + 14 * 3600) + ",2,100,6000,0\r\n" + QByteArray::number(yesterday + 23 * 3600)
+    file.write(QByteArray::number(yesterday + 14 * 3600) + ",2,100,6000,0\r\n" + QByteArray::number(yesterday + 86100)
                + ",0,400,24000,0\r\n");
     file.close();
     WriteSettings("Interval=10\r\n");
