@@ -4,12 +4,10 @@
 #include <cmath>
 
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLocale>
-#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QToolTip>
@@ -132,8 +130,7 @@ void TOverviewBars::paintEvent(QPaintEvent *)
             p.fillRect(QRect(inner.left(), plot.bottom() - height + 1, inner.width(), height), colour);
         } else {
             // A gap: no file, so no value, not a zero.
-            p.setPen(QPen(GapColor, 1, Qt::DotLine));
-            p.drawRect(inner.adjusted(0, plot.height() / 2, -1, -1));
+            p.fillRect(inner, QBrush(GapColor, Qt::BDiagPattern));
         }
         if (bar.Damaged) {
             p.setPen(DamageColor);
@@ -220,12 +217,6 @@ TOverviewPage::TOverviewPage(const QString &programDir, QWidget *parent)
     connect(cbxFigure, &QComboBox::currentIndexChanged, this,
             [this](int index) { SetFigure(TDayFigure(std::clamp(index, 0, 2))); });
     connect(btnExport, &QPushButton::clicked, this, &TOverviewPage::ExportRequested);
-    pmOverview = new QMenu(this);
-    connect(pmOverview->addAction(QStringLiteral("Exporteren...")), &QAction::triggered, this,
-            &TOverviewPage::ExportRequested);
-    pbDays->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(pbDays, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { pmOverview->popup(pbDays->mapToGlobal(pos)); });
 }
 
 void TOverviewPage::Reload(const QDate &today, const std::optional<THistorySample> &live)

@@ -14,7 +14,6 @@
 
 class QComboBox;
 class QLabel;
-class QMenu;
 
 // One bar per day of the overview: weekends in their own colour, today in another, a day
 // without a file as a gap and a damaged file marked. Its owner gives it the values.
@@ -93,5 +92,4 @@ private:
     QComboBox *cbxFigure = nullptr;
     TOverviewBars *pbDays = nullptr;
     QList<QLabel *> m_lines;
-    QMenu *pmOverview = nullptr;
 };
