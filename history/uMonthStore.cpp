@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "uClock.h"
+#include "uDayReference.h"
 
 namespace {
 
@@ -60,4 +61,15 @@ std::optional<qint64> TMonthStore::Value(const QDate &date, TDayFigure figure) c
     if (!day.Last)
         return std::nullopt;
     return FigureOf(*day.Last, figure);
+}
+
+std::optional<qint64> TMonthStore::ValueAt(const QDate &date, int secondOfDay, TDayFigure figure) const
+{
+    TDayReference day;
+    if (!day.Load(DayFilePath(m_programDir, date), Clock::LocalSeconds(date.startOfDay(Qt::UTC))))
+        return std::nullopt;
+    // The day file's value fields: Online, Callers, Seconds, Cents.
+    const int series = figure == TDayFigure::Callers ? 1 : figure == TDayFigure::Seconds ? 2 : 3;
+    const std::optional<qint32> value = day.ValueAt(series, secondOfDay);
+    return value ? std::optional<qint64>(*value) : std::nullopt;
 }

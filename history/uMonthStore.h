@@ -30,6 +30,9 @@ public:
     // The day as read; an empty day for a date outside the span.
     const TDayTotal &Day(const QDate &date) const;
     std::optional<qint64> Value(const QDate &date, TDayFigure figure) const;
+    // The figure of a day at a time of day (a sample within ten minutes of it), to set
+    // beside today so far; reads that day's file whole.
+    std::optional<qint64> ValueAt(const QDate &date, int secondOfDay, TDayFigure figure) const;
 
 private:
     QString m_programDir;

@@ -35,9 +35,14 @@ TPeriodSum SumOver(const TMonthStore &store, const QDate &from, const QDate &to,
 }
 
 TPeriodChange Compare(const TMonthStore &store, const QDate &from, const QDate &to, const QDate &beforeFrom,
-                      const QDate &beforeTo, TDayFigure figure)
+                      const QDate &beforeTo, TDayFigure figure, std::optional<int> soFar)
 {
     TPeriodChange change{SumOver(store, from, to, figure), SumOver(store, beforeFrom, beforeTo, figure), std::nullopt};
+    const std::optional<qint64> whole = store.Value(beforeTo, figure);
+    if (soFar && whole) {
+        if (const std::optional<qint64> then = store.ValueAt(beforeTo, *soFar, figure))
+            change.Before.Value += *then - *whole;
+    }
     if (change.Before.Value > 0) {
         const double ratio = double(change.Now.Value - change.Before.Value) / double(change.Before.Value);
         change.Percent = int(std::lround(ratio * Hundred));
@@ -45,18 +50,18 @@ TPeriodChange Compare(const TMonthStore &store, const QDate &from, const QDate &
     return change;
 }
 
-TPeriodChange ThisWeek(const TMonthStore &store, const QDate &today, TDayFigure figure)
+TPeriodChange ThisWeek(const TMonthStore &store, const QDate &today, TDayFigure figure, std::optional<int> soFar)
 {
     const QDate monday = today.addDays(1 - today.dayOfWeek());
-    return Compare(store, monday, today, monday.addDays(-DaysPerWeek), today.addDays(-DaysPerWeek), figure);
+    return Compare(store, monday, today, monday.addDays(-DaysPerWeek), today.addDays(-DaysPerWeek), figure, soFar);
 }
 
-TPeriodChange ThisMonth(const TMonthStore &store, const QDate &today, TDayFigure figure)
+TPeriodChange ThisMonth(const TMonthStore &store, const QDate &today, TDayFigure figure, std::optional<int> soFar)
 {
     const QDate first = FirstOfMonth(today);
     const QDate before = first.addMonths(-1);
     const QDate beforeTo(before.year(), before.month(), std::min(today.day(), before.daysInMonth()));
-    return Compare(store, first, today, before, beforeTo, figure);
+    return Compare(store, first, today, before, beforeTo, figure, soFar);
 }
 
 TPeriodChange LastMonth(const TMonthStore &store, const QDate &today, TDayFigure figure)

@@ -34,14 +34,18 @@ struct TBestDay
 };
 
 TPeriodSum SumOver(const TMonthStore &store, const QDate &from, const QDate &to, TDayFigure figure);
+// `soFar`: the span ends in today as far as this second of the day, so the span before
+// ends at the same time of its last day (its whole day when no sample lies near then).
 TPeriodChange Compare(const TMonthStore &store, const QDate &from, const QDate &to, const QDate &beforeFrom,
-                      const QDate &beforeTo, TDayFigure figure);
+                      const QDate &beforeTo, TDayFigure figure, std::optional<int> soFar = std::nullopt);
 
 // Monday to today against the same days a week earlier.
-TPeriodChange ThisWeek(const TMonthStore &store, const QDate &today, TDayFigure figure);
+TPeriodChange ThisWeek(const TMonthStore &store, const QDate &today, TDayFigure figure,
+                       std::optional<int> soFar = std::nullopt);
 // The first of the month to today against the same days of the month before (as far as
 // that month reaches).
-TPeriodChange ThisMonth(const TMonthStore &store, const QDate &today, TDayFigure figure);
+TPeriodChange ThisMonth(const TMonthStore &store, const QDate &today, TDayFigure figure,
+                        std::optional<int> soFar = std::nullopt);
 // The whole month before against the whole month before that.
 TPeriodChange LastMonth(const TMonthStore &store, const QDate &today, TDayFigure figure);
 

@@ -13,6 +13,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include "uClock.h"
 #include "uGlobal.h"
 #include "uPeriods.h"
 
@@ -24,6 +25,7 @@ constexpr int BarGap = 2;
 constexpr double ScaleRoom = 1.05;
 constexpr double SecondsPerMinute = 60.0;
 constexpr double CentsPerEuro = 100.0;
+constexpr int MsPerSecond = 1000;
 const QColor PlotColor{233, 233, 238};
 const QColor WeekendPlotColor{222, 222, 230};
 const QColor GapColor{150, 150, 160};
@@ -289,8 +291,12 @@ void TOverviewPage::ShowFigures()
     }
     pbDays->SetBars(std::move(bars), [this](double v) { return ValueText(v); });
 
-    const TPeriodChange week = ThisWeek(m_store, m_today, m_figure);
-    const TPeriodChange month = ThisMonth(m_store, m_today, m_figure);
+    // Today so far goes beside the same day of the week or month before at the same time.
+    std::optional<int> soFar;
+    if (const auto &last = m_store.Day(m_today).Last)
+        soFar = int(Clock::FromLocalSeconds(last->Time).time().msecsSinceStartOfDay() / MsPerSecond);
+    const TPeriodChange week = ThisWeek(m_store, m_today, m_figure, soFar);
+    const TPeriodChange month = ThisMonth(m_store, m_today, m_figure, soFar);
     const TPeriodChange last = LastMonth(m_store, m_today, m_figure);
     m_lines[0]->setText(SumText(QStringLiteral("Deze week"), week.Now.Value, week.Now.Missing) + QLatin1Char('\n')
                         + ChangeText(week.Percent, QStringLiteral("dezelfde dagen vorige week")));

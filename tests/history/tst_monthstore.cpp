@@ -23,9 +23,9 @@ void WriteFile(const QString &name, const QByteArray &bytes)
     file.write(bytes);
 }
 
-QByteArray Line(const QDate &date, int callers)
+QByteArray Line(const QDate &date, int callers, int second = 43200)
 {
-    return QByteArray::number(DayStart(date) + 43200) + ",1," + QByteArray::number(callers) + ","
+    return QByteArray::number(DayStart(date) + second) + ",1," + QByteArray::number(callers) + ","
         + QByteArray::number(callers * 60) + "," + QByteArray::number(callers * 100) + "\r\n";
 }
 
@@ -50,7 +50,7 @@ class TestMonthStore : public QObject
         QDir(Folder() + QStringLiteral("History")).removeRecursively();
         for (QDate d = from; d <= to; d = d.addDays(1)) {
             if (!missing.contains(d))
-                WriteFile(DayFilePath(Folder(), d), Line(d, callers(d) - 1) + Line(d, callers(d)));
+                WriteFile(DayFilePath(Folder(), d), Line(d, callers(d) / 2, 21600) + Line(d, callers(d)));
         }
     }
 
@@ -97,21 +97,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("days");
         QTest::addColumn<qint64>("before");
         QTest::addColumn<int>("percent"); // -999: none
+        QTest::addColumn<int>("soFar");   // today up to this second; -1: whole
         const QDate none;
-        QTest::newRow("month over the month end") << QDate(2027, 3, 2) << none << 1 << qint64(20) << 2 << qint64(20) << 0;
+        QTest::newRow("month over the month end") << QDate(2027, 3, 2) << none << 1 << qint64(20) << 2 << qint64(20) << 0 << -1;
         QTest::newRow("a day missing before") << QDate(2027, 3, 2) << QDate(2027, 2, 2) << 1 << qint64(20) << 2
-                                              << qint64(10) << 100;
+                                              << qint64(10) << 100 << -1;
         QTest::newRow("a day missing now") << QDate(2027, 3, 2) << QDate(2027, 3, 1) << 1 << qint64(10) << 1
-                                           << qint64(20) << -50;
+                                           << qint64(20) << -50 << -1;
         QTest::newRow("31 March against 28 February") << QDate(2027, 3, 31) << none << 1 << qint64(310) << 31
-                                                      << qint64(280) << 11;
+                                                      << qint64(280) << 11 << -1;
         QTest::newRow("February against January") << QDate(2027, 3, 2) << none << 2 << qint64(280) << 28
-                                                   << qint64(310) << -10;
+                                                   << qint64(310) << -10 << -1;
         QTest::newRow("February with a gap") << QDate(2027, 3, 2) << QDate(2027, 2, 10) << 2 << qint64(270) << 27
-                                             << qint64(310) << -13;
+                                             << qint64(310) << -13 << -1;
         QTest::newRow("week over the month end") << QDate(2027, 3, 2) << QDate(2027, 2, 23) << 0 << qint64(20) << 2
-                                                 << qint64(10) << 100;
-        QTest::newRow("nothing before") << QDate(2027, 1, 2) << none << 1 << qint64(20) << 2 << qint64(0) << -999;
+                                                 << qint64(10) << 100 << -1;
+        QTest::newRow("nothing before") << QDate(2027, 1, 2) << none << 1 << qint64(20) << 2 << qint64(0) << -999 << -1;
+        QTest::newRow("today so far against the same time") << QDate(2027, 3, 2) << none << 0 << qint64(20) << 2
+                                                            << qint64(15) << 33 << 21600;
     }
     void periods()
     {
@@ -121,8 +124,12 @@ private Q_SLOTS:
         WriteDays(QDate(2027, 1, 1), QDate(2027, 3, 31), [](QDate) { return 10; }, {missing});
         TMonthStore store(Folder());
         store.Load(OverviewStart(today), today);
-        const auto periodOf = period == 0 ? ThisWeek : period == 1 ? ThisMonth : LastMonth;
-        const TPeriodChange change = periodOf(store, today, TDayFigure::Callers);
+        QFETCH(int, soFar);
+        const std::optional<int> upTo = soFar < 0 ? std::nullopt : std::optional<int>(soFar);
+        const TDayFigure callers = TDayFigure::Callers;
+        const TPeriodChange change = period == 0 ? ThisWeek(store, today, callers, upTo)
+            : period == 1                        ? ThisMonth(store, today, callers, upTo)
+                                                 : LastMonth(store, today, callers);
         QTEST(change.Now.Value, "now");
         QTEST(change.Now.Days, "days");
         QTEST(change.Before.Value, "before");
