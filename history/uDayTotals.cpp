@@ -31,7 +31,8 @@ std::optional<THistorySample> GoodSample(const char *begin, const char *end, qin
     for (int i = 0; i < FieldCount; ++i) {
         while (p < end && IsBlank(*p))
             ++p;
-        if (p < end && *p == '+')
+        // A sign must stand right before a digit, as in formatted input.
+        if (p < end && *p == '+' && p + 1 < end && *(p + 1) >= '0' && *(p + 1) <= '9')
             ++p;
         const auto [next, error] = std::from_chars(p, end, fields[i]);
         if (error != std::errc())

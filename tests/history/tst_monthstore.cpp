@@ -68,6 +68,7 @@ private Q_SLOTS:
         QTest::newRow("number cut at the end") << good + Line(day, 9).chopped(3) << 7 << true;
         QTest::newRow("rubbish after") << good + "x,y\r\n" << 7 << true;
         QTest::newRow("negative figure") << good + Line(day, -4) << 7 << true;
+        QTest::newRow("two signs") << good + Line(day, 9).replace(",1,", ",+-0,") << 7 << true;
         QTest::newRow("next day's time") << good + Line(day.addDays(1), 9) << 7 << true;
         QTest::newRow("rubbish beyond the first tail") << good + QByteArray(9000, 'x') + "\r\n" << 7 << true;
         QTest::newRow("nothing good") << QByteArray("1,2\r\n\r\n") << -1 << true;
