@@ -18,7 +18,7 @@
 
 namespace {
 
-// More failed transfers in a row than this and the connector is replaced.
+// More failed transfers in a row than this and the connector gets a fresh HTTP client.
 constexpr int MaxFailedTransfers = 3;
 // Six or more arrivals in one poll are not worth a balloon.
 constexpr int MaxAnnouncedCallers = 5;
@@ -144,7 +144,7 @@ void TBelvoraMonitor::Update()
 {
     if (Busy)
         return;
-    TfrmFetcher *connector = Connector();
+    TFetcher *connector = Connector();
     if (!connector)
         return;
     Busy = true;
@@ -156,41 +156,37 @@ void TBelvoraMonitor::Update()
     auto guard = std::make_shared<TPollGuard>();
     guard->Monitor = this;
     guard->OnDropped = [this] { RequestDropped(); };
-    connector->RequestCallers(int(Callers.size()), [guard](TfrmFetcher &sender) {
+    connector->RequestCallers(int(Callers.size()), [guard](const TFetchReply &reply) {
         // The failure path of a request may call a callback a second time.
         if (guard->Answered || !guard->Monitor)
             return;
         guard->Answered = true;
-        guard->Monitor->CallersFetched(sender);
+        guard->Monitor->CallersFetched(reply);
     });
 }
 
 void TBelvoraMonitor::RequestDropped()
 {
     DebugLog(DebugLevel::Requests, QStringLiteral("Callers request ended without a reply"));
-    FailurePath(nullptr, 0);
+    FailurePath(0);
 }
 
-void TBelvoraMonitor::CallersFetched(TfrmFetcher &sender)
+void TBelvoraMonitor::CallersFetched(const TFetchReply &reply)
 {
     NewCallersText.clear();
     NewCallerCount = 0;
-    if (!sender.ReplyOk() || sender.ErrorCount() > 0) {
-        FailurePath(&sender, sender.FailCount());
+    if (!reply.ReplyOk() || reply.ErrorCount > 0) {
+        FailurePath(reply.FailCount);
         return;
     }
-    ProcessCallersReply(sender.ReplyLines());
+    ProcessCallersReply(reply.ReplyLines);
 }
 
-void TBelvoraMonitor::FailurePath(TfrmFetcher *sender, int failCount)
+void TBelvoraMonitor::FailurePath(int failCount)
 {
-    if (sender && failCount > MaxFailedTransfers && MakeConnector) {
-        TfrmFetcher *replacement = MakeConnector();
-        if (replacement) {
-            replacement->SetFailCount(failCount);
-            SetConnector(replacement);
-            sender->Retire();
-        }
+    if (failCount > MaxFailedTransfers) {
+        if (TFetcher *connector = Connector())
+            connector->Renew();
     }
     Busy = false;
     Q_EMIT FetchFailed();

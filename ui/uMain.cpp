@@ -37,6 +37,7 @@
 #include "uDetails.h"
 #include "uDesktopPlatform.h"
 #include "uFetcher.h"
+#include "uFetcherWindow.h"
 #include "uFreshness.h"
 #include "uHistory.h"
 #include "uMonitor.h"
@@ -89,6 +90,9 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
 {
     LoadSettings(programDir);
     setWindowTitle(QStringLiteral("Belvora Webmaster Monitor"));
+    // On top from the first show: changing the flags later makes a new native window, which
+    // flickers (and on Wayland a new surface).
+    setWindowFlag(Qt::WindowStaysOnTopHint, Settings.MainFG);
     setWindowIcon(Artwork::ApplicationIcon());
     resize(864, 520);
 
@@ -103,9 +107,13 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     CreateActions();
     CreateControls();
 
-    SetConnector(MakeConnector());
+    m_connector = std::make_unique<TFetcher>();
+    SetConnector(m_connector.get());
+    frmFetcher = new TfrmFetcher(*m_connector, this);
+    frmFetcher->setObjectName(QStringLiteral("frmFetcher"));
+    connect(m_connector.get(), &TFetcher::Message, this, &TfrmMain::OnServerMessage);
+    connect(m_connector.get(), &TFetcher::Answered, this, &TfrmMain::OnFetchAnswered);
     m_monitor = std::make_unique<TBelvoraMonitor>(this);
-    m_monitor->MakeConnector = [this] { return MakeConnector(); };
     m_monitor->CallersView = lvCallers;
     m_monitor->TotalsView = lvTotals;
     m_monitor->Images.AccessTypes = Artwork::AccessTypeIcons();
@@ -200,17 +208,6 @@ TfrmMain::~TfrmMain()
     SaveSettings();
     if (!m_monitor->SaveHistory())
         DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_monitor->History().LastError()));
-}
-
-TfrmFetcher *TfrmMain::MakeConnector()
-{
-    auto *connector = new TfrmFetcher(this);
-    // The action is kept with the message: a connector may be replaced before the click.
-    connect(connector, &TfrmFetcher::Message, this,
-            [this, connector](const QString &text) { OnServerMessage(text, connector->MessageAction()); });
-    connect(connector, &TfrmFetcher::StopPolling, this, &TfrmMain::StopPolling);
-    connect(connector, &TfrmFetcher::QuitRequested, this, &TfrmMain::QuitRequested);
-    return connector;
 }
 
 void TfrmMain::UpdateActions()
@@ -345,10 +342,6 @@ void TfrmMain::FirstActivation()
     const bool online = InternetConnected();
     if (online)
         CheckVersion();
-    if (Settings.MainFG) {
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        show(); // changing flags hides a window
-    }
     const bool shiftHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
     if (!shiftHeld && online && !Settings.Password.isEmpty()) {
         m_monitor->Update();
@@ -390,8 +383,7 @@ void TfrmMain::VersionFetched()
 
 void TfrmMain::StartPolling()
 {
-    if (TfrmFetcher *connector = Connector())
-        connector->Resume();
+    m_connector->Resume();
     tiUpdate.start();
     m_countdownFrame = 0;
     tiCountdown.start();
@@ -415,7 +407,7 @@ void TfrmMain::acStartStopExecute()
     }
     if (tiUpdate.isActive()) {
         StopPolling();
-        Connector()->SignOff(false);
+        m_connector->SignOff(false);
     } else {
         StartPolling();
         m_monitor->Update();
@@ -489,18 +481,30 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmMain::OnFetchFailed()
 {
-    TfrmFetcher *connector = Connector();
-    if (connector && connector->ErrorCount() > 0) {
-        connector->show();
+    // The server refused the request: polling stops and the connector window says why.
+    if (m_connector->ErrorCount() > 0) {
+        frmFetcher->show();
         StopPolling();
+        DebugLog(DebugLevel::Requests, QStringLiteral("Polling stopped: the server refused the request"));
     }
 }
 
-void TfrmMain::OnServerMessage(const QString &text, const QString &action)
+void TfrmMain::OnFetchAnswered(const TFetchRequest &, const TFetchReply &reply)
 {
+    if (reply.Outcome != TFetchOutcome::Fatal || (Settings.Debug & DebugDetailsBit) != 0)
+        return;
+    StopPolling();
+    DebugLog(DebugLevel::Requests, QStringLiteral("Polling stopped: fatal reply"));
+    Platform::Get().ShowMessage(TPlatform::TMessageKind::Error, QStringLiteral("ERROR"), reply.ErrorText);
+    Q_EMIT QuitRequested();
+}
+
+void TfrmMain::OnServerMessage(const TServerMessage &message)
+{
+    // The action is kept with the message: a later reply may carry another.
     m_serverMessagePending = true;
-    m_serverAction = action.trimmed();
-    m_notifier->ShowClickable(QStringLiteral("Inkomend bericht"), text);
+    m_serverAction = message.Action.trimmed();
+    m_notifier->ShowClickable(QStringLiteral("Inkomend bericht"), message.Text);
 }
 
 void TfrmMain::ServerMessageClicked()
@@ -526,17 +530,17 @@ void TfrmMain::btnHistoryUpdateClick()
         return;
     btnHistoryUpdate->setEnabled(false);
     lblHistoryNotice->show();
-    Connector()->RequestCallerHistory([this](TfrmFetcher &sender) { HistoryFetched(sender); });
+    m_connector->RequestCallerHistory([this](const TFetchReply &reply) { HistoryFetched(reply); });
 }
 
-void TfrmMain::HistoryFetched(TfrmFetcher &sender)
+void TfrmMain::HistoryFetched(const TFetchReply &reply)
 {
-    if (!sender.ReplyOk()) {
+    if (!reply.ReplyOk()) {
         // A later periodic refresh tries again.
         btnHistoryUpdate->setEnabled(true);
         return;
     }
-    ParseCallerHistory(HistoryCallers, sender.ReplyLines());
+    ParseCallerHistory(HistoryCallers, reply.ReplyLines);
     UpdateHistoryRows(HistoryCallers, lvHistory, m_monitor->Images);
     lblHistoryCount->setText(QStringLiteral("%1 calls").arg(HistoryCallers.size()));
     lblHistoryNotice->hide();
@@ -546,8 +550,7 @@ void TfrmMain::HistoryFetched(TfrmFetcher &sender)
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
     StopPolling();
-    if (TfrmFetcher *connector = Connector())
-        connector->SignOff(false);
+    m_connector->SignOff(false);
     event->accept();
 }
 

@@ -13,6 +13,10 @@
 #include "uGlobal.h"
 #include "uQuiet.h"
 
+struct TFetchReply;
+struct TFetchRequest;
+struct TServerMessage;
+
 class QAbstractSeries;
 class QAction;
 class QChartView;
@@ -31,6 +35,7 @@ class TCallerDetails;
 class TFreshness;
 class TBelvoraMonitor;
 class TfrmBig;
+class TFetcher;
 class TfrmFetcher;
 class TfrmSmall;
 class TNoDrawPaintBox;
@@ -101,14 +106,15 @@ private:
     QWidget *CreateHistoryPage();
     QWidget *CreateInfoPanel();
     TAnalogNumber *CreateCounter(int digits, const QString &hint);
-    TfrmFetcher *MakeConnector();
     void FirstActivation();
     void StartPolling();
     void StopPolling();
     void UpdateActions();
     void UpdateEuroVisibility();
     void OnFetchFailed();
-    void OnServerMessage(const QString &text, const QString &action);
+    // The service's fatal reply ends the program, unless debug flag 1 keeps it running.
+    void OnFetchAnswered(const TFetchRequest &request, const TFetchReply &reply);
+    void OnServerMessage(const TServerMessage &message);
     void tiCountdownTimer();
     void RefreshGraphLabels();
     void ShowTab(int index);
@@ -120,7 +126,7 @@ private:
     // Keeps the info panel's share of the width when the window is resized.
     void FormResize();
     void btnHistoryUpdateClick();
-    void HistoryFetched(TfrmFetcher &sender);
+    void HistoryFetched(const TFetchReply &reply);
     void Minimise();
     void Maximise();
     void BindCountersHere();
@@ -158,12 +164,19 @@ private:
     void CreateTrayMenu();
     void CreateGraphMenu();
     void ShowOutlook();
+    // "Geen verbinding: <reason> sinds 14:32" after failed transfers in a row, else empty.
+    QString ConnectionText() const;
+    // The last failed transfer of the run, with its time, or empty.
+    QString LastTroubleText() const;
     void QuietChanged();
     void ExportList(QTreeWidget *list, const QString &name);
     void ExportDay();
     // The overview of the last days: `reread` reads the day files again.
     void ShowOverview(bool reread);
 
+    // Before the monitor: the monitor goes first, while its requests can still end.
+    std::unique_ptr<TFetcher> m_connector;
+    TfrmFetcher *frmFetcher = nullptr;
     std::unique_ptr<TBelvoraMonitor> m_monitor;
     QTimer tiUpdate;
     QTimer tiCountdown;
@@ -244,7 +257,7 @@ private:
     TNotifier *m_notifier = nullptr;
     TQuietHours m_quiet;
     TFreshness *m_freshness = nullptr;
-    bool m_infoShowsStale = false;
+    bool m_infoShowsOutlook = false;
     QMenu *pmTray = nullptr;
     QMenu *pmGraph = nullptr;
     QAction *mnuYesterday = nullptr;

@@ -168,6 +168,9 @@ QWidget *TfrmMain::CreateCountersStrip()
     anEuros->setObjectName(QStringLiteral("anEuros"));
     layout->addWidget(anEuros);
     lblInfo = new QLabel;
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    // A long text (a certificate's fingerprint) is cut here and whole in its tool tip.
+    lblInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(lblInfo, 1);
     pbCountdown = new QWidget;
     pbCountdown->setFixedSize(CountdownSize, CountdownSize);

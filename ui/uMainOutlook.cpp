@@ -17,6 +17,7 @@
 #include "uClock.h"
 #include "uDayCounter.h"
 #include "uExport.h"
+#include "uFetcher.h"
 #include "uForecast.h"
 #include "uFreshness.h"
 #include "uHistory.h"
@@ -30,6 +31,8 @@ namespace {
 
 constexpr int HalfHour = 30;
 constexpr int Hour = 60;
+// From this many failed transfers in a row the connection counts as lost.
+constexpr int FailuresShown = 3;
 
 // Online, calls, minutes, euros of one window.
 using TCounterSet = std::array<TAnalogNumber *, 4>;
@@ -57,6 +60,7 @@ void TfrmMain::CreateOutlook()
     connect(tsOverview, &TOverviewPage::ExportRequested, this, [this] {
         Export::SaveCsv(QStringLiteral("overzicht"), Clock::Now().date(), tsOverview->ExportRows());
     });
+    connect(m_connector.get(), &TFetcher::FailuresChanged, this, &TfrmMain::ShowOutlook);
     CreateTrayMenu();
     CreateGraphMenu();
     ShowOutlook();
@@ -123,10 +127,17 @@ void TfrmMain::ShowOutlook()
     const bool stale = m_freshness->Stale();
     const QString staleText = m_freshness->Text();
     const QString forecast = stale ? QString() : ForecastText(m_monitor->Forecast());
+    const QString connection = ConnectionText();
+    const QString trouble = connection.isEmpty() ? LastTroubleText() : connection;
+    QStringList onlineNotes;
     QStringList dayNotes;
-    for (const QString &note : {staleText, forecast}) {
-        if (!note.isEmpty())
-            dayNotes << note;
+    for (const QString &note : {trouble, staleText, forecast}) {
+        if (note.isEmpty())
+            continue;
+        dayNotes << note;
+        // A forecast for the online count would mean nothing.
+        if (note != forecast)
+            onlineNotes << note;
     }
 
     QList<TCounterSet> sets{{anOnline, anCalls, anMinutes, anEuros}};
@@ -137,26 +148,49 @@ void TfrmMain::ShowOutlook()
     for (const TCounterSet &set : sets) {
         for (std::size_t i = 0; i < set.size(); ++i) {
             set[i]->SetDimmed(stale);
-            // A forecast for the online count would mean nothing.
-            SetDayCounterNotes(set[i], i == 0 ? staleText : dayNotes.join(QLatin1Char('\n')));
+            SetDayCounterNotes(set[i], (i == 0 ? onlineNotes : dayNotes).join(QLatin1Char('\n')));
         }
     }
     if (frmSmall)
         frmSmall->setToolTip(staleText);
 
-    if (stale) {
-        lblInfo->setText(staleText);
-        m_infoShowsStale = true;
-    } else if (m_infoShowsStale) {
+    // The strip is shared with the caller details' notes: only what this put there goes.
+    const QString strip = connection.isEmpty() ? (stale ? staleText : QString()) : connection;
+    if (!strip.isEmpty()) {
+        lblInfo->setText(strip);
+        m_infoShowsOutlook = true;
+    } else if (m_infoShowsOutlook) {
         lblInfo->clear();
-        m_infoShowsStale = false;
+        m_infoShowsOutlook = false;
     }
+    lblInfo->setToolTip(strip);
     m_tray->setToolTip(TrayToolTip());
+}
+
+QString TfrmMain::ConnectionText() const
+{
+    if (m_connector->FailCount() < FailuresShown)
+        return {};
+    return QStringLiteral("Geen verbinding: ") + m_connector->LastFailure() + QStringLiteral(" sinds ")
+        + m_connector->FailingSince().toString(QStringLiteral("HH:mm"));
+}
+
+QString TfrmMain::LastTroubleText() const
+{
+    const QDateTime at = m_connector->LastFailureAt();
+    if (!at.isValid())
+        return {};
+    return QStringLiteral("Laatste storing ") + at.toString(QStringLiteral("HH:mm")) + QStringLiteral(": ")
+        + m_connector->LastFailure();
 }
 
 QString TfrmMain::TrayToolTip() const
 {
     QStringList lines{windowTitle()};
+    if (const QString connection = ConnectionText(); !connection.isEmpty())
+        lines << connection;
+    else if (const QString trouble = LastTroubleText(); !trouble.isEmpty())
+        lines << trouble;
     if (m_freshness->Stale())
         lines << m_freshness->Text();
     else if (const QString forecast = ForecastText(m_monitor->Forecast()); !forecast.isEmpty())

@@ -83,20 +83,6 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     setWindowTitle(QStringLiteral("Opties"));
     setMinimumSize(425, 305);
 
-    dlgOpen = new QFileDialog(this);
-    dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
-    dlgOpen->setFileMode(QFileDialog::ExistingFile);
-    dlgOpen->setNameFilters(SoundFilters);
-    connect(dlgOpen, &QFileDialog::fileSelected, this, [this](const QString &path) {
-        if (m_fileChosen)
-            m_fileChosen(path);
-    });
-    // Each use sets its own filter; the dialog's own comes back afterwards.
-    connect(dlgOpen, &QFileDialog::finished, this, [this] {
-        m_fileChosen = nullptr;
-        dlgOpen->setNameFilters(SoundFilters);
-    });
-
     pgOptions = new QTabWidget(this);
     pgOptions->setObjectName(QStringLiteral("pgOptions"));
     pgOptions->addTab(CreateOptionsPage(), QStringLiteral("&Opties"));
@@ -177,6 +163,10 @@ QWidget *TfrmOptions::CreateOptionsPage()
     chkNoMini = MakeCheck(QStringLiteral("chkNoMini"), QStringLiteral("Geen miniatuur venster"), page);
     chkBalloonTips = MakeCheck(QStringLiteral("chkBalloonTips"), QStringLiteral("Ballon-tips als geminimaliseerd"), page);
     chkAutostart = MakeCheck(QStringLiteral("chkAutostart"), QStringLiteral("Starten bij aanmelden"), page);
+    if (AutostartProgram(QCoreApplication::applicationFilePath()).isEmpty()) {
+        chkAutostart->setEnabled(false);
+        chkAutostart->setText(QStringLiteral("Starten bij aanmelden (kan niet vanuit een map met % in de naam)"));
+    }
     chkQuiet = MakeCheck(QStringLiteral("chkQuiet"), QStringLiteral("Stil van"), page);
     teQuietFrom = new QTimeEdit(page);
     teQuietFrom->setObjectName(QStringLiteral("teQuietFrom"));
@@ -318,21 +308,21 @@ void TfrmOptions::FormCreate()
     tsTriggers->eActionEnter();
     pgOptions->setCurrentIndex(0);
     btnAdd->setEnabled(false);
-    TfrmFetcher *connector = Connector();
+    TFetcher *connector = Connector();
     if (!Settings.Key.isEmpty() && !Settings.Password.isEmpty() && connector) {
         if (TPProgs.empty())
             connector->RequestPartnerProgrammes(
-                [](TfrmFetcher &sender) { ProgsFetched(sender.ReplyOk(), sender.ReplyLines()); });
+                [](const TFetchReply &reply) { ProgsFetched(reply.ReplyOk(), reply.ReplyLines); });
         lblInfo->setText(QStringLiteral("Account keys ophalen..."));
         connector->RequestAccountKeys(Handler(&TfrmOptions::AccountKeysFetched));
     }
 }
 
-std::function<void(TfrmFetcher &)> TfrmOptions::Handler(void (TfrmOptions::*handler)(TfrmFetcher &))
+std::function<void(const TFetchReply &)> TfrmOptions::Handler(void (TfrmOptions::*handler)(const TFetchReply &))
 {
-    return [self = QPointer<TfrmOptions>(this), handler](TfrmFetcher &sender) {
+    return [self = QPointer<TfrmOptions>(this), handler](const TFetchReply &reply) {
         if (self && frmOptions == self)
-            (self->*handler)(sender);
+            (self->*handler)(reply);
     };
 }
 
@@ -353,9 +343,16 @@ void TfrmOptions::done(int result)
 
 void TfrmOptions::BrowseFile(const QStringList &filters, std::function<void(const QString &)> chosen)
 {
-    dlgOpen->setNameFilters(filters);
-    m_fileChosen = std::move(chosen);
-    dlgOpen->open();
+    // Made for each use: a file dialog stores its state in Qt's own settings file
+    // (~/.config/QtProject.conf) when it goes, so one made up front would write it at
+    // every close of the options.
+    auto *dialog = new QFileDialog(this);
+    dialog->setObjectName(QStringLiteral("dlgOpen"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilters(filters);
+    connect(dialog, &QFileDialog::fileSelected, this, std::move(chosen));
+    dialog->open();
 }
 
 void TfrmOptions::btnOpenUpClick()
@@ -407,18 +404,18 @@ void TfrmOptions::pgOptionsChange(int index)
         Settings.Key = Typed(mBVKey);
         Settings.Password = Typed(ePass);
     }
-    TfrmFetcher *connector = Connector();
+    TFetcher *connector = Connector();
     if (index == TabCommunication && eEmailTag == 0 && connector)
         connector->RequestData(Handler(&TfrmOptions::DataFetched));
     if (index == TabPayout)
         tsPayout->Open();
 }
 
-void TfrmOptions::DataFetched(TfrmFetcher &sender)
+void TfrmOptions::DataFetched(const TFetchReply &reply)
 {
-    if (!sender.ReplyOk())
+    if (!reply.ReplyOk())
         return;
-    const QStringList &lines = sender.ReplyLines();
+    const QStringList &lines = reply.ReplyLines;
     eEmail->setText(lines.value(1));
     eEmailTag = 1;
     eMobile->setText(lines.value(2));
@@ -436,11 +433,11 @@ void TfrmOptions::RefreshAccounts()
     }
 }
 
-void TfrmOptions::AccountKeysFetched(TfrmFetcher &sender)
+void TfrmOptions::AccountKeysFetched(const TFetchReply &reply)
 {
-    const QStringList &lines = sender.ReplyLines();
-    const bool answered = sender.ReplyOk() && lines.size() >= 2;
-    const QString text = ReadAccountKeysReply(sender.ReplyOk(), lines);
+    const QStringList &lines = reply.ReplyLines;
+    const bool answered = reply.ReplyOk() && lines.size() >= 2;
+    const QString text = ReadAccountKeysReply(reply.ReplyOk(), lines);
     if (answered)
         btnAdd->setEnabled(true);
     lblInfo->setText(text);
@@ -459,15 +456,15 @@ void TfrmOptions::btnAddClick()
             return;
         }
     }
-    if (TfrmFetcher *connector = Connector())
+    if (TFetcher *connector = Connector())
         connector->AddAccountKey(key, chkActive->isChecked(), Handler(&TfrmOptions::AccountKeyAdded));
     // The new key's programmes come with the next request that needs programmes.
     TPProgs.clear();
 }
 
-void TfrmOptions::AccountKeyAdded(TfrmFetcher &sender)
+void TfrmOptions::AccountKeyAdded(const TFetchReply &reply)
 {
-    lblInfo->setText(ReadAddAccountKeyReply(sender.ReplyOk(), sender.ReplyLines(), Typed(eAKey),
+    lblInfo->setText(ReadAddAccountKeyReply(reply.ReplyOk(), reply.ReplyLines, Typed(eAKey),
                                             chkActive->isChecked()));
     RefreshAccounts();
 }
@@ -484,13 +481,13 @@ void TfrmOptions::btnDelClick()
     if (!Platform::Get().AskYesNo(QStringLiteral("Bevestigen"),
                                   QStringLiteral("Account Key \"%1\" verwijderen ?").arg(key)))
         return;
-    if (TfrmFetcher *connector = Connector())
+    if (TFetcher *connector = Connector())
         connector->RemoveAccountKey(key, Handler(&TfrmOptions::AccountKeyRemoved));
 }
 
-void TfrmOptions::AccountKeyRemoved(TfrmFetcher &sender)
+void TfrmOptions::AccountKeyRemoved(const TFetchReply &reply)
 {
-    lblInfo->setText(ReadRemoveAccountKeyReply(sender.ReplyOk(), sender.ReplyLines()));
+    lblInfo->setText(ReadRemoveAccountKeyReply(reply.ReplyOk(), reply.ReplyLines));
     RefreshAccounts();
 }
 
@@ -517,7 +514,7 @@ void TfrmOptions::btnOkClick()
     Settings.SoundUp = eUpSound->text();
     Settings.SoundDown = eDownSound->text();
     if (CommChanged) {
-        if (TfrmFetcher *connector = Connector())
+        if (TFetcher *connector = Connector())
             connector->SaveData(eEmail->text(), eMobile->text(), eMSN->text(), nullptr);
     }
     Settings.Key = Typed(mBVKey);
@@ -530,7 +527,8 @@ void TfrmOptions::btnOkClick()
     Settings.QuietTo = quiet ? QuietTimeText(teQuietTo->time().msecsSinceStartOfDay() / 1000) : QString();
     tsPayout->RebuildRules();
     SaveSettings();
-    SetAutostart(chkAutostart->isChecked());
+    if (chkAutostart->isEnabled())
+        SetAutostart(chkAutostart->isChecked());
     accept();
 }
 

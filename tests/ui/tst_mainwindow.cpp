@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QTreeWidget>
 #include <QMessageBox>
@@ -23,7 +24,6 @@
 #include "uDetails.h"
 #include "uFreshness.h"
 #include "uFetcher.h"
-#include "uFetcherTesting.h"
 #include "uHistory.h"
 #include "uMain.h"
 #include "uMonitor.h"
@@ -36,6 +36,16 @@
 namespace {
 
 const QByteArray Key = "K";
+
+// The main window's status strip (the connector window has a label of that name too).
+QString StripText(const QWidget &main)
+{
+    for (const QLabel *label : main.findChildren<QLabel *>(QStringLiteral("lblInfo"))) {
+        if (label->window() == &main)
+            return label->text();
+    }
+    return QStringLiteral("<none>");
+}
 
 } // namespace
 
@@ -137,7 +147,6 @@ void TestMainWindow::startAndStop()
 void TestMainWindow::stopBreaksOffHungPoll()
 {
     WriteSettings("password=pw\r\n");
-    FetcherTesting::SetSignOffWaitMs(100);
     const auto isPoll = [](const TRecordedRequest &request) {
         return TLoopbackServer::Unscramble(request.Body, Key).startsWith("c=103");
     };
@@ -148,7 +157,7 @@ void TestMainWindow::stopBreaksOffHungPoll()
     TfrmMain main(m_dir->path());
     QSignalSpy failed(&main.Monitor(), &TBelvoraMonitor::FetchFailed);
     // Should stopping leave the poll hanging, it is answered after all rather than hang the test.
-    QTimer::singleShot(5000, m_server.get(), [this] { m_server->ReleaseHung(TLoopbackServer::HttpReply("103\r\n")); });
+    QTimer::singleShot(15000, m_server.get(), [this] { m_server->ReleaseHung(TLoopbackServer::HttpReply("103\r\n")); });
     bool stopped = false;
     // Stop is pressed while the post waits, as a user would.
     connect(m_server.get(), &TLoopbackServer::RequestReceived, this, [&](int index) {
@@ -161,8 +170,9 @@ void TestMainWindow::stopBreaksOffHungPoll()
     });
     main.acStartStopExecute();
     QTRY_VERIFY(stopped);
-    // The poll was broken off and answered as cancelled: the monitor is idle again.
-    QTRY_VERIFY(!main.Monitor().Busy);
+    // After the sign-off's 5 s wait the poll was broken off and answered as cancelled:
+    // the monitor is idle again.
+    QTRY_VERIFY_WITH_TIMEOUT(!main.Monitor().Busy, 10000);
     QCOMPARE(failed.size(), 1);
     QVERIFY(!main.Polling());
     m_server->SetResponder(TLoopbackServer::EchoResponder(Key));
@@ -170,7 +180,6 @@ void TestMainWindow::stopBreaksOffHungPoll()
     const auto polls = [&] { return std::count_if(m_server->Requests.begin(), m_server->Requests.end(), isPoll); };
     QTRY_COMPARE(polls(), 2);
     QTRY_VERIFY(!main.Monitor().Busy);
-    FetcherTesting::SetSignOffWaitMs(0);
 }
 
 void TestMainWindow::iconFromTheSvg()
@@ -293,28 +302,60 @@ void TestMainWindow::graphStripHeight()
 void TestMainWindow::callersFailure_data()
 {
     QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("polls");
     QTest::addColumn<bool>("polling");
     QTest::addColumn<bool>("connectorShown");
+    QTest::addColumn<QString>("strip");    // the status strip
+    QTest::addColumn<QString>("trouble");  // the line in the tray's and the counters' tool tips
+    QTest::addColumn<bool>("quits");
+    const QString unavailable = QStringLiteral("Server antwoordde met HTTP-status 503");
     // The service refuses the request (an expired session): polling stops and the
     // connector shows why. A transfer that fails is tried again at the next tick.
-    QTest::newRow("refused") << TLoopbackServer::HttpReply("!\r\n") << false << true;
-    QTest::newRow("failed transfer") << TLoopbackServer::HttpReply("", 500) << true << false;
+    QTest::newRow("refused") << TLoopbackServer::HttpReply("!\r\n") << 1 << false << true << "" << "" << false;
+    QTest::newRow("failed transfer") << TLoopbackServer::HttpReply("", 503) << 1 << true << false << ""
+                                     << "Laatste storing 14:32: " + unavailable << false;
+    // Three in a row: the connection counts as lost, and the user is told why.
+    const QString lost = "Geen verbinding: " + unavailable + " sinds 14:32";
+    QTest::newRow("three failed transfers") << TLoopbackServer::HttpReply("", 503) << 3 << true << false << lost
+                                            << lost << false;
+    // The service will not serve this program: a box, and the program ends.
+    QTest::newRow("fatal") << TLoopbackServer::HttpReply("X\r\nVerlopen") << 1 << false << true << "" << "" << true;
 }
 
 void TestMainWindow::callersFailure()
 {
     QFETCH(QByteArray, reply);
+    QFETCH(int, polls);
+    QFETCH(QString, strip);
+    QFETCH(QString, trouble);
+    QFETCH(bool, quits);
+    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 8), QTime(14, 32)); });
     m_server->SetResponder([reply](const TRecordedRequest &request) {
         if (TLoopbackServer::Unscramble(request.Body, Key).startsWith("c=103"))
             return TServerAction::Reply(reply);
-        return TLoopbackServer::EchoResponder(Key)(request);
+        // A programme, so that no 106 comes between the polls.
+        return TLoopbackServer::EchoResponder(Key, "AB:Alpha\r\n")(request);
     });
     WriteSettings("password=pw\r\n");
     TfrmMain main(m_dir->path());
+    QSignalSpy quit(&main, &TfrmMain::QuitRequested);
     main.acStartStopExecute();
-    QTRY_VERIFY(Requested("103") && !main.Monitor().Busy);
+    for (int poll = 1; poll <= polls; ++poll) {
+        if (poll > 1)
+            main.tiUpdateTimer();
+        QTRY_VERIFY(Requested("103") && !main.Monitor().Busy);
+    }
+    Clock::SetNowFunction(nullptr);
     QTEST(main.Polling(), "polling");
-    QTEST(Connector()->isVisible(), "connectorShown");
+    QTEST(main.findChild<QWidget *>(QStringLiteral("frmFetcher"))->isVisible(), "connectorShown");
+    QCOMPARE(StripText(main), strip);
+    const QString tip = main.TrayToolTip();
+    QVERIFY2(trouble.isEmpty() ? !tip.contains("storing") && !tip.contains("verbinding") : tip.contains(trouble),
+             qPrintable(tip));
+    QVERIFY(trouble.isEmpty() || main.findChild<TAnalogNumber *>()->toolTip().contains(trouble));
+    QCOMPARE(quit.size(), quits ? 1 : 0);
+    QCOMPARE(m_platform->Events().filter("message:"),
+             quits ? QStringList{"message:2|ERROR|Verlopen"} : QStringList());
 }
 
 void TestMainWindow::sixthTick_data()
