@@ -24,8 +24,8 @@
 #include "uListColumns.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
-#include "uScrollPage.h"
 #include "uOverview.h"
+#include "uScrollPage.h"
 #include "uSettings.h"
 
 namespace {
