@@ -589,16 +589,7 @@ void TfrmMain::changeEvent(QEvent *event)
 
 void TfrmMain::WatchWindowState()
 {
-    // On Wayland the compositor never reports a window as minimised, so the widget never
-    // sees that state: the request itself (the title bar's button) is caught on the window.
-    QWindow *handle = windowHandle();
-    if (!handle || handle == m_watchedHandle)
-        return;
-    m_watchedHandle = handle;
-    connect(handle, &QWindow::windowStateChanged, this, [this](Qt::WindowState state) {
-        if (state == Qt::WindowMinimized)
-            MinimiseRequested();
-    });
+    WatchMinimise(this, m_watchedHandle, [this] { MinimiseRequested(); });
 }
 
 void TfrmMain::MinimiseRequested()
