@@ -16,6 +16,7 @@
 #include <QSaveFile>
 
 #include "uClock.h"
+#include "uDayTotals.h"
 #include "uDebugLog.h"
 #include "uSettings.h"
 
@@ -31,6 +32,7 @@ constexpr int LabelSpacingGap = 2;
 constexpr int SecondsPerMinute = 60;
 constexpr int CentsPerEuro = 100;
 constexpr int SecondsPerHour = 3600;
+constexpr int DaysPerWeek = 7;
 constexpr int HoursPerDay = 24;
 
 const char *const SeriesNames[THistoryGraph::SeriesCount] = {"Online", "Bellers", "Minuten", "Euro"};
@@ -150,6 +152,10 @@ void THistoryGraph::LoadYesterday()
 {
     const qint64 dayStart = m_dayStart - DaySeconds;
     m_yesterday.Load(DayFileNameFor(dayStart), dayStart);
+    for (int week = 1; week <= SameWeekdayWeeks; ++week) {
+        const qint64 weekStart = m_dayStart - qint64(week) * DaysPerWeek * DaySeconds;
+        m_sameWeekdays[std::size_t(week - 1)].Load(DayFileNameFor(weekStart), weekStart);
+    }
 }
 
 QString THistoryGraph::DayFileName() const
@@ -159,10 +165,7 @@ QString THistoryGraph::DayFileName() const
 
 QString THistoryGraph::DayFileNameFor(qint64 dayStart) const
 {
-    const QDate date = Clock::FromLocalSeconds(dayStart).date();
-    // Concatenated, not arg()-chained: a "%2" in the folder's name must stay as it is.
-    return ProgramDir + QStringLiteral("History/") + date.toString(QStringLiteral("dd-MM-yyyy"))
-        + QStringLiteral(".hlg");
+    return DayFilePath(ProgramDir, Clock::FromLocalSeconds(dayStart).date());
 }
 
 void THistoryGraph::RecomputeExtremes()
@@ -279,6 +282,7 @@ void THistoryGraph::Redraw()
     const int labelSpacing = m_graph.TextWidth(QStringLiteral("00:00")) + LabelSpacingGap;
     const int plotBottom = topMargin + plotHeight;
     int lastLabel = 0;
+    m_timeLabels.clear();
     for (int i = 0; i <= AxisMarks; ++i) {
         const int t = MinuteLabelStep * i;
         const int x = m_graph.XToPixel(t);
@@ -287,7 +291,10 @@ void THistoryGraph::Redraw()
         } else if (x > lastLabel + labelSpacing && i % LabelEvery == 0) {
             m_graph.Line(x, topMargin, x, plotBottom + LabelLineExtra);
             lastLabel = x;
-            m_graph.TextOut(x, plotBottom + LabelTextGap, QLatin1Char('~') + TimeOfDayText(t));
+            const QString label = TimeOfDayText(t);
+            m_graph.TextOut(x, plotBottom + LabelTextGap, QLatin1Char('~') + label);
+            const int width = m_graph.TextWidth(label);
+            m_timeLabels.push_back(QRect(x - width / 2 - 1, plotBottom + LabelTextGap, width + 2, textHeight));
         } else {
             m_graph.Line(x, plotBottom, x, plotBottom + TickLength);
         }
@@ -429,6 +436,12 @@ void THistoryGraph::PaintTarget()
     const QColor background = QGuiApplication::palette().color(QPalette::Button);
     for (const QRect &rect : uncovered)
         painter.fillRect(rect, background);
+    // A time label the view's edge cuts would read as another time ("2" of "22:00").
+    for (const QRect &label : m_timeLabels) {
+        const QRect shown = label.translated(-column, 0);
+        if (shown.intersects(view) && !view.contains(shown))
+            painter.fillRect(shown.intersected(view), background);
+    }
 }
 
 bool THistoryGraph::eventFilter(QObject *watched, QEvent *event)

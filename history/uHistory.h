@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QRect>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -60,6 +61,8 @@ public:
     QString DayFileNameFor(qint64 dayStart) const;
     // The day before today, read from its file at start and at each day change.
     const TDayReference &Yesterday() const { return m_yesterday; }
+    // The same weekday one to four weeks back, read with yesterday.
+    const std::array<TDayReference, SameWeekdayWeeks> &SameWeekdays() const { return m_sameWeekdays; }
     void LoadYesterday();
     QString LastError() const { return m_lastError; }
 
@@ -138,10 +141,13 @@ private:
     std::array<int, SeriesCount> m_minValues{};
     QString m_lastError;
     TDayReference m_yesterday;
+    std::array<TDayReference, SameWeekdayWeeks> m_sameWeekdays;
     bool m_showYesterday = true;
 
     TGraph m_graph;
     // Per picture column while the bars are collected; kept to avoid allocating per redraw.
+    // Where the picture holds time labels: one the view would cut is not shown.
+    std::vector<QRect> m_timeLabels;
     std::vector<int> m_barTops;
     std::vector<int> m_barFeet;
     QPointer<QWidget> m_target;

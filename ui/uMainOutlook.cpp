@@ -4,15 +4,19 @@
 #include "uMain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <array>
 #include <functional>
 
 #include "uAnalogNumber.h"
+#include "uArtwork.h"
 #include "uBig.h"
 #include "uClock.h"
 #include "uDayCounter.h"
@@ -23,6 +27,7 @@
 #include "uHistory.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
+#include "uOverview.h"
 #include "uSettings.h"
 #include "uSmall.h"
 
@@ -55,6 +60,10 @@ void TfrmMain::CreateOutlook()
     m_freshness = new TFreshness(*m_monitor, this);
     connect(m_freshness, &TFreshness::Changed, this, &TfrmMain::ShowOutlook);
     connect(m_monitor.get(), &TBelvoraMonitor::ReplyProcessed, this, &TfrmMain::ShowOutlook);
+    connect(m_monitor.get(), &TBelvoraMonitor::ReplyProcessed, this, [this] { ShowOverview(false); });
+    connect(tsOverview, &TOverviewPage::ExportRequested, this, [this] {
+        Export::SaveCsv(QStringLiteral("overzicht"), Clock::Now().date(), tsOverview->ExportRows());
+    });
     connect(m_connector.get(), &TFetcher::FailuresChanged, this, &TfrmMain::ShowOutlook);
     CreateTrayMenu();
     CreateGraphMenu();
@@ -64,6 +73,10 @@ void TfrmMain::CreateOutlook()
 void TfrmMain::CreateTrayMenu()
 {
     pmTray = new QMenu(this);
+    // The way back where a click on the tray icon does nothing.
+    connect(pmTray->addAction(QStringLiteral("Tonen")), &QAction::triggered, this, &TfrmMain::Restore);
+    pmTray->addAction(acStartStop);
+    pmTray->addSeparator();
     const QList<std::pair<QString, std::function<void()>>> snoozes = {
         {QStringLiteral("Stil voor 30 minuten"), [this] { m_quiet.SnoozeFor(Clock::Now(), HalfHour); }},
         {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), Hour); }},
@@ -160,6 +173,19 @@ void TfrmMain::ShowOutlook()
     }
     lblInfo->setToolTip(strip);
     m_tray->setToolTip(TrayToolTip());
+    // A hint on show tells the new age as well, not only the next one.
+    if (QToolTip::isVisible()) {
+        QWidget *under = QApplication::widgetAt(QCursor::pos());
+        if (under && under->window() == frmSmall && under->toolTip().isEmpty())
+            under = frmSmall;
+        if (under && !under->toolTip().isEmpty() && under->toolTip() != QToolTip::text())
+            QToolTip::showText(QCursor::pos(), under->toolTip(), under);
+    }
+    const bool quiet = m_quiet.IsQuiet(Clock::Now());
+    if (quiet != m_trayShowsQuiet) {
+        m_trayShowsQuiet = quiet;
+        m_tray->setIcon(quiet ? Artwork::QuietIcon() : Artwork::ApplicationIcon());
+    }
 }
 
 QString TfrmMain::ConnectionText() const
@@ -207,4 +233,19 @@ void TfrmMain::ExportDay()
     const THistoryGraph &history = m_monitor->History();
     Export::SaveCsv(QStringLiteral("dag"), Clock::FromLocalSeconds(history.DayStart()).date(),
                     Export::DayRows(history));
+}
+
+void TfrmMain::ShowOverview(bool reread)
+{
+    if (!reread && pcMain->currentWidget() != tsOverview)
+        return;
+    const THistoryGraph &history = m_monitor->History();
+    const QDate today = Clock::Now().date();
+    std::optional<THistorySample> live;
+    if (history.Count() > 0 && Clock::FromLocalSeconds(history.DayStart()).date() == today)
+        live = history.Sample(history.Count() - 1);
+    if (reread)
+        tsOverview->Reload(today, live);
+    else
+        tsOverview->SetLive(today, live);
 }

@@ -5,7 +5,6 @@
 #include <functional>
 
 class QCheckBox;
-class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -62,7 +61,6 @@ public:
     QLabel *lblInfo = nullptr;
     QPushButton *btnCancel = nullptr;
     QPushButton *btnOk = nullptr;
-    QFileDialog *dlgOpen = nullptr;
 
     QLineEdit *eUpSound = nullptr;
     QPushButton *btnOpenUp = nullptr;
@@ -108,12 +106,10 @@ private:
     QWidget *CreateCommunicationPage();
     QWidget *CreateAccountsPage();
     void FormCreate();
-    // Runs dlgOpen with these filters; a chosen path goes to `chosen`.
+    // Opens a file dialog ("dlgOpen") with these filters; a chosen path goes to `chosen`.
     void BrowseFile(const QStringList &filters, std::function<void(const QString &)> chosen);
     // Wraps a reply handler so that it runs only while this dialog is open.
     std::function<void(const TFetchReply &)> Handler(void (TfrmOptions::*handler)(const TFetchReply &));
-
-    std::function<void(const QString &)> m_fileChosen;
 };
 
 // The open options dialog, or null.
