@@ -18,8 +18,6 @@
 
 namespace {
 
-// More failed transfers in a row than this and the connector gets a fresh HTTP client.
-constexpr int MaxFailedTransfers = 3;
 // Six or more arrivals in one poll are not worth a balloon.
 constexpr int MaxAnnouncedCallers = 5;
 
@@ -168,7 +166,7 @@ void TBelvoraMonitor::Update()
 void TBelvoraMonitor::RequestDropped()
 {
     DebugLog(DebugLevel::Requests, QStringLiteral("Callers request ended without a reply"));
-    FailurePath(0);
+    FailurePath();
 }
 
 void TBelvoraMonitor::CallersFetched(const TFetchReply &reply)
@@ -176,18 +174,14 @@ void TBelvoraMonitor::CallersFetched(const TFetchReply &reply)
     NewCallersText.clear();
     NewCallerCount = 0;
     if (!reply.ReplyOk() || reply.ErrorCount > 0) {
-        FailurePath(reply.FailCount);
+        FailurePath();
         return;
     }
     ProcessCallersReply(reply.ReplyLines);
 }
 
-void TBelvoraMonitor::FailurePath(int failCount)
+void TBelvoraMonitor::FailurePath()
 {
-    if (failCount > MaxFailedTransfers) {
-        if (TFetcher *connector = Connector())
-            connector->Renew();
-    }
     Busy = false;
     Q_EMIT FetchFailed();
 }

@@ -120,7 +120,7 @@ Q_SIGNALS:
 private:
     void IndexRecords();
     void ApplyTotalsFields(QStringView codeField, const TTextIndex<int> &progs);
-    void FailurePath(int failCount);
+    void FailurePath();
     void RequestDropped();
     void ReleaseCaller(std::size_t index);
     void ClearCallers();
