@@ -16,6 +16,7 @@
 #include <QSaveFile>
 
 #include "uClock.h"
+#include "uDayTotals.h"
 #include "uDebugLog.h"
 #include "uSettings.h"
 
@@ -31,6 +32,7 @@ constexpr int LabelSpacingGap = 2;
 constexpr int SecondsPerMinute = 60;
 constexpr int CentsPerEuro = 100;
 constexpr int SecondsPerHour = 3600;
+constexpr int DaysPerWeek = 7;
 constexpr int HoursPerDay = 24;
 
 const char *const SeriesNames[THistoryGraph::SeriesCount] = {"Online", "Bellers", "Minuten", "Euro"};
@@ -150,6 +152,10 @@ void THistoryGraph::LoadYesterday()
 {
     const qint64 dayStart = m_dayStart - DaySeconds;
     m_yesterday.Load(DayFileNameFor(dayStart), dayStart);
+    for (int week = 1; week <= SameWeekdayWeeks; ++week) {
+        const qint64 weekStart = m_dayStart - qint64(week) * DaysPerWeek * DaySeconds;
+        m_sameWeekdays[std::size_t(week - 1)].Load(DayFileNameFor(weekStart), weekStart);
+    }
 }
 
 QString THistoryGraph::DayFileName() const
@@ -159,10 +165,7 @@ QString THistoryGraph::DayFileName() const
 
 QString THistoryGraph::DayFileNameFor(qint64 dayStart) const
 {
-    const QDate date = Clock::FromLocalSeconds(dayStart).date();
-    // Concatenated, not arg()-chained: a "%2" in the folder's name must stay as it is.
-    return ProgramDir + QStringLiteral("History/") + date.toString(QStringLiteral("dd-MM-yyyy"))
-        + QStringLiteral(".hlg");
+    return DayFilePath(ProgramDir, Clock::FromLocalSeconds(dayStart).date());
 }
 
 void THistoryGraph::RecomputeExtremes()

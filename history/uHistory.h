@@ -61,6 +61,8 @@ public:
     QString DayFileNameFor(qint64 dayStart) const;
     // The day before today, read from its file at start and at each day change.
     const TDayReference &Yesterday() const { return m_yesterday; }
+    // The same weekday one to four weeks back, read with yesterday.
+    const std::array<TDayReference, SameWeekdayWeeks> &SameWeekdays() const { return m_sameWeekdays; }
     void LoadYesterday();
     QString LastError() const { return m_lastError; }
 
@@ -139,6 +141,7 @@ private:
     std::array<int, SeriesCount> m_minValues{};
     QString m_lastError;
     TDayReference m_yesterday;
+    std::array<TDayReference, SameWeekdayWeeks> m_sameWeekdays;
     bool m_showYesterday = true;
 
     TGraph m_graph;

@@ -309,7 +309,8 @@ TDayForecast TBelvoraMonitor::Forecast() const
     if (LastReplyTime == 0)
         return {};
     const std::optional<double> euros = PayoutRules.empty() ? std::nullopt : std::optional(EurosToday());
-    return ForecastFor(m_history->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), euros);
+    return ForecastFor(m_history->Yesterday(), m_history->SameWeekdays(), SecondOfDay(), CallsToday(), SecondsToday(),
+                       euros);
 }
 
 bool TBelvoraMonitor::DataIsStale(qint64 now) const

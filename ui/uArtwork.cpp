@@ -1,5 +1,7 @@
 #include "uArtwork.h"
 
+#include <functional>
+
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -185,7 +187,10 @@ QList<QIcon> CounterIcons()
             Badge(QColor(200, 120, 20), QStringLiteral("m")), Badge(QColor(180, 150, 20), QStringLiteral("€"))};
 }
 
-QIcon ApplicationIcon()
+namespace {
+
+// The application icon at each of its sizes, `decorate` drawing over each picture.
+QIcon RenderedIcon(const std::function<void(QPainter &, int)> &decorate)
 {
     // Drawn here rather than through Qt's SVG icon plug-in, which need not be installed.
     QSvgRenderer renderer(QStringLiteral(":/bvmonitor.svg"));
@@ -195,22 +200,25 @@ QIcon ApplicationIcon()
         pixmap.fill(Qt::transparent);
         QPainter p(&pixmap);
         renderer.render(&p);
+        if (decorate)
+            decorate(p, size);
         p.end();
         icon.addPixmap(pixmap);
     }
     return icon;
 }
 
+} // namespace
+
+QIcon ApplicationIcon()
+{
+    return RenderedIcon({});
+}
+
 QIcon QuietIcon()
 {
     // The application icon with a no-entry sign in its lower right corner.
-    QSvgRenderer renderer(QStringLiteral(":/bvmonitor.svg"));
-    QIcon icon;
-    for (const int size : ApplicationIconSizes) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        renderer.render(&p);
+    return RenderedIcon([](QPainter &p, int size) {
         p.setRenderHint(QPainter::Antialiasing);
         const qreal sign = size * 0.55;
         const QRectF disc(size - sign, size - sign, sign, sign);
@@ -219,10 +227,7 @@ QIcon QuietIcon()
         p.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
         const qreal bar = sign * 0.16;
         p.fillRect(QRectF(disc.left() + sign * 0.22, disc.center().y() - bar / 2, sign * 0.56, bar), Qt::white);
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    });
 }
 
 QIcon ToolIcon(TToolIcon which)

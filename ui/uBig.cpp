@@ -128,15 +128,7 @@ void TfrmBig::Arrange()
 void TfrmBig::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // Caught on the window: Wayland never reports the minimised state to the widget.
-    QWindow *handle = windowHandle();
-    if (!handle || handle == m_watchedHandle)
-        return;
-    m_watchedHandle = handle;
-    connect(handle, &QWindow::windowStateChanged, this, [this](Qt::WindowState state) {
-        if (state == Qt::WindowMinimized)
-            Q_EMIT MinimiseRequested();
-    });
+    WatchMinimise(this, m_watchedHandle, [this] { Q_EMIT MinimiseRequested(); });
 }
 
 void TfrmBig::resizeEvent(QResizeEvent *event)

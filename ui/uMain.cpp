@@ -62,6 +62,7 @@ constexpr int CallersBalloonMs = 2500;
 constexpr int TabOnline = 0;
 constexpr int TabTotals = 1;
 constexpr int TabHistory = 2;
+constexpr int TabOverview = 3;
 
 bool InternetConnected()
 {
@@ -178,7 +179,7 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
 
     pnlGraph->setVisible(Settings.Graph);
     pcInfo->setVisible(Settings.Info);
-    ShowTab(qBound(0, Settings.List, 2));
+    ShowTab(qBound(0, Settings.List, TabOverview));
     UpdateActions();
     m_ready = true;
 }
@@ -272,6 +273,8 @@ void TfrmMain::PageChanged(int index)
         TotalsRowSelected();
     } else if (index == TabHistory) {
         CallerListClick(lvHistory);
+    } else if (index == TabOverview) {
+        ShowOverview(true);
     }
     UpdateActions();
 }
@@ -586,16 +589,7 @@ void TfrmMain::changeEvent(QEvent *event)
 
 void TfrmMain::WatchWindowState()
 {
-    // On Wayland the compositor never reports a window as minimised, so the widget never
-    // sees that state: the request itself (the title bar's button) is caught on the window.
-    QWindow *handle = windowHandle();
-    if (!handle || handle == m_watchedHandle)
-        return;
-    m_watchedHandle = handle;
-    connect(handle, &QWindow::windowStateChanged, this, [this](Qt::WindowState state) {
-        if (state == Qt::WindowMinimized)
-            MinimiseRequested();
-    });
+    WatchMinimise(this, m_watchedHandle, [this] { MinimiseRequested(); });
 }
 
 void TfrmMain::MinimiseRequested()

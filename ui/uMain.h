@@ -41,6 +41,7 @@ class TfrmFetcher;
 class TfrmSmall;
 class TNoDrawPaintBox;
 class TNotifier;
+class TOverviewPage;
 
 // The program's one permanent window and the root object of a run. It loads the
 // settings, owns the connector and the monitor, hands the monitor its views and
@@ -176,6 +177,8 @@ private:
     void QuietChanged();
     void ExportList(QTreeWidget *list, const QString &name);
     void ExportDay();
+    // The overview of the last days: `reread` reads the day files again.
+    void ShowOverview(bool reread);
 
     // Before the monitor: the monitor goes first, while its requests can still end.
     std::unique_ptr<TFetcher> m_connector;
@@ -270,4 +273,5 @@ private:
     bool m_trayShowsQuiet = false;
     QMenu *pmGraph = nullptr;
     QAction *mnuYesterday = nullptr;
+    TOverviewPage *tsOverview = nullptr;
 };

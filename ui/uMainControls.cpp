@@ -24,6 +24,7 @@
 #include "uListColumns.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
+#include "uOverview.h"
 #include "uScrollPage.h"
 #include "uSettings.h"
 
@@ -290,6 +291,9 @@ void TfrmMain::CreateControls()
     connect(lvTotals, &QTreeWidget::itemDoubleClicked, this, &TfrmMain::ShowInfoPanel);
     pcMain->addTab(lvTotals, QStringLiteral("&Totalen"));
     pcMain->addTab(CreateHistoryPage(), QStringLiteral("&Historie"));
+    tsOverview = new TOverviewPage(ProgramDir);
+    tsOverview->setObjectName(QStringLiteral("tsOverview"));
+    pcMain->addTab(tsOverview, QStringLiteral("Over&zicht"));
     connect(pcMain, &QTabWidget::currentChanged, this, &TfrmMain::PageChanged);
     for (QTreeWidget *list : {lvCallers, lvHistory}) {
         connect(list, &QTreeWidget::itemSelectionChanged, this, [this, list] { CallerListClick(list); });

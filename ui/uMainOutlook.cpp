@@ -27,6 +27,7 @@
 #include "uHistory.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
+#include "uOverview.h"
 #include "uSettings.h"
 #include "uSmall.h"
 
@@ -59,6 +60,10 @@ void TfrmMain::CreateOutlook()
     m_freshness = new TFreshness(*m_monitor, this);
     connect(m_freshness, &TFreshness::Changed, this, &TfrmMain::ShowOutlook);
     connect(m_monitor.get(), &TBelvoraMonitor::ReplyProcessed, this, &TfrmMain::ShowOutlook);
+    connect(m_monitor.get(), &TBelvoraMonitor::ReplyProcessed, this, [this] { ShowOverview(false); });
+    connect(tsOverview, &TOverviewPage::ExportRequested, this, [this] {
+        Export::SaveCsv(QStringLiteral("overzicht"), Clock::Now().date(), tsOverview->ExportRows());
+    });
     connect(m_connector.get(), &TFetcher::FailuresChanged, this, &TfrmMain::ShowOutlook);
     CreateTrayMenu();
     CreateGraphMenu();
@@ -228,4 +233,19 @@ void TfrmMain::ExportDay()
     const THistoryGraph &history = m_monitor->History();
     Export::SaveCsv(QStringLiteral("dag"), Clock::FromLocalSeconds(history.DayStart()).date(),
                     Export::DayRows(history));
+}
+
+void TfrmMain::ShowOverview(bool reread)
+{
+    if (!reread && pcMain->currentWidget() != tsOverview)
+        return;
+    const THistoryGraph &history = m_monitor->History();
+    const QDate today = Clock::Now().date();
+    std::optional<THistorySample> live;
+    if (history.Count() > 0 && Clock::FromLocalSeconds(history.DayStart()).date() == today)
+        live = history.Sample(history.Count() - 1);
+    if (reread)
+        tsOverview->Reload(today, live);
+    else
+        tsOverview->SetLive(today, live);
 }

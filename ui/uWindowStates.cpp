@@ -173,3 +173,16 @@ void TWindowStates::Apply(bool mapped)
         AddToProperty(connection, window, state, atoms);
     xcb_flush(connection);
 }
+
+void WatchMinimise(QWidget *widget, QPointer<QWindow> &watched, std::function<void()> minimised)
+{
+    QWindow *handle = widget->windowHandle();
+    if (!handle || handle == watched)
+        return;
+    watched = handle;
+    QObject::connect(handle, &QWindow::windowStateChanged, widget,
+                     [minimised = std::move(minimised)](Qt::WindowState state) {
+                         if (state == Qt::WindowMinimized)
+                             minimised();
+                     });
+}

@@ -2,6 +2,8 @@
 
 #include <QByteArrayList>
 #include <QObject>
+#include <QPointer>
+#include <QWindow>
 
 #include <functional>
 
@@ -44,3 +46,9 @@ private:
     bool m_watchingHandle = false;
     bool m_pending = false;
 };
+
+// Calls `minimised` when the widget's window is minimised. Wayland never reports that
+// state to the widget, so the request (the title bar's button) is caught on the window
+// itself. Call it at every show: a window may get a new handle; `watched` keeps the one
+// watched already.
+void WatchMinimise(QWidget *widget, QPointer<QWindow> &watched, std::function<void()> minimised);

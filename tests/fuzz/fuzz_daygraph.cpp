@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         history.AddSample(history.DayStart() + 86399, last.Cents, last.Online, last.Callers, last.Seconds);
         target.grab();
         // Today as far as yesterday came at this hour: a forecast or nothing, never a crash.
-        const QString forecast = ForecastText(ForecastFor(history.Yesterday(), Fuzz::FixedSecondOfDay, last.Callers, last.Seconds,
+        const QString forecast = ForecastText(ForecastFor(history.Yesterday(), history.SameWeekdays(), Fuzz::FixedSecondOfDay, last.Callers, last.Seconds,
                                                           last.Cents / 100.0));
         FUZZ_CHECK(forecast.isEmpty() || forecast.startsWith(QLatin1String("Verwacht vandaag: ")));
     }

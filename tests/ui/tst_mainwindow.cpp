@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTemporaryDir>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -29,6 +30,8 @@
 #include "uMonitor.h"
 #include "uNotifier.h"
 #include "uOptions.h"
+#include "uOverview.h"
+#include "uPeriods.h"
 #include "uQtDutch.h"
 #include "uSettings.h"
 
@@ -455,7 +458,15 @@ void TestMainWindow::staleFiguresForecastAndQuiet()
             return std::count_if(counters.begin(), counters.end(), [](const TAnalogNumber *c) { return c->Dimmed(); });
         };
         QVERIFY(main.TrayToolTip().contains("Verwacht vandaag: 512 bellers, 80 minuten"));
-        QVERIFY(counters[1]->toolTip().endsWith("Verwacht vandaag: 512 bellers, 80 minuten"));
+        QVERIFY(counters[1]->toolTip().endsWith("Verwacht vandaag: 512 bellers, 80 minuten (op basis van gisteren)"));
+        // The overview's last bars: yesterday's file and today's figures as they come.
+        auto *overview = main.findChild<TOverviewPage *>();
+        qobject_cast<QTabWidget *>(overview->parentWidget()->parentWidget())->setCurrentWidget(overview);
+        const auto &bars = overview->Bars().Bars();
+        QCOMPARE(bars.size(), std::size_t(OverviewDays));
+        QCOMPARE(bars[OverviewDays - 2].Value.value_or(-1), 400.0);
+        monitor.ProcessCallersReply({"103", "$AB|0|0|130|1200"});
+        QCOMPARE(overview->Bars().Bars().back().Value.value_or(-1), 130.0);
 
         now = now.addSecs(2 * 10 + 10);
         main.Freshness().Check();
