@@ -58,6 +58,13 @@ void Drag(QWidget &target, int fromX, int toX)
     SendMouse(target, QEvent::MouseMove, toX, Qt::NoButton, Qt::LeftButton);
 }
 
+// The picture down to the plot's bottom: a time label the view's edge would cut is
+// left out of the view, so below it the view and the picture differ on purpose.
+QImage Plot(const QImage &image, const THistoryGraph &history)
+{
+    return image.copy(0, 0, image.width(), history.Baseline() + 1);
+}
+
 } // namespace
 
 class TestHistoryGraph final : public QObject
