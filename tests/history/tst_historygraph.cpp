@@ -39,12 +39,6 @@ QImage View(QWidget &target)
     return target.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// The rows above the time labels: a label the view's edge would cut is left out of it.
-QImage Plot(const QImage &image, const THistoryGraph &history)
-{
-    return image.copy(0, 0, image.width(), history.Baseline() + 1);
-}
-
 void SendMouse(QWidget &target, QEvent::Type type, int x, Qt::MouseButton button, Qt::MouseButtons buttons)
 {
     const QPointF at(x, 5);
