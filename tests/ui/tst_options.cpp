@@ -500,7 +500,11 @@ void TestOptions::soundButtons()
     TfrmOptions dialog;
     Find<QLineEdit>(&dialog, "eDownSound")->setText(QStringLiteral("/snd/down.wav"));
     Find<QPushButton>(&dialog, "SpeedButton1")->click();
-    Find<QPushButton>(&dialog, "SpeedButton2")->click();
+    // Enter on a play button plays; it does not press OK.
+    dialog.show();
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    QTest::keyClick(Find<QPushButton>(&dialog, "SpeedButton2"), Qt::Key_Return);
+    QCOMPARE(finished.size(), 0);
     QCOMPARE(m_platform->Events(), (QStringList{"sound-sync:/snd/up.wav", "sound-sync:/snd/down.wav"}));
 
     const QString wav = m_dir->filePath("kies.wav");
@@ -555,7 +559,11 @@ void TestOptions::triggerColumnTexts()
     ParseTrigger(trigger, line);
     TTriggers.push_back(std::make_unique<TTrigger>(trigger));
     TfrmOptions dialog;
-    QTEST(TreeRows(Find<QTreeWidget>(&dialog, "lvTrigger")).value(0), "row");
+    auto *list = Find<QTreeWidget>(&dialog, "lvTrigger");
+    QTEST(TreeRows(list).value(0), "row");
+    // Every text whole, "80% onder gisteren" too.
+    for (int c = 0; c < list->columnCount(); ++c)
+        QVERIFY(list->columnWidth(c) > list->fontMetrics().horizontalAdvance(list->topLevelItem(0)->text(c)));
 }
 
 void TestOptions::triggerAddEditDelete()
