@@ -2,15 +2,22 @@
 
 #include <QGuiApplication>
 
-void ChooseQtPlatform()
+QByteArrayList QtArguments(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    QByteArrayList arguments;
+    bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(argv[i]);
+        chosen = chosen || arguments.last() == "-platform" || arguments.last() == "--platform";
+    }
+    if (!chosen && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        arguments << "-platform" << "xcb";
+    return arguments;
 }
 
 void SetDesktopIdentity()
 {
     QGuiApplication::setApplicationName(QStringLiteral(BV_EXECUTABLE));
+    QGuiApplication::setApplicationVersion(QStringLiteral(BV_APP_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(BV_APP_ID));
 }

@@ -5,6 +5,7 @@
 // Support trace "bvdebug.log" in the current working folder. The file is opened and
 // closed for every line so it can be read or deleted while the program runs.
 // A line that cannot be written is dropped: logging never disturbs a request or a poll.
+// With the debug setting 0 no file is made; a level-0 line then goes to standard error.
 namespace DebugLevel {
 constexpr int Always = 0;
 constexpr int Requests = 2;

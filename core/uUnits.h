@@ -8,6 +8,7 @@ constexpr int SecondsPerHour = SecondsPerMinute * MinutesPerHour;
 constexpr int HoursPerDay = 24;
 // A day is always this long in local-clock seconds, whatever the time zone does.
 constexpr int SecondsPerDay = HoursPerDay * SecondsPerHour;
+constexpr int DaysPerWeek = 7;
 constexpr int CentsPerEuro = 100;
 
 // Minutes are seconds / 60, the fraction kept.

@@ -42,6 +42,9 @@ private:
     bool m_inTimeOrder = true;  // false on the day the clock went back
 };
 
+// How many weeks back the same weekday is looked for, by the day's and the month's forecast.
+constexpr int SameWeekdayWeeks = 4;
+
 // Today's figure at the end of the day if it goes on as yesterday did from the same time:
 // today so far × yesterday's whole day ÷ yesterday then. None without yesterday's sample
 // at that time, or when it was not above zero.

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 
 #include "uClock.h"
+#include "uDayTotals.h"
 #include "uDebugLog.h"
 #include "uSettings.h"
 #include "uUnits.h"
@@ -90,6 +91,10 @@ void TDayStore::LoadYesterday()
 {
     const qint64 dayStart = m_dayStart - SecondsPerDay;
     m_yesterday.Load(DayFileNameFor(dayStart), dayStart);
+    for (int week = 1; week <= SameWeekdayWeeks; ++week) {
+        const qint64 weekStart = m_dayStart - qint64(week) * DaysPerWeek * SecondsPerDay;
+        m_sameWeekdays[std::size_t(week - 1)].Load(DayFileNameFor(weekStart), weekStart);
+    }
 }
 
 QString TDayStore::DayFileName() const
@@ -99,10 +104,7 @@ QString TDayStore::DayFileName() const
 
 QString TDayStore::DayFileNameFor(qint64 dayStart)
 {
-    const QDate date = Clock::FromLocalSeconds(dayStart).date();
-    // Concatenated, not arg()-chained: a "%2" in the folder's name must stay as it is.
-    return ProgramDir + QStringLiteral("History/") + date.toString(QStringLiteral("dd-MM-yyyy"))
-        + QStringLiteral(".hlg");
+    return DayFilePath(ProgramDir, Clock::FromLocalSeconds(dayStart).date());
 }
 
 void TDayStore::RecomputeExtremes()

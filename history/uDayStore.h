@@ -39,6 +39,8 @@ public:
     int MinValue(int series) const { return m_minValues[std::size_t(series)]; }
     // The day before today, read from its file at start and at each day change.
     const TDayReference &Yesterday() const { return m_yesterday; }
+    // The same weekday one to four weeks back, read with yesterday.
+    const std::array<TDayReference, SameWeekdayWeeks> &SameWeekdays() const { return m_sameWeekdays; }
 
 Q_SIGNALS:
     // A new day began: the samples were cleared and yesterday is the day just ended.
@@ -63,4 +65,5 @@ private:
     std::array<int, THistorySample::SeriesCount> m_minValues{};
     QString m_lastError;
     TDayReference m_yesterday;
+    std::array<TDayReference, SameWeekdayWeeks> m_sameWeekdays;
 };

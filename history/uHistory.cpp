@@ -161,6 +161,7 @@ void THistoryGraph::Redraw()
     const int labelSpacing = m_graph.TextWidth(QStringLiteral("00:00")) + LabelSpacingGap;
     const int plotBottom = topMargin + plotHeight;
     int lastLabel = 0;
+    m_timeLabels.clear();
     for (int i = 0; i <= AxisMarks; ++i) {
         const int t = MinuteLabelStep * i;
         const int x = m_graph.XToPixel(t);
@@ -169,7 +170,10 @@ void THistoryGraph::Redraw()
         } else if (x > lastLabel + labelSpacing && i % LabelEvery == 0) {
             m_graph.Line(x, topMargin, x, plotBottom + LabelLineExtra);
             lastLabel = x;
-            m_graph.TextOut(x, plotBottom + LabelTextGap, QLatin1Char('~') + TimeOfDayText(t));
+            const QString label = TimeOfDayText(t);
+            m_graph.TextOut(x, plotBottom + LabelTextGap, QLatin1Char('~') + label);
+            const int width = m_graph.TextWidth(label);
+            m_timeLabels.push_back(QRect(x - width / 2 - 1, plotBottom + LabelTextGap, width + 2, textHeight));
         } else {
             m_graph.Line(x, plotBottom, x, plotBottom + TickLength);
         }
@@ -321,6 +325,12 @@ void THistoryGraph::Paint(QPainter &painter, const QRect &area)
     const QColor background = QGuiApplication::palette().color(QPalette::Button);
     for (const QRect &rect : uncovered)
         painter.fillRect(rect, background);
+    // A time label the view's edge cuts would read as another time ("2" of "22:00").
+    for (const QRect &label : m_timeLabels) {
+        const QRect shown = label.translated(-column, 0);
+        if (shown.intersects(view) && !view.contains(shown))
+            painter.fillRect(shown.intersected(view), background);
+    }
 }
 
 void THistoryGraph::MouseDown(int x)

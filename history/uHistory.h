@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include <vector>
@@ -97,6 +98,8 @@ private:
     const TDayStore &m_store;
     TGraph m_graph;
     // Per picture column while the bars are collected; kept to avoid allocating per redraw.
+    // Where the picture holds time labels: one the view would cut is not shown.
+    std::vector<QRect> m_timeLabels;
     std::vector<int> m_barTops;
     std::vector<int> m_barFeet;
     bool m_attached = false;

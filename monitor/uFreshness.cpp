@@ -21,7 +21,13 @@ void TFreshness::Check()
     const bool stale = m_monitor.DataIsStale(now);
     const QString text = stale ? m_monitor.StaleText(now) : QString();
     if (stale) {
-        m_timer.start(AgeRefreshMs);
+        // The age is said in seconds for the first minute, then in minutes: refreshed
+        // each second, then as each new minute begins.
+        const qint64 age = m_monitor.LastReplyTime > 0 ? std::max<qint64>(0, now - m_monitor.LastReplyTime) : 0;
+        const qint64 wait = m_monitor.LastReplyTime <= 0 ? AgeRefreshMs / 1000
+            : age < SecondsPerMinute                      ? 1
+                                                          : SecondsPerMinute - age % SecondsPerMinute;
+        m_timer.start(int(wait) * 1000);
     } else {
         const qint64 since = m_monitor.LastReplyTime > 0 ? m_monitor.LastReplyTime : m_monitor.CreatedTime;
         const qint64 wait = since + StaleAfterSeconds(Settings.Interval) + 1 - now;

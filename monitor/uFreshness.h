@@ -9,12 +9,14 @@ class TBelvoraMonitor;
 // Tells when the figures on show stop being live: the last processed callers reply is
 // older than two polls and some slack (polling stopped or failing, a post that hangs).
 // Idle it costs one timer, set for the moment the figures would go stale; while they are
-// stale, one a minute keeps the stated age right.
+// stale, it fires when the stated age changes: each second in the first minute, then at
+// each new minute.
 class TFreshness final : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int AgeRefreshMs = 60 * 1000;
+    static constexpr int SecondsPerMinute = 60;
 
     explicit TFreshness(const TBelvoraMonitor &monitor, QObject *parent = nullptr);
 

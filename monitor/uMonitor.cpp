@@ -17,8 +17,6 @@
 
 namespace {
 
-// More failed transfers in a row than this and the connector is replaced.
-constexpr int MaxFailedTransfers = 3;
 // Six or more arrivals in one poll are not worth a balloon.
 constexpr int MaxAnnouncedCallers = 5;
 // The minutes counter shows hundredths of a minute.
@@ -133,7 +131,7 @@ void TBelvoraMonitor::Update()
 {
     if (Busy)
         return;
-    TfrmFetcher *connector = Connector();
+    TFetcher *connector = Connector();
     if (!connector)
         return;
     Busy = true;
@@ -145,42 +143,34 @@ void TBelvoraMonitor::Update()
     auto guard = std::make_shared<TPollGuard>();
     guard->Monitor = this;
     guard->OnDropped = [this] { RequestDropped(); };
-    connector->RequestCallers(int(Callers.size()), [guard](TfrmFetcher &sender) {
+    connector->RequestCallers(int(Callers.size()), [guard](const TFetchReply &reply) {
         // The failure path of a request may call a callback a second time.
         if (guard->Answered || !guard->Monitor)
             return;
         guard->Answered = true;
-        guard->Monitor->CallersFetched(sender);
+        guard->Monitor->CallersFetched(reply);
     });
 }
 
 void TBelvoraMonitor::RequestDropped()
 {
     DebugLog(DebugLevel::Requests, QStringLiteral("Callers request ended without a reply"));
-    FailurePath(nullptr, 0);
+    FailurePath();
 }
 
-void TBelvoraMonitor::CallersFetched(TfrmFetcher &sender)
+void TBelvoraMonitor::CallersFetched(const TFetchReply &reply)
 {
     NewCallersText.clear();
     NewCallerCount = 0;
-    if (!sender.ReplyOk() || sender.ErrorCount() > 0) {
-        FailurePath(&sender, sender.FailCount());
+    if (!reply.ReplyOk() || reply.ErrorCount > 0) {
+        FailurePath();
         return;
     }
-    ProcessCallersReply(sender.ReplyLines());
+    ProcessCallersReply(reply.ReplyLines);
 }
 
-void TBelvoraMonitor::FailurePath(TfrmFetcher *sender, int failCount)
+void TBelvoraMonitor::FailurePath()
 {
-    if (sender && failCount > MaxFailedTransfers && MakeConnector) {
-        TfrmFetcher *replacement = MakeConnector();
-        if (replacement) {
-            replacement->SetFailCount(failCount);
-            SetConnector(replacement);
-            sender->Retire();
-        }
-    }
     Busy = false;
     Q_EMIT FetchFailed();
 }
@@ -303,7 +293,8 @@ TDayForecast TBelvoraMonitor::Forecast() const
     if (LastReplyTime == 0)
         return {};
     const std::optional<double> euros = PayoutRules.empty() ? std::nullopt : std::optional(EurosToday());
-    return ForecastFor(m_dayStore->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), euros);
+    return ForecastFor(m_dayStore->Yesterday(), m_dayStore->SameWeekdays(), SecondOfDay(), CallsToday(), SecondsToday(),
+                       euros);
 }
 
 bool TBelvoraMonitor::DataIsStale(qint64 now) const

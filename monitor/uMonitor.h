@@ -15,12 +15,13 @@
 #include "uTotalsChart.h"
 #include "uTriggers.h"
 
+struct TFetchReply;
+
 class QChart;
 class QTreeWidget;
 class QWidget;
 class TAnalogNumber;
 class TDayStore;
-class TfrmFetcher;
 class THistoryGraph;
 
 // What the monitor needs of the caller-details panel of the window that shows it.
@@ -48,7 +49,7 @@ public:
     // Starts one poll unless one is outstanding.
     void Update();
     // Completion of the callers request.
-    void CallersFetched(TfrmFetcher &sender);
+    void CallersFetched(const TFetchReply &reply);
     // The reply handling proper, on the lines of an accepted reply.
     void ProcessCallersReply(const QStringList &replyLines);
     void NewDay();
@@ -87,8 +88,6 @@ public:
     QPointer<QTreeWidget> TotalsView;
     TImageLists Images;
     TDetailsPanel Details;
-    // Makes a connector wired like the first one, for replacing one that keeps failing.
-    std::function<TfrmFetcher *()> MakeConnector;
     // Whether sounds are to keep quiet now (quiet hours, a snooze); unset: never.
     std::function<bool()> IsQuiet;
 
@@ -122,7 +121,7 @@ Q_SIGNALS:
 private:
     void IndexRecords();
     void ApplyTotalsFields(QStringView codeField, const TTextIndex<int> &progs);
-    void FailurePath(TfrmFetcher *sender, int failCount);
+    void FailurePath();
     void RequestDropped();
     void ReleaseCaller(std::size_t index);
     void ClearCallers();

@@ -16,7 +16,7 @@ void SetCommand(TFetchRequest &request, int number, const QString &pairs = QStri
 
 } // namespace
 
-void TfrmFetcher::AddAccountKey(const QString &key, bool active, TFetchCallback callback)
+void TFetcher::AddAccountKey(const QString &key, bool active, TFetchCallback callback)
 {
     TFetchRequest *request = NewRequest(QStringLiteral("Account key toevoegen"), std::move(callback));
     SetCommand(*request, 101,
@@ -24,7 +24,7 @@ void TfrmFetcher::AddAccountKey(const QString &key, bool active, TFetchCallback 
     StartPump();
 }
 
-void TfrmFetcher::RequestDetails(const QString &progCode, int siteId, TFetchCallback callback, int promoterId,
+void TFetcher::RequestDetails(const QString &progCode, int siteId, TFetchCallback callback, int promoterId,
                                  qint64 pictureDate)
 {
     TFetchRequest *request = NewRequest(QStringLiteral("Details ophalen"), std::move(callback));
@@ -36,41 +36,41 @@ void TfrmFetcher::RequestDetails(const QString &progCode, int siteId, TFetchCall
     StartPump();
 }
 
-void TfrmFetcher::RequestCallers(int count, TFetchCallback callback)
+void TFetcher::RequestCallers(int count, TFetchCallback callback)
 {
     // The callers reply names programmes by code: fetch them first.
     if (TPProgs.empty())
-        RequestPartnerProgrammes([](TfrmFetcher &sender) { ProgsFetched(sender.ReplyOk(), sender.ReplyLines()); });
+        RequestPartnerProgrammes([](const TFetchReply &reply) { ProgsFetched(reply.ReplyOk(), reply.ReplyLines); });
     TFetchRequest *request = NewRequest(QStringLiteral("Actuele bellerslijst opvragen"), std::move(callback));
     SetCommand(*request, 103, count >= 0 ? QStringLiteral("&x=") + QString::number(count) : QString());
     StartPump();
 }
 
-void TfrmFetcher::RemoveAccountKey(const QString &key, TFetchCallback callback)
+void TFetcher::RemoveAccountKey(const QString &key, TFetchCallback callback)
 {
     TFetchRequest *request = NewRequest(QStringLiteral("Account key verwijderen"), std::move(callback));
     SetCommand(*request, 105, QStringLiteral("&k=") + key);
     StartPump();
 }
 
-void TfrmFetcher::RequestPartnerProgrammes(TFetchCallback callback)
+void TFetcher::RequestPartnerProgrammes(TFetchCallback callback)
 {
     TFetchRequest *request = NewRequest(QStringLiteral("Partnerprogamma's ophalen"), std::move(callback));
     SetCommand(*request, 106);
     StartPump();
 }
 
-void TfrmFetcher::RequestAccountKeys(TFetchCallback callback)
+void TFetcher::RequestAccountKeys(TFetchCallback callback)
 {
     TFetchRequest *request = NewRequest(QStringLiteral("Account keys ophalen"), std::move(callback));
     SetCommand(*request, 107);
     StartPump();
 }
 
-void TfrmFetcher::RequestCallerHistory(TFetchCallback callback)
+void TFetcher::RequestCallerHistory(TFetchCallback callback)
 {
     if (TPProgs.empty())
-        RequestPartnerProgrammes([](TfrmFetcher &sender) { ProgsFetched(sender.ReplyOk(), sender.ReplyLines()); });
+        RequestPartnerProgrammes([](const TFetchReply &reply) { ProgsFetched(reply.ReplyOk(), reply.ReplyLines); });
     TFetchRequest *request = NewRequest(QStringLiteral("Beller historie ophalen"), std::move(callback));
     QString pairs;
     for (const auto &prog : TPProgs) {
@@ -81,14 +81,14 @@ void TfrmFetcher::RequestCallerHistory(TFetchCallback callback)
     StartPump();
 }
 
-void TfrmFetcher::RequestData(TFetchCallback callback)
+void TFetcher::RequestData(TFetchCallback callback)
 {
     TFetchRequest *request = NewRequest(QStringLiteral("Gegevens ophalen"), std::move(callback));
     SetCommand(*request, 110);
     StartPump();
 }
 
-void TfrmFetcher::SaveData(const QString &email, const QString &mobile, const QString &msn, TFetchCallback callback)
+void TFetcher::SaveData(const QString &email, const QString &mobile, const QString &msn, TFetchCallback callback)
 {
     TFetchRequest *request = NewRequest(QStringLiteral("Gegevens opslaan"), std::move(callback));
     SetCommand(*request, 111, QStringLiteral("&e=") + email + QStringLiteral("&p=") + mobile + QStringLiteral("&m=") + msn);

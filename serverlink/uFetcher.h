@@ -1,69 +1,53 @@
 #pragma once
 
-// Contract of the server link, written before its implementation: the monitor, the
-// main window and the options dialog are built against these declarations.
-
-#include <QByteArray>
-#include <QNetworkAccessManager>
-#include <QPointer>
+#include <QDateTime>
+#include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QTimer>
-#include <QWidget>
 
 #include <deque>
-#include <functional>
 #include <memory>
-#include <vector>
 
-class QLabel;
-class QNetworkReply;
-class QNetworkRequest;
-class QPlainTextEdit;
-class QProgressBar;
-class QPushButton;
-class TfrmFetcher;
+#include "uFetchReply.h"
+#include "uPost.h"
+#include "uReplyEnvelope.h"
 
-// One protocol byte shared with the service: replies are XORed with it and the key.
-constexpr unsigned char ReplyMask = 0xA5;
 
-using TFetchCallback = std::function<void(TfrmFetcher &sender)>;
-
-// One queued command; the connector's queue owns it.
-struct TFetchRequest
+// The limits of the connector's posts. A post with no progress for max(StallFloorMs,
+// StallIntervals x Interval) is broken off, and so is any post after TotalMs.
+struct TFetchLimits
 {
-    QString Title;
-    QString Command;
-    QString Args;
-    QByteArray Reply;
-    TFetchCallback Callback;
+    int OfferCancelMs = 15 * 1000;
+    int StallFloorMs = 30 * 1000;
+    int StallIntervals = 3;
+    int TotalMs = 120 * 1000;
+    // SignOff waits this long for a running post, and its own post takes no longer.
+    int SignOffWaitMs = 5000;
+    qsizetype MaxReplyBytes = 16 * 1024 * 1024;
+    qsizetype MaxHeadBytes = 64 * 1024;
+
+    TPostLimits ForPoll(int intervalSeconds) const;
+    TPostLimits ForSignOff() const;
 };
 
-namespace FetcherTesting {
-void AnswerWith(TfrmFetcher &fetcher, TFetchRequest &request, const QByteArray &messageHeader);
-} // namespace FetcherTesting
-
-// Argument string to request body: each byte XOR the key, cycling, as two lower-case
-// hex digits. An empty key gives an empty body.
-QByteArray Encode(const QByteArray &args, const QByteArray &key);
-// Unscrambles a reply body in place (without its ">" marker): byte XOR ReplyMask XOR key.
-// With an empty key the body cannot be unscrambled and is left as it is.
-void Decode(QByteArray &body, const QByteArray &key);
-
-// All traffic with the service: a FIFO queue pumped by a 50 ms timer, one blocking post
-// at a time (the event loop keeps running inside it), reply classification, and a small
-// tool window "Belvora Data Connector" that shows progress and errors.
-class TfrmFetcher final : public QWidget
+// The connector: all traffic with the service. A FIFO queue of requests pumped by a 50 ms
+// timer, one post at a time (the event loop keeps running inside it), the reply
+// classified into an outcome that each request's callback receives. It shows nothing:
+// the connector window and the main window show what its signals report. The main
+// window owns it; `Connector()` names it for the rest of the program.
+class TFetcher final : public QObject
 {
     Q_OBJECT
 public:
-    explicit TfrmFetcher(QWidget *owner = nullptr);
-    ~TfrmFetcher() override;
+    explicit TFetcher(const TFetchLimits &limits = TFetchLimits(), QObject *parent = nullptr);
+    TFetcher(const TFetcher &) = delete;
+    TFetcher &operator=(const TFetcher &) = delete;
+    ~TFetcher() override;
 
-    // Appends a request; the builder sets Command and Args and starts the timer.
+    // Appends a request; the builder sets Command and Args and starts the pump.
     TFetchRequest *NewRequest(const QString &title, TFetchCallback callback);
 
-    // Command builders: queue a request and start the timer; nothing is sent here.
+    // Command builders (uCommands.cpp): queue a request and start the pump; nothing is sent here.
     void AddAccountKey(const QString &key, bool active, TFetchCallback callback);
     void RequestDetails(const QString &progCode, int siteId, TFetchCallback callback, int promoterId,
                         qint64 pictureDate);
@@ -76,129 +60,81 @@ public:
     void RequestData(TFetchCallback callback);
     void SaveData(const QString &email, const QString &mobile, const QString &msn, TFetchCallback callback);
 
+    // Handles the oldest queued request; normally called by the pump.
+    void Fetch();
     // Sends command 100 outside the queue and stops the pump.
     void SignOff(bool show);
     // Starts the pump again when requests are still queued, as after a sign-off: a poll
     // queued just before it would otherwise wait for ever and keep the monitor busy.
     void Resume();
+    // Breaks off the running post as the user's cancel does.
+    void Cancel();
 
-    // Handles the oldest queued request; normally called by the timer.
-    void Fetch();
+    int ErrorCount() const { return FErrorCount; }
+    int FailCount() const { return FFailCount; }
+    // Why the last transfer failed and when, and when the failures in a row began.
+    QString LastFailure() const { return FLastFailure; }
+    QDateTime LastFailureAt() const { return FLastFailureAt; }
+    QDateTime FailingSince() const { return FFailingSince; }
+    QString MessageText() const { return FMessageText; }
+    QString MessageAction() const { return FMessageAction; }
 
-    // What a callback reads.
-    const QStringList &ReplyLines() const;
-    const QByteArray *ReplyStream() const;   // the raw body while a callback runs, else null
-    bool ReplyOk() const;
-    int ErrorCount() const;
-    int FailCount() const;
-    void SetFailCount(int count);            // a replacement starts with the old count
-    QString MessageText() const;
-    QString MessageAction() const;
-
-    bool Busy() const;                       // a post is in progress
-    bool Pumping() const { return tiCounter.isActive(); } // the queue's timer runs
-    int QueuedCount() const;
-
-    // The monitor replaces a connector from inside its callback: this hides it, stops its
-    // pump and deletes it once its running Fetch has returned.
-    void Retire();
+    bool Busy() const { return FPost != nullptr; } // a post is in progress
+    int QueuedCount() const { return static_cast<int>(Requests.size()); }
+    int Ticks() const { return FTicks; }
 
 Q_SIGNALS:
+    void RequestStarted(const TFetchRequest &request);
+    void HttpStatus(THttpStatus status);
+    void WorkBegin(qint64 size);
+    void Work(qint64 done);
+    void WorkEnd();
+    void Disconnected(bool brokenOff, bool workEnded);
+    void CancelAvailable(bool available);
+    // A post without progress for a while: time to offer the cancel.
+    void Stalled();
+    void Ticked(int ticks);
+    // A request's outcome, before its callback runs.
+    void Answered(const TFetchRequest &request, const TFetchReply &reply);
+    void RequestEnded();
+    // The pump found the queue empty and stopped.
+    void Idle();
+    void SignOffStarted(bool show);
+    void SignOffSending();
     // A server message from the MSG header (OnMessage).
-    void Message(const QString &text);
-    // A fatal "X" reply without debug flag 1: stop polling before the message box...
-    void StopPolling();
-    // ...and end the program after it.
-    void QuitRequested();
+    void Message(const TServerMessage &message);
+    // FailCount or the last failure changed.
+    void FailuresChanged();
 
 private:
-    // What the HTTP client reports; each state has its own text in lblInfo.
-    enum class THttpStatus { Resolving, Connecting, Connected, Disconnecting, Disconnected, StatusText,
-                             Transfer, Ready, Aborted, Other };
-
-    // The window (uFetcherWindow.cpp).
-    void CreateControls();
-    void FormCreate();
-    void httpStatus(THttpStatus status);
-    void httpWorkBegin(qint64 size);
-    void httpWork(qint64 done);
-    void httpWorkEnd();
-    void httpDisconnected();
-    void btnCancelClick();
-    void ShowStalled();
-    void btnDetailsClick();
-    void tiCounterTimer();
-    void ShowInfo(const QString &text, bool error);
-    void ShowByError();
-    void HideIfShownByFetch();
-    void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-
-    // The transport (uFetcher.cpp).
-    bool InternalFetch(QByteArray &buffer);
-    void ApplyHeaders(QNetworkRequest &request) const;
-    QByteArray EncodeCurArgs() const;
-    void ConnectReply(QNetworkReply *reply, QByteArray &buffer);
-    void RejectTooLarge(QNetworkReply *reply);
-    void BreakOff(const QString &why);
-    void HandleCompletedPost(TFetchRequest &request);
-    void HandleMessageHeader();
-    void HandleReplyBody(TFetchRequest &request);
-    void Classify(const TFetchRequest &request);
-    void ShowFatalError(const TFetchRequest &request, const QString &message);
-    void ShowProtocolError(const TFetchRequest &request, const QString &message);
-    QString DetailsText(const TFetchRequest &request, const QString &message) const;
-    void HandleFailure(TFetchRequest &request, const QString &error);
-    void RemoveRequest(const TFetchRequest *request);
-    void HandOverQueue(TfrmFetcher &to);
-    void ReleaseIfRetired();
+    TPostResult InternalFetch(const QString &args, const TPostLimits &limits);
+    QList<QPair<QByteArray, QByteArray>> RequestHeaders() const;
     void StartPump();
-    friend void SetConnector(TfrmFetcher *connector);
-    friend void FetcherTesting::AnswerWith(TfrmFetcher &fetcher, TFetchRequest &request,
-                                           const QByteArray &messageHeader);
+    void tiCounterTimer();
+    TFetchReply Answer(const TFetchRequest &request, const TPostResult &post);
+    void HandleMessageHeader(const QByteArray &header);
+    void Deliver(const TFetchRequest &request, TFetchReply &reply);
+    void CountFailure(const QString &reason);
+    void RemoveRequest(const TFetchRequest *request);
 
-    // Controls; the window owns them.
-    QLabel *lblStatus = nullptr;
-    QProgressBar *pg = nullptr;
-    QLabel *lblInfo = nullptr;
-    QPushButton *btnDetails = nullptr;
-    QPushButton *btnCancel = nullptr;
-    QLabel *lblTime = nullptr;
-    QPlainTextEdit *mLog = nullptr;
-    QNetworkAccessManager http;
+    const TFetchLimits Limits;
     QTimer tiCounter;
-    QTimer tiStalled;                    // a post without progress for this long offers its cancel
-
     std::deque<std::unique_ptr<TFetchRequest>> Requests;
-    TFetchRequest *FRunning = nullptr;   // the request Fetch is handling
-    QString CurCommand;
-    QString CurArgs;
-    QStringList PostLines;
-    QStringList FReplyLines;
-    const QByteArray *FReplyStream = nullptr;
+    TPost *FPost = nullptr;          // the running post, on the stack of InternalFetch
     QString FMessageText;
     QString FMessageAction;
-    QPointer<QNetworkReply> FReply;      // the running post
-    QByteArray FMessageHeader;           // MSG header of the last completed post
-    int Ticks = 0;
-    bool ShownByFetch = false;
-    bool FReplyOk = false;
-    bool FBusy = false;
-    bool WorkEnded = false;
-    bool FTooLarge = false;             // the running post's reply passed the size limit
-    bool Cancelled = false;
+    QString FLastFailure;
+    QDateTime FLastFailureAt;
+    QDateTime FFailingSince;
+    int FTicks = 0;
     int FErrorCount = 0;
     int FFailCount = 0;
-    int FActiveCalls = 0;                // Fetch or SignOff on the stack: not yet safe to delete
-    bool FFetchPosted = false;           // a tick has asked for a Fetch that has not yet run
-    bool FRetired = false;
+    bool FFetchPosted = false;       // a tick has asked for a Fetch that has not yet run
 };
 
-// Process-wide: a Fetch is running (guards against re-entry across connectors), and how
-// many posts were refused because another was in progress.
-bool FetchActive();
+// Process-wide: how many posts were refused because another was in progress.
 int DeferredCount();
 
-// The process-wide connector: the main window creates it, the monitor may replace it.
-TfrmFetcher *Connector();
-void SetConnector(TfrmFetcher *connector);
+// The process-wide connector: the main window makes it and names it here.
+TFetcher *Connector();
+void SetConnector(TFetcher *connector);

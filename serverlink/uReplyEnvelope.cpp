@@ -1,7 +1,66 @@
 #include "uReplyEnvelope.h"
 
 #include "uCodec.h"
+#include "uDebugLog.h"
+#include "uSettings.h"
 #include "uTokens.h"
+
+namespace {
+
+constexpr char ScrambleMarker = '>';
+// Only the first characters of a scrambled reply go into the log.
+constexpr int LoggedScrambledChars = 80;
+
+const QString CrLf = QStringLiteral("\r\n");
+
+// The text of a fatal reply: its line 1, the version-expired text for "UPGRADE".
+QString FatalMessage(const QStringList &lines)
+{
+    // An empty line 1 would give an empty box.
+    if (lines.size() < 2 || lines[1].trimmed().isEmpty())
+        return QStringLiteral("Onbekende fout! Programma wordt afgesloten.");
+    if (lines[1] != QLatin1String("UPGRADE"))
+        return lines[1];
+    const QString updateUrl = Settings.UpdateUrl.isEmpty() ? QLatin1String(DefaultUpdateUrl) : Settings.UpdateUrl;
+    return QStringLiteral("Deze versie is verlopen!") + CrLf + QStringLiteral("Kijk op ") + updateUrl
+        + QStringLiteral(" om uw versie bij te werken");
+}
+
+} // namespace
+
+QByteArray Encode(const QByteArray &args, const QByteArray &key)
+{
+    static constexpr char Hex[] = "0123456789abcdef";
+    QByteArray body;
+    if (key.isEmpty())
+        return body;
+    body.reserve(args.size() * 2);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(args[i] ^ key[i % key.size()]);
+        body.append(Hex[byte >> 4]);
+        body.append(Hex[byte & 0x0F]);
+    }
+    return body;
+}
+
+void Decode(QByteArray &body, const QByteArray &key)
+{
+    if (key.isEmpty())
+        return;
+    // The mask folded into the key once, and the key walked along: a reply is tens of
+    // kilobytes at every poll.
+    QByteArray masked = key;
+    for (char &c : masked)
+        c = static_cast<char>(c ^ static_cast<char>(ReplyMask));
+    char *out = body.data();
+    const char *mask = masked.constData();
+    const qsizetype keySize = masked.size();
+    for (qsizetype i = 0, k = 0; i < body.size(); ++i) {
+        out[i] = static_cast<char>(out[i] ^ mask[k]);
+        if (++k == keySize)
+            k = 0;
+    }
+}
 
 QStringList SplitReplyLines(const QString &text)
 {
@@ -20,6 +79,51 @@ QStringList SplitReplyLines(const QString &text)
         start = end;
     }
     return lines;
+}
+
+TReplyReading ReadReply(const QByteArray &body, const QString &command)
+{
+    TReplyReading reading;
+    if (body.isEmpty())
+        return reading;
+    reading.Body = body;
+    QByteArray text = body;
+    if (body.startsWith(ScrambleMarker)) {
+        text.remove(0, 1);
+        DebugLog(DebugLevel::Requests, QStringLiteral("Decoding(%1) using %2")
+                                           .arg(Codec::Decode(text.left(LoggedScrambledChars)), Settings.Key));
+        const QByteArray key = Codec::Encode(Settings.Key);
+        Decode(text, key);
+        // Without a key a scrambled reply cannot be read: it counts as a reply without
+        // the command's echo.
+        if (key.isEmpty())
+            text.clear();
+        else
+            reading.Body = ScrambleMarker + text;
+    }
+    const qsizetype zero = text.indexOf('\0');
+    if (zero >= 0)
+        text.truncate(zero);
+    reading.Lines = SplitReplyLines(Codec::Decode(text));
+    if (DebugLogEnabled(DebugLevel::Requests)) {
+        if (!reading.Lines.isEmpty())
+            DebugLog(DebugLevel::Requests, QStringLiteral("Fetched result[0]: %1").arg(reading.Lines[0]));
+        if (reading.Lines.size() > 1)
+            DebugLog(DebugLevel::Data, QStringLiteral("Fetched result[1]: %1").arg(reading.Lines[1]));
+    }
+
+    const QString line0 = reading.Lines.value(0);
+    if (line0.startsWith(QLatin1Char('X'))) {
+        reading.Outcome = TFetchOutcome::Fatal;
+        reading.Message = FatalMessage(reading.Lines);
+    } else if (reading.Lines.isEmpty() || line0 != command) {
+        reading.Outcome = TFetchOutcome::Refused;
+        reading.Message = line0 == QLatin1String("!") ? QStringLiteral("Sessie is verlopen of afgesloten!")
+                                                     : QStringLiteral("Communicatie fout!");
+    } else {
+        reading.Outcome = TFetchOutcome::Ok;
+    }
+    return reading;
 }
 
 namespace {

@@ -161,7 +161,7 @@ void TCallerDetails::FillCallerDetails()
     stSite->setText(IdText(caller->SiteId, QString()));
     stPromo->setText(IdText(caller->PromoterId, QString()));
     // Every poll refreshes the caller: one request at a time is enough.
-    TfrmFetcher *connector = Connector();
+    TFetcher *connector = Connector();
     if (m_pendingSerial == m_serial || !connector)
         return;
     if (InfoLabel)
@@ -172,9 +172,9 @@ void TCallerDetails::FillCallerDetails()
     QPointer<TCallerDetails> self(this);
     connector->RequestDetails(
         code, caller->SiteId,
-        [self, serial, code](TfrmFetcher &sender) {
+        [self, serial, code](const TFetchReply &reply) {
             if (self)
-                self->OnDetailsFetched(sender, serial, code);
+                self->OnDetailsFetched(reply, serial, code);
         },
         caller->PromoterId, PictureAge > 0 ? PictureAge : 0);
 }
@@ -185,20 +185,20 @@ void TCallerDetails::ShowNames()
     stPromo->setText(IdText(m_selected->PromoterId, m_selected->PromoterName));
 }
 
-void TCallerDetails::OnDetailsFetched(TfrmFetcher &sender, int serial, const QString &code)
+void TCallerDetails::OnDetailsFetched(const TFetchReply &reply, int serial, const QString &code)
 {
     if (m_pendingSerial == serial)
         m_pendingSerial = -1;
     // A reply for a caller no longer shown must not name the one shown now.
     const bool shown = serial == m_serial && m_selected;
-    const QStringList &lines = sender.ReplyLines();
-    if (sender.ReplyOk() && shown && lines.size() >= 3 && m_selected->SiteId >= 1) {
+    const QStringList &lines = reply.ReplyLines;
+    if (reply.ReplyOk() && shown && lines.size() >= 3 && m_selected->SiteId >= 1) {
         m_selected->SiteName = lines[1];
         m_selected->PromoterName = lines[2];
         ShowNames();
     }
-    if (sender.ReplyOk() && sender.ReplyStream())
-        TakePicture(*sender.ReplyStream(), code, shown);
+    if (reply.ReplyOk())
+        TakePicture(reply.ReplyStream, code, shown);
     if (InfoLabel)
         InfoLabel->clear();
 }

@@ -9,7 +9,7 @@
 
 class QLabel;
 class QTreeWidget;
-class TfrmFetcher;
+struct TFetchReply;
 struct TCaller;
 
 // The "&Details" page of the main window's info panel: every field of one caller, the
@@ -31,7 +31,7 @@ public:
     void FillCallerDetails();
     qint64 LoadProgPicture(const QString &code);
     void DrawDefaultPicture(QString code);
-    void OnDetailsFetched(TfrmFetcher &sender, int serial, const QString &code);
+    void OnDetailsFetched(const TFetchReply &reply, int serial, const QString &code);
 
     const QImage &Picture() const { return m_picture; }
     QString PictureCode;

@@ -24,9 +24,11 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include <stdexcept>
+#include <utility>
 
 #include "uAnalogNumber.h"
 #include "uArtwork.h"
@@ -37,6 +39,7 @@
 #include "uDetails.h"
 #include "uDesktopPlatform.h"
 #include "uFetcher.h"
+#include "uFetcherWindow.h"
 #include "uFreshness.h"
 #include "uDayStore.h"
 #include "uHistory.h"
@@ -48,6 +51,7 @@
 #include "uPayout.h"
 #include "uPlatform.h"
 #include "uSettings.h"
+#include "uScreenFit.h"
 #include "uSmall.h"
 #include "uVersionCheck.h"
 #include "uWindowStates.h"
@@ -59,6 +63,7 @@ constexpr int CallersBalloonMs = 2500;
 constexpr int TabOnline = 0;
 constexpr int TabTotals = 1;
 constexpr int TabHistory = 2;
+constexpr int TabOverview = 3;
 
 bool InternetConnected()
 {
@@ -89,6 +94,9 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
 {
     LoadSettings(programDir);
     setWindowTitle(QStringLiteral("Belvora Webmaster Monitor"));
+    // On top from the first show: changing the flags later makes a new native window, which
+    // flickers (and on Wayland a new surface).
+    setWindowFlag(Qt::WindowStaysOnTopHint, Settings.MainFG);
     setWindowIcon(Artwork::ApplicationIcon());
     resize(864, 520);
 
@@ -103,9 +111,13 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     CreateActions();
     CreateControls();
 
-    SetConnector(MakeConnector());
+    m_connector = std::make_unique<TFetcher>();
+    SetConnector(m_connector.get());
+    frmFetcher = new TfrmFetcher(*m_connector, this);
+    frmFetcher->setObjectName(QStringLiteral("frmFetcher"));
+    connect(m_connector.get(), &TFetcher::Message, this, &TfrmMain::OnServerMessage);
+    connect(m_connector.get(), &TFetcher::Answered, this, &TfrmMain::OnFetchAnswered);
     m_monitor = std::make_unique<TBelvoraMonitor>(this);
-    m_monitor->MakeConnector = [this] { return MakeConnector(); };
     m_monitor->CallersView = lvCallers;
     m_monitor->TotalsView = lvTotals;
     m_monitor->Images.AccessTypes = Artwork::AccessTypeIcons();
@@ -127,6 +139,8 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
         return states;
     });
     TWindowStates::KeepOthersAbove(this);
+    new TScreenFit(this);
+    TScreenFit::FitEveryWindow(this);
 
     m_tray = new QSystemTrayIcon(Artwork::ApplicationIcon(), this);
     m_tray->setToolTip(windowTitle());
@@ -166,7 +180,7 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
 
     pnlGraph->setVisible(Settings.Graph);
     pcInfo->setVisible(Settings.Info);
-    ShowTab(qBound(0, Settings.List, 2));
+    ShowTab(qBound(0, Settings.List, TabOverview));
     UpdateActions();
     m_ready = true;
 }
@@ -200,17 +214,6 @@ TfrmMain::~TfrmMain()
     SaveSettings();
     if (!m_monitor->SaveHistory())
         DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_monitor->DayStore().LastError()));
-}
-
-TfrmFetcher *TfrmMain::MakeConnector()
-{
-    auto *connector = new TfrmFetcher(this);
-    // The action is kept with the message: a connector may be replaced before the click.
-    connect(connector, &TfrmFetcher::Message, this,
-            [this, connector](const QString &text) { OnServerMessage(text, connector->MessageAction()); });
-    connect(connector, &TfrmFetcher::StopPolling, this, &TfrmMain::StopPolling);
-    connect(connector, &TfrmFetcher::QuitRequested, this, &TfrmMain::QuitRequested);
-    return connector;
 }
 
 void TfrmMain::UpdateActions()
@@ -271,6 +274,8 @@ void TfrmMain::PageChanged(int index)
         TotalsRowSelected();
     } else if (index == TabHistory) {
         CallerListClick(lvHistory);
+    } else if (index == TabOverview) {
+        ShowOverview(true);
     }
     UpdateActions();
 }
@@ -281,7 +286,7 @@ void TfrmMain::CallerListClick(QTreeWidget *list)
     if (pcMain->currentIndex() != (list == lvCallers ? TabOnline : TabHistory))
         return;
     // The history list drives the panel only while the details page is the one showing.
-    if (list == lvHistory && pcInfo->currentWidget() != pnDetails)
+    if (list == lvHistory && !pcInfo->currentWidget()->isAncestorOf(pnDetails))
         return;
     const QList<QTreeWidgetItem *> selected = list->selectedItems();
     auto *row = selected.isEmpty() ? nullptr : dynamic_cast<TCallerItem *>(selected.first());
@@ -318,20 +323,28 @@ void TfrmMain::resizeEvent(QResizeEvent *event)
 
 void TfrmMain::FormResize()
 {
+    // The user's share, not the last width: the window is resized while hidden behind the
+    // counter windows or in the tray, and a share scaled from such a width drifts.
     const int client = splMain->width();
-    const int old = m_lastClientWidth;
-    m_lastClientWidth = client;
-    if (!isVisible() || pcInfo->isHidden() || old <= 0 || old == client || pcMain->width() < 33)
+    if (pcInfo->isHidden() || client <= 0)
         return;
     const int split = splMain->handleWidth();
-    const int w = int((qint64(pcInfo->width()) + split) * client / old) - split;
-    if (w > 16 && client - w > 16)
+    const int w = int(m_infoShare * client) - split;
+    if (w > 16 && client - w > 16 && splMain->sizes().value(1) != w)
         splMain->setSizes({client - w - split, w});
+}
+
+void TfrmMain::InfoSplitMoved()
+{
+    const int client = splMain->width();
+    if (client > 0 && !pcInfo->isHidden())
+        m_infoShare = double(pcInfo->width() + splMain->handleWidth()) / client;
 }
 
 void TfrmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    WatchWindowState();
     if (!m_activated)
         QMetaObject::invokeMethod(this, &TfrmMain::FirstActivation, Qt::QueuedConnection);
 }
@@ -343,10 +356,6 @@ void TfrmMain::FirstActivation()
     const bool online = InternetConnected();
     if (online)
         CheckVersion();
-    if (Settings.MainFG) {
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        show(); // changing flags hides a window
-    }
     const bool shiftHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
     if (!shiftHeld && online && !Settings.Password.isEmpty()) {
         m_monitor->Update();
@@ -388,8 +397,7 @@ void TfrmMain::VersionFetched()
 
 void TfrmMain::StartPolling()
 {
-    if (TfrmFetcher *connector = Connector())
-        connector->Resume();
+    m_connector->Resume();
     tiUpdate.start();
     m_countdownFrame = 0;
     tiCountdown.start();
@@ -413,7 +421,7 @@ void TfrmMain::acStartStopExecute()
     }
     if (tiUpdate.isActive()) {
         StopPolling();
-        Connector()->SignOff(false);
+        m_connector->SignOff(false);
     } else {
         StartPolling();
         m_monitor->Update();
@@ -473,6 +481,15 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
             painter.drawImage(0, 0, m_countdownFrames[m_countdownFrame % m_countdownFrames.size()]);
         return true;
     }
+    if (watched == splMain && event->type() == QEvent::Resize) {
+        FormResize();
+        return false;
+    }
+    if (watched == pcInfo && event->type() == QEvent::Show) {
+        // The splitter gives a panel shown again the width it had: the share decides.
+        QMetaObject::invokeMethod(this, &TfrmMain::FormResize, Qt::QueuedConnection);
+        return false;
+    }
     if (watched == chtTotals && event->type() == QEvent::Resize) {
         chtTotalsResize();
         return false;
@@ -487,18 +504,30 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmMain::OnFetchFailed()
 {
-    TfrmFetcher *connector = Connector();
-    if (connector && connector->ErrorCount() > 0) {
-        connector->show();
+    // The server refused the request: polling stops and the connector window says why.
+    if (m_connector->ErrorCount() > 0) {
+        frmFetcher->show();
         StopPolling();
+        DebugLog(DebugLevel::Requests, QStringLiteral("Polling stopped: the server refused the request"));
     }
 }
 
-void TfrmMain::OnServerMessage(const QString &text, const QString &action)
+void TfrmMain::OnFetchAnswered(const TFetchRequest &, const TFetchReply &reply)
 {
+    if (reply.Outcome != TFetchOutcome::Fatal || (Settings.Debug & DebugDetailsBit) != 0)
+        return;
+    StopPolling();
+    DebugLog(DebugLevel::Requests, QStringLiteral("Polling stopped: fatal reply"));
+    Platform::Get().ShowMessage(TPlatform::TMessageKind::Error, QStringLiteral("ERROR"), reply.ErrorText);
+    Q_EMIT QuitRequested();
+}
+
+void TfrmMain::OnServerMessage(const TServerMessage &message)
+{
+    // The action is kept with the message: a later reply may carry another.
     m_serverMessagePending = true;
-    m_serverAction = action.trimmed();
-    m_notifier->ShowClickable(QStringLiteral("Inkomend bericht"), text);
+    m_serverAction = message.Action.trimmed();
+    m_notifier->ShowClickable(QStringLiteral("Inkomend bericht"), message.Text);
 }
 
 void TfrmMain::ServerMessageClicked()
@@ -524,17 +553,17 @@ void TfrmMain::btnHistoryUpdateClick()
         return;
     btnHistoryUpdate->setEnabled(false);
     lblHistoryNotice->show();
-    Connector()->RequestCallerHistory([this](TfrmFetcher &sender) { HistoryFetched(sender); });
+    m_connector->RequestCallerHistory([this](const TFetchReply &reply) { HistoryFetched(reply); });
 }
 
-void TfrmMain::HistoryFetched(TfrmFetcher &sender)
+void TfrmMain::HistoryFetched(const TFetchReply &reply)
 {
-    if (!sender.ReplyOk()) {
+    if (!reply.ReplyOk()) {
         // A later periodic refresh tries again.
         btnHistoryUpdate->setEnabled(true);
         return;
     }
-    ParseCallerHistory(HistoryCallers, sender.ReplyLines());
+    ParseCallerHistory(HistoryCallers, reply.ReplyLines);
     UpdateHistoryRows(HistoryCallers, lvHistory, m_monitor->Images);
     lblHistoryCount->setText(QStringLiteral("%1 calls").arg(HistoryCallers.size()));
     lblHistoryNotice->hide();
@@ -544,8 +573,7 @@ void TfrmMain::HistoryFetched(TfrmFetcher &sender)
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
     StopPolling();
-    if (TfrmFetcher *connector = Connector())
-        connector->SignOff(false);
+    m_connector->SignOff(false);
     event->accept();
 }
 
@@ -554,21 +582,37 @@ void TfrmMain::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    // Hiding inside the state change confuses the window system: do it right after.
     if (windowState() & Qt::WindowMinimized)
-        QMetaObject::invokeMethod(this, &TfrmMain::Minimise, Qt::QueuedConnection);
+        MinimiseRequested();
     else if (windowState() & Qt::WindowMaximized)
         QMetaObject::invokeMethod(this, &TfrmMain::Maximise, Qt::QueuedConnection);
 }
 
+void TfrmMain::WatchWindowState()
+{
+    WatchMinimise(this, m_watchedHandle, [this] { MinimiseRequested(); });
+}
+
+void TfrmMain::MinimiseRequested()
+{
+    if (m_minimiseRequested)
+        return;
+    m_minimiseRequested = true;
+    // Hiding inside the state change confuses the window system: do it right after.
+    QMetaObject::invokeMethod(this, &TfrmMain::Minimise, Qt::QueuedConnection);
+}
+
 void TfrmMain::Minimise()
 {
-    if (!(windowState() & Qt::WindowMinimized) || frmSmall)
+    if (!std::exchange(m_minimiseRequested, false) || frmSmall || !isVisible())
         return;
     if (Settings.NoMini) {
-        // Without a tray there is no way back from hidden: stay minimised then.
-        if (!QSystemTrayIcon::isSystemTrayAvailable() || !m_tray->isVisible())
+        if (!QSystemTrayIcon::isSystemTrayAvailable() || !m_tray->isVisible()) {
+            // Without a tray there is no way back from hidden: stay minimised then. On
+            // Wayland only the compositor can bring it back, or a restore showing it anew.
+            m_minimisedByCompositor = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
             return;
+        }
         hide();
         m_hiddenToTray = true;
         return;
@@ -594,14 +638,18 @@ void TfrmMain::Maximise()
     if (!frmBig) {
         frmBig = new TfrmBig;
         connect(frmBig, &TfrmBig::RestoreRequested, this, &TfrmMain::Restore, Qt::QueuedConnection);
+        // Minimised, the program shows its minimised face: the small window or the tray.
+        connect(frmBig, &TfrmBig::MinimiseRequested, this, [this] {
+            if (frmBig)
+                frmBig->close();
+            MinimiseRequested();
+        }, Qt::QueuedConnection);
     }
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, Settings.LargeW, Settings.LargeH);
-    const QSize size(qMin(Settings.LargeW, area.width()), qMin(Settings.LargeH, area.height()));
+    const QRect area = TScreenFit::AvailableArea(this);
+    const QSize size = QSize(Settings.LargeW, Settings.LargeH).boundedTo(area.size());
     frmBig->resize(size);
     // A place saved on a screen that is gone would put the window out of reach.
-    frmBig->move(qBound(area.left(), Settings.LargePos.x(), area.left() + area.width() - size.width()),
-                 qBound(area.top(), Settings.LargePos.y(), area.top() + area.height() - size.height()));
+    frmBig->move(TScreenFit::Inside(QRect(Settings.LargePos, size), area));
     frmBig->pnOnline->setVisible(Settings.ShowOnline);
     frmBig->pnCalls->setVisible(Settings.ShowCalls);
     frmBig->pnMin->setVisible(Settings.ShowMinutes);
@@ -646,6 +694,9 @@ void TfrmMain::Restore()
     if (frmBig)
         frmBig->close();
     BindCountersHere();
+    // Wayland has no way to ask for a minimised window back; one shown anew comes back.
+    if (std::exchange(m_minimisedByCompositor, false))
+        hide();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     showNormal();
     raise();

@@ -13,6 +13,10 @@
 #include "uGlobal.h"
 #include "uQuiet.h"
 
+struct TFetchReply;
+struct TFetchRequest;
+struct TServerMessage;
+
 class QAbstractSeries;
 class QAction;
 class QChartView;
@@ -26,15 +30,18 @@ class QSystemTrayIcon;
 class QTabWidget;
 class QTreeWidget;
 class QWidget;
+class QWindow;
 class TAnalogNumber;
 class TCallerDetails;
 class TFreshness;
 class TBelvoraMonitor;
 class TfrmBig;
+class TFetcher;
 class TfrmFetcher;
 class TfrmSmall;
 class THistoryBox;
 class TNotifier;
+class TOverviewPage;
 
 // The program's one permanent window and the root object of a run. It loads the
 // settings, owns the connector and the monitor, hands the monitor its views and
@@ -100,14 +107,15 @@ private:
     QWidget *CreateHistoryPage();
     QWidget *CreateInfoPanel();
     TAnalogNumber *CreateCounter(int digits, const QString &hint);
-    TfrmFetcher *MakeConnector();
     void FirstActivation();
     void StartPolling();
     void StopPolling();
     void UpdateActions();
     void UpdateEuroVisibility();
     void OnFetchFailed();
-    void OnServerMessage(const QString &text, const QString &action);
+    // The service's fatal reply ends the program, unless debug flag 1 keeps it running.
+    void OnFetchAnswered(const TFetchRequest &request, const TFetchReply &reply);
+    void OnServerMessage(const TServerMessage &message);
     void tiCountdownTimer();
     void RefreshGraphLabels();
     void ShowTab(int index);
@@ -118,8 +126,13 @@ private:
     void ShowInfoPanel();
     // Keeps the info panel's share of the width when the window is resized.
     void FormResize();
+    // The user moved the split: that is the share to keep.
+    void InfoSplitMoved();
     void btnHistoryUpdateClick();
-    void HistoryFetched(TfrmFetcher &sender);
+    void HistoryFetched(const TFetchReply &reply);
+    // A minimise asked for by the title bar, the tray or the window manager.
+    void MinimiseRequested();
+    void WatchWindowState();
     void Minimise();
     void Maximise();
     void BindCountersHere();
@@ -157,10 +170,19 @@ private:
     void CreateTrayMenu();
     void CreateGraphMenu();
     void ShowOutlook();
+    // "Geen verbinding: <reason> sinds 14:32" after failed transfers in a row, else empty.
+    QString ConnectionText() const;
+    // The last failed transfer of the run, with its time, or empty.
+    QString LastTroubleText() const;
     void QuietChanged();
     void ExportList(QTreeWidget *list, const QString &name);
     void ExportDay();
+    // The overview of the last days: `reread` reads the day files again.
+    void ShowOverview(bool reread);
 
+    // Before the monitor: the monitor goes first, while its requests can still end.
+    std::unique_ptr<TFetcher> m_connector;
+    TfrmFetcher *frmFetcher = nullptr;
     std::unique_ptr<TBelvoraMonitor> m_monitor;
     QTimer tiUpdate;
     QTimer tiCountdown;
@@ -169,6 +191,10 @@ private:
     bool m_ready = false;
     bool m_activated = false;
     bool m_hiddenToTray = false;
+    bool m_minimiseRequested = false;
+    // Left minimised on Wayland, where only showing it anew brings it back.
+    bool m_minimisedByCompositor = false;
+    QPointer<QWindow> m_watchedHandle;
     bool m_serverMessagePending = false;
     QString m_serverAction;
     TCallerList HistoryCallers;
@@ -208,7 +234,8 @@ private:
     QTreeWidget *lvHistory = nullptr;
     QTreeWidget *lvTotalDetails = nullptr;
     TCallerDetails *pnDetails = nullptr;
-    int m_lastClientWidth = 0;
+    // The info panel's width with the splitter handle, as a share of the splitter's.
+    double m_infoShare = 0.4;
     QLabel *lblHistoryCount = nullptr;
     QLabel *lblHistoryNotice = nullptr;
     QPushButton *btnHistoryUpdate = nullptr;
@@ -241,8 +268,10 @@ private:
     TNotifier *m_notifier = nullptr;
     TQuietHours m_quiet;
     TFreshness *m_freshness = nullptr;
-    bool m_infoShowsStale = false;
+    bool m_infoShowsOutlook = false;
     QMenu *pmTray = nullptr;
+    bool m_trayShowsQuiet = false;
     QMenu *pmGraph = nullptr;
     QAction *mnuYesterday = nullptr;
+    TOverviewPage *tsOverview = nullptr;
 };

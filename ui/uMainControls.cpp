@@ -21,9 +21,12 @@
 #include "uDayCounter.h"
 #include "uArtwork.h"
 #include "uDetails.h"
+#include "uHistoryBox.h"
 #include "uListColumns.h"
 #include "uMonitor.h"
-#include "uHistoryBox.h"
+#include "uNoDrawPanel.h"
+#include "uOverview.h"
+#include "uScrollPage.h"
 #include "uSettings.h"
 
 namespace {
@@ -167,6 +170,9 @@ QWidget *TfrmMain::CreateCountersStrip()
     anEuros->setObjectName(QStringLiteral("anEuros"));
     layout->addWidget(anEuros);
     lblInfo = new QLabel;
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    // A long text (a certificate's fingerprint) is cut here and whole in its tool tip.
+    lblInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(lblInfo, 1);
     pbCountdown = new QWidget;
     pbCountdown->setFixedSize(CountdownSize, CountdownSize);
@@ -247,7 +253,9 @@ QWidget *TfrmMain::CreateInfoPanel()
     lvTotalDetails->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Waarde")});
     pnDetails = new TCallerDetails(lvTotalDetails);
     pnDetails->TotalsActive = [this] { return pcMain->currentWidget() == lvTotals; };
-    pcInfo->addTab(pnDetails, QStringLiteral("&Details"));
+    // On a short screen (or at a large scale) the details scroll rather than push the
+    // window past the screen's edge.
+    pcInfo->addTab(new TScrollPage(pnDetails), QStringLiteral("&Details"));
 
     pcInfo->addTab(CreateChartPage(), QStringLiteral("&Grafiek"));
     connect(pcInfo, &QTabWidget::currentChanged, this, [this](int index) {
@@ -284,6 +292,9 @@ void TfrmMain::CreateControls()
     connect(lvTotals, &QTreeWidget::itemDoubleClicked, this, &TfrmMain::ShowInfoPanel);
     pcMain->addTab(lvTotals, QStringLiteral("&Totalen"));
     pcMain->addTab(CreateHistoryPage(), QStringLiteral("&Historie"));
+    tsOverview = new TOverviewPage(ProgramDir);
+    tsOverview->setObjectName(QStringLiteral("tsOverview"));
+    pcMain->addTab(tsOverview, QStringLiteral("Over&zicht"));
     connect(pcMain, &QTabWidget::currentChanged, this, &TfrmMain::PageChanged);
     for (QTreeWidget *list : {lvCallers, lvHistory}) {
         connect(list, &QTreeWidget::itemSelectionChanged, this, [this, list] { CallerListClick(list); });
@@ -302,6 +313,9 @@ void TfrmMain::CreateControls()
     splMain->setStretchFactor(0, 1);
     splMain->setStretchFactor(1, 0);
     splMain->setSizes({520, 340});
+    splMain->installEventFilter(this);
+    pcInfo->installEventFilter(this);
+    connect(splMain, &QSplitter::splitterMoved, this, &TfrmMain::InfoSplitMoved);
 
     // The graph strip keeps its height when the window changes size; the user sets it.
     splGraph = new QSplitter(Qt::Vertical);

@@ -4,25 +4,32 @@
 #include "uMain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <array>
 #include <functional>
 
 #include "uAnalogNumber.h"
+#include "uArtwork.h"
 #include "uBig.h"
 #include "uClock.h"
 #include "uDayCounter.h"
 #include "uDayStore.h"
 #include "uExport.h"
+#include "uFetcher.h"
 #include "uForecast.h"
 #include "uFreshness.h"
 #include "uHistory.h"
 #include "uHistoryBox.h"
 #include "uMonitor.h"
+#include "uNoDrawPanel.h"
+#include "uOverview.h"
 #include "uSettings.h"
 #include "uSmall.h"
 #include "uUnits.h"
@@ -30,6 +37,8 @@
 namespace {
 
 constexpr int HalfHour = MinutesPerHour / 2;
+// From this many failed transfers in a row the connection counts as lost.
+constexpr int FailuresShown = 3;
 
 // Online, calls, minutes, euros of one window.
 using TCounterSet = std::array<TAnalogNumber *, 4>;
@@ -53,6 +62,11 @@ void TfrmMain::CreateOutlook()
     m_freshness = new TFreshness(*m_monitor, this);
     connect(m_freshness, &TFreshness::Changed, this, &TfrmMain::ShowOutlook);
     connect(m_monitor.get(), &TBelvoraMonitor::ReplyProcessed, this, &TfrmMain::ShowOutlook);
+    connect(m_monitor.get(), &TBelvoraMonitor::ReplyProcessed, this, [this] { ShowOverview(false); });
+    connect(tsOverview, &TOverviewPage::ExportRequested, this, [this] {
+        Export::SaveCsv(QStringLiteral("overzicht"), Clock::Now().date(), tsOverview->ExportRows());
+    });
+    connect(m_connector.get(), &TFetcher::FailuresChanged, this, &TfrmMain::ShowOutlook);
     CreateTrayMenu();
     CreateGraphMenu();
     ShowOutlook();
@@ -61,6 +75,10 @@ void TfrmMain::CreateOutlook()
 void TfrmMain::CreateTrayMenu()
 {
     pmTray = new QMenu(this);
+    // The way back where a click on the tray icon does nothing.
+    connect(pmTray->addAction(QStringLiteral("Tonen")), &QAction::triggered, this, &TfrmMain::Restore);
+    pmTray->addAction(acStartStop);
+    pmTray->addSeparator();
     const QList<std::pair<QString, std::function<void()>>> snoozes = {
         {QStringLiteral("Stil voor 30 minuten"), [this] { m_quiet.SnoozeFor(Clock::Now(), HalfHour); }},
         {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), MinutesPerHour); }},
@@ -119,10 +137,17 @@ void TfrmMain::ShowOutlook()
     const bool stale = m_freshness->Stale();
     const QString staleText = m_freshness->Text();
     const QString forecast = stale ? QString() : ForecastText(m_monitor->Forecast());
+    const QString connection = ConnectionText();
+    const QString trouble = connection.isEmpty() ? LastTroubleText() : connection;
+    QStringList onlineNotes;
     QStringList dayNotes;
-    for (const QString &note : {staleText, forecast}) {
-        if (!note.isEmpty())
-            dayNotes << note;
+    for (const QString &note : {trouble, staleText, forecast}) {
+        if (note.isEmpty())
+            continue;
+        dayNotes << note;
+        // A forecast for the online count would mean nothing.
+        if (note != forecast)
+            onlineNotes << note;
     }
 
     QList<TCounterSet> sets{{anOnline, anCalls, anMinutes, anEuros}};
@@ -133,26 +158,62 @@ void TfrmMain::ShowOutlook()
     for (const TCounterSet &set : sets) {
         for (std::size_t i = 0; i < set.size(); ++i) {
             set[i]->SetDimmed(stale);
-            // A forecast for the online count would mean nothing.
-            SetDayCounterNotes(set[i], i == 0 ? staleText : dayNotes.join(QLatin1Char('\n')));
+            SetDayCounterNotes(set[i], (i == 0 ? onlineNotes : dayNotes).join(QLatin1Char('\n')));
         }
     }
     if (frmSmall)
         frmSmall->setToolTip(staleText);
 
-    if (stale) {
-        lblInfo->setText(staleText);
-        m_infoShowsStale = true;
-    } else if (m_infoShowsStale) {
+    // The strip is shared with the caller details' notes: only what this put there goes.
+    const QString strip = connection.isEmpty() ? (stale ? staleText : QString()) : connection;
+    if (!strip.isEmpty()) {
+        lblInfo->setText(strip);
+        m_infoShowsOutlook = true;
+    } else if (m_infoShowsOutlook) {
         lblInfo->clear();
-        m_infoShowsStale = false;
+        m_infoShowsOutlook = false;
     }
+    lblInfo->setToolTip(strip);
     m_tray->setToolTip(TrayToolTip());
+    // A hint on show tells the new age as well, not only the next one.
+    if (QToolTip::isVisible()) {
+        QWidget *under = QApplication::widgetAt(QCursor::pos());
+        if (under && under->window() == frmSmall && under->toolTip().isEmpty())
+            under = frmSmall;
+        if (under && !under->toolTip().isEmpty() && under->toolTip() != QToolTip::text())
+            QToolTip::showText(QCursor::pos(), under->toolTip(), under);
+    }
+    const bool quiet = m_quiet.IsQuiet(Clock::Now());
+    if (quiet != m_trayShowsQuiet) {
+        m_trayShowsQuiet = quiet;
+        m_tray->setIcon(quiet ? Artwork::QuietIcon() : Artwork::ApplicationIcon());
+    }
+}
+
+QString TfrmMain::ConnectionText() const
+{
+    if (m_connector->FailCount() < FailuresShown)
+        return {};
+    return QStringLiteral("Geen verbinding: ") + m_connector->LastFailure() + QStringLiteral(" sinds ")
+        + m_connector->FailingSince().toString(QStringLiteral("HH:mm"));
+}
+
+QString TfrmMain::LastTroubleText() const
+{
+    const QDateTime at = m_connector->LastFailureAt();
+    if (!at.isValid())
+        return {};
+    return QStringLiteral("Laatste storing ") + at.toString(QStringLiteral("HH:mm")) + QStringLiteral(": ")
+        + m_connector->LastFailure();
 }
 
 QString TfrmMain::TrayToolTip() const
 {
     QStringList lines{windowTitle()};
+    if (const QString connection = ConnectionText(); !connection.isEmpty())
+        lines << connection;
+    else if (const QString trouble = LastTroubleText(); !trouble.isEmpty())
+        lines << trouble;
     if (m_freshness->Stale())
         lines << m_freshness->Text();
     else if (const QString forecast = ForecastText(m_monitor->Forecast()); !forecast.isEmpty())
@@ -174,4 +235,19 @@ void TfrmMain::ExportDay()
     const TDayStore &history = m_monitor->DayStore();
     Export::SaveCsv(QStringLiteral("dag"), Clock::FromLocalSeconds(history.DayStart()).date(),
                     Export::DayRows(history));
+}
+
+void TfrmMain::ShowOverview(bool reread)
+{
+    if (!reread && pcMain->currentWidget() != tsOverview)
+        return;
+    const TDayStore &history = m_monitor->DayStore();
+    const QDate today = Clock::Now().date();
+    std::optional<THistorySample> live;
+    if (history.Count() > 0 && Clock::FromLocalSeconds(history.DayStart()).date() == today)
+        live = history.Sample(history.Count() - 1);
+    if (reread)
+        tsOverview->Reload(today, live);
+    else
+        tsOverview->SetLive(today, live);
 }

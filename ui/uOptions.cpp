@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 #include "uPayoutEditor.h"
 #include "uPlatform.h"
 #include "uQuiet.h"
+#include "uScrollPage.h"
 #include "uSettings.h"
 #include "uTriggerEditor.h"
 #include "uUnits.h"
@@ -34,6 +36,8 @@ TfrmOptions *frmOptions = nullptr;
 
 namespace {
 
+constexpr int MinimumWidth = 425;
+constexpr int MinimumHeight = 305;
 constexpr int TabOptions = 0;
 constexpr int TabCommunication = 1;
 constexpr int TabTriggers = 3;
@@ -53,12 +57,20 @@ QString Typed(const QLineEdit *edit)
     return edit->text().trimmed();
 }
 
+// Enter on a focused button presses that button (a play button plays); elsewhere OK.
 QPushButton *MakeButton(const QString &name, const QString &text, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(name);
-    button->setAutoDefault(false);
     return button;
+}
+
+// A field's caption, read out with the field it names.
+QLabel *Caption(const QString &text, QWidget *field, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setBuddy(field);
+    return label;
 }
 
 QLineEdit *MakeEdit(const QString &name, QWidget *parent)
@@ -82,38 +94,24 @@ TfrmOptions::TfrmOptions(QWidget *parent)
 {
     frmOptions = this;
     setWindowTitle(QStringLiteral("Opties"));
-    setMinimumSize(425, 305);
-
-    dlgOpen = new QFileDialog(this);
-    dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
-    dlgOpen->setFileMode(QFileDialog::ExistingFile);
-    dlgOpen->setNameFilters(SoundFilters);
-    connect(dlgOpen, &QFileDialog::fileSelected, this, [this](const QString &path) {
-        if (m_fileChosen)
-            m_fileChosen(path);
-    });
-    // Each use sets its own filter; the dialog's own comes back afterwards.
-    connect(dlgOpen, &QFileDialog::finished, this, [this] {
-        m_fileChosen = nullptr;
-        dlgOpen->setNameFilters(SoundFilters);
-    });
 
     pgOptions = new QTabWidget(this);
     pgOptions->setObjectName(QStringLiteral("pgOptions"));
-    pgOptions->addTab(CreateOptionsPage(), QStringLiteral("&Opties"));
-    pgOptions->addTab(CreateCommunicationPage(), QStringLiteral("&Communicatie"));
-    pgOptions->addTab(CreateAccountsPage(), QStringLiteral("&Accounts"));
+    // Each page scrolls where the screen is too short for the dialog (a large scale).
+    pgOptions->addTab(new TScrollPage(CreateOptionsPage()), QStringLiteral("&Opties"));
+    pgOptions->addTab(new TScrollPage(CreateCommunicationPage()), QStringLiteral("&Communicatie"));
+    pgOptions->addTab(new TScrollPage(CreateAccountsPage()), QStringLiteral("&Accounts"));
     tsTriggers = new TTriggerEditor(pgOptions);
     tsTriggers->setObjectName(QStringLiteral("tsTriggers"));
     tsTriggers->Browse = [this](const QStringList &filters, std::function<void(const QString &)> chosen) {
         BrowseFile(filters, std::move(chosen));
     };
-    pgOptions->addTab(tsTriggers, QStringLiteral("&Triggers"));
+    pgOptions->addTab(new TScrollPage(tsTriggers), QStringLiteral("&Triggers"));
     tsPayout = new TPayoutEditor(pgOptions);
     tsPayout->setObjectName(QStringLiteral("tsPayout"));
     tsPayout->ShowInfo = [this](const QString &text) { lblInfo->setText(text); };
     tsPayout->DialogOpen = [this] { return frmOptions == this; };
-    pgOptions->addTab(tsPayout, QStringLiteral("&Uitbetaling"));
+    pgOptions->addTab(new TScrollPage(tsPayout), QStringLiteral("&Uitbetaling"));
 
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
@@ -123,7 +121,6 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     lblInfo->setTextFormat(Qt::PlainText); // shows the server's error texts
     btnCancel = new QPushButton(QStringLiteral("Annuleren"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
@@ -141,6 +138,9 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     connect(btnCancel, &QPushButton::clicked, this, &TfrmOptions::btnCancelClick);
     FormCreate();
     connect(pgOptions, &QTabWidget::currentChanged, this, &TfrmOptions::pgOptionsChange);
+    // At least the classic size, but never less than the contents need at this font and
+    // scale: a fixed least size would let the layout squeeze the fields.
+    resize(sizeHint().expandedTo(QSize(MinimumWidth, MinimumHeight)));
 }
 
 TfrmOptions::~TfrmOptions()
@@ -178,6 +178,10 @@ QWidget *TfrmOptions::CreateOptionsPage()
     chkNoMini = MakeCheck(QStringLiteral("chkNoMini"), QStringLiteral("Geen miniatuur venster"), page);
     chkBalloonTips = MakeCheck(QStringLiteral("chkBalloonTips"), QStringLiteral("Ballon-tips als geminimaliseerd"), page);
     chkAutostart = MakeCheck(QStringLiteral("chkAutostart"), QStringLiteral("Starten bij aanmelden"), page);
+    if (AutostartProgram(QCoreApplication::applicationFilePath()).isEmpty()) {
+        chkAutostart->setEnabled(false);
+        chkAutostart->setText(QStringLiteral("Starten bij aanmelden (kan niet vanuit een map met % in de naam)"));
+    }
     chkQuiet = MakeCheck(QStringLiteral("chkQuiet"), QStringLiteral("Stil van"), page);
     teQuietFrom = new QTimeEdit(page);
     teQuietFrom->setObjectName(QStringLiteral("teQuietFrom"));
@@ -188,7 +192,7 @@ QWidget *TfrmOptions::CreateOptionsPage()
     auto *quiet = new QHBoxLayout;
     quiet->addWidget(chkQuiet);
     quiet->addWidget(teQuietFrom);
-    quiet->addWidget(new QLabel(QStringLiteral("tot"), page));
+    quiet->addWidget(Caption(QStringLiteral("tot"), teQuietTo, page));
     quiet->addWidget(teQuietTo);
     quiet->addStretch(1);
     connect(chkQuiet, &QCheckBox::toggled, teQuietFrom, &QWidget::setEnabled);
@@ -202,28 +206,28 @@ QWidget *TfrmOptions::CreateOptionsPage()
     lblVersion->setStyleSheet(QStringLiteral("color: grey"));
 
     auto *grid = new QGridLayout(page);
-    grid->addWidget(new QLabel(QStringLiteral("Geluid bij beller online"), page), 0, 0);
+    grid->addWidget(Caption(QStringLiteral("Geluid bij beller online"), eUpSound, page), 0, 0);
     grid->addWidget(eUpSound, 0, 1, 1, 2);
     grid->addWidget(btnOpenUp, 0, 3);
     grid->addWidget(SpeedButton1, 0, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Geluid bij beller offline"), page), 1, 0);
+    grid->addWidget(Caption(QStringLiteral("Geluid bij beller offline"), eDownSound, page), 1, 0);
     grid->addWidget(eDownSound, 1, 1, 1, 2);
     grid->addWidget(btnOpenDown, 1, 3);
     grid->addWidget(SpeedButton2, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Update interval"), page), 2, 0);
+    grid->addWidget(Caption(QStringLiteral("Update interval"), tbInterval, page), 2, 0);
     grid->addWidget(tbInterval, 2, 1);
     grid->addWidget(seInterval, 2, 2);
     grid->addWidget(new QLabel(QStringLiteral("seconden"), page), 2, 3, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Altijd op voorgrond"), page), 3, 0);
+    grid->addWidget(Caption(QStringLiteral("Altijd op voorgrond"), chkForeground, page), 3, 0);
     grid->addWidget(chkForeground, 3, 1);
     grid->addWidget(chkFGMini, 3, 2, 1, 3);
     grid->addWidget(chkNoMini, 4, 1, 1, 4);
     grid->addWidget(chkBalloonTips, 5, 1, 1, 4);
     grid->addWidget(chkAutostart, 6, 1, 1, 4);
     grid->addLayout(quiet, 7, 1, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Belvora Key"), page), 8, 0);
+    grid->addWidget(Caption(QStringLiteral("Belvora Key"), mBVKey, page), 8, 0);
     grid->addWidget(mBVKey, 8, 1, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Wachtwoord"), page), 9, 0);
+    grid->addWidget(Caption(QStringLiteral("Wachtwoord"), ePass, page), 9, 0);
     grid->addWidget(ePass, 9, 1, 1, 4);
     grid->addWidget(lblVersion, 10, 0, 1, 5);
 
@@ -243,11 +247,11 @@ QWidget *TfrmOptions::CreateCommunicationPage()
     eMobile = MakeEdit(QStringLiteral("eMobile"), page);
     eMSN = MakeEdit(QStringLiteral("eMSN"), page);
     auto *grid = new QGridLayout(page);
-    grid->addWidget(new QLabel(QStringLiteral("E-mail "), page), 0, 0);
+    grid->addWidget(Caption(QStringLiteral("E-mail "), eEmail, page), 0, 0);
     grid->addWidget(eEmail, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Mobiel"), page), 1, 0);
+    grid->addWidget(Caption(QStringLiteral("Mobiel"), eMobile, page), 1, 0);
     grid->addWidget(eMobile, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("MSN"), page), 2, 0);
+    grid->addWidget(Caption(QStringLiteral("MSN"), eMSN, page), 2, 0);
     grid->addWidget(eMSN, 2, 1);
     grid->setRowStretch(3, 1);
     for (QLineEdit *edit : {eEmail, eMobile, eMSN})
@@ -267,8 +271,11 @@ QWidget *TfrmOptions::CreateAccountsPage()
     lvAccounts->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvAccounts->setHeaderLabels({QStringLiteral("Key"), QStringLiteral("Naam"), QStringLiteral("Actief")});
     lvAccounts->setColumnWidth(0, 165);
-    lvAccounts->setColumnWidth(1, 100);
-    lvAccounts->setColumnWidth(2, 40);
+    // The names take the room the keys and the state leave.
+    lvAccounts->header()->setStretchLastSection(false);
+    lvAccounts->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    lvAccounts->header()->setMinimumSectionSize(40);
+    lvAccounts->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     btnDel = MakeButton(QStringLiteral("btnDel"), QStringLiteral("&Verwijder"), page);
 
     auto *group = new QGroupBox(page);
@@ -279,9 +286,10 @@ QWidget *TfrmOptions::CreateAccountsPage()
     Edit1 = MakeEdit(QStringLiteral("Edit1"), group);
     Edit1->hide();
     auto *groupLayout = new QHBoxLayout(group);
-    groupLayout->addWidget(new QLabel(QStringLiteral("Key"), group));
+    groupLayout->addWidget(Caption(QStringLiteral("Key"), eAKey, group));
     groupLayout->addWidget(eAKey, 1);
-    btnAdd = MakeButton(QStringLiteral("btnAdd"), QStringLiteral("&Toevoegen"), page);
+    // Alt+T is the "&Triggers" tab's.
+    btnAdd = MakeButton(QStringLiteral("btnAdd"), QStringLiteral("To&evoegen"), page);
 
     auto *grid = new QGridLayout(page);
     grid->addWidget(lvAccounts, 0, 0);
@@ -319,21 +327,21 @@ void TfrmOptions::FormCreate()
     tsTriggers->eActionEnter();
     pgOptions->setCurrentIndex(0);
     btnAdd->setEnabled(false);
-    TfrmFetcher *connector = Connector();
+    TFetcher *connector = Connector();
     if (!Settings.Key.isEmpty() && !Settings.Password.isEmpty() && connector) {
         if (TPProgs.empty())
             connector->RequestPartnerProgrammes(
-                [](TfrmFetcher &sender) { ProgsFetched(sender.ReplyOk(), sender.ReplyLines()); });
+                [](const TFetchReply &reply) { ProgsFetched(reply.ReplyOk(), reply.ReplyLines); });
         lblInfo->setText(QStringLiteral("Account keys ophalen..."));
         connector->RequestAccountKeys(Handler(&TfrmOptions::AccountKeysFetched));
     }
 }
 
-std::function<void(TfrmFetcher &)> TfrmOptions::Handler(void (TfrmOptions::*handler)(TfrmFetcher &))
+std::function<void(const TFetchReply &)> TfrmOptions::Handler(void (TfrmOptions::*handler)(const TFetchReply &))
 {
-    return [self = QPointer<TfrmOptions>(this), handler](TfrmFetcher &sender) {
+    return [self = QPointer<TfrmOptions>(this), handler](const TFetchReply &reply) {
         if (self && frmOptions == self)
-            (self->*handler)(sender);
+            (self->*handler)(reply);
     };
 }
 
@@ -354,9 +362,16 @@ void TfrmOptions::done(int result)
 
 void TfrmOptions::BrowseFile(const QStringList &filters, std::function<void(const QString &)> chosen)
 {
-    dlgOpen->setNameFilters(filters);
-    m_fileChosen = std::move(chosen);
-    dlgOpen->open();
+    // Made for each use: a file dialog stores its state in Qt's own settings file
+    // (~/.config/QtProject.conf) when it goes, so one made up front would write it at
+    // every close of the options.
+    auto *dialog = new QFileDialog(this);
+    dialog->setObjectName(QStringLiteral("dlgOpen"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilters(filters);
+    connect(dialog, &QFileDialog::fileSelected, this, std::move(chosen));
+    dialog->open();
 }
 
 void TfrmOptions::btnOpenUpClick()
@@ -408,18 +423,18 @@ void TfrmOptions::pgOptionsChange(int index)
         Settings.Key = Typed(mBVKey);
         Settings.Password = Typed(ePass);
     }
-    TfrmFetcher *connector = Connector();
+    TFetcher *connector = Connector();
     if (index == TabCommunication && eEmailTag == 0 && connector)
         connector->RequestData(Handler(&TfrmOptions::DataFetched));
     if (index == TabPayout)
         tsPayout->Open();
 }
 
-void TfrmOptions::DataFetched(TfrmFetcher &sender)
+void TfrmOptions::DataFetched(const TFetchReply &reply)
 {
-    if (!sender.ReplyOk())
+    if (!reply.ReplyOk())
         return;
-    const QStringList &lines = sender.ReplyLines();
+    const QStringList &lines = reply.ReplyLines;
     eEmail->setText(lines.value(1));
     eEmailTag = 1;
     eMobile->setText(lines.value(2));
@@ -437,11 +452,11 @@ void TfrmOptions::RefreshAccounts()
     }
 }
 
-void TfrmOptions::AccountKeysFetched(TfrmFetcher &sender)
+void TfrmOptions::AccountKeysFetched(const TFetchReply &reply)
 {
-    const QStringList &lines = sender.ReplyLines();
-    const bool answered = sender.ReplyOk() && lines.size() >= 2;
-    const QString text = ReadAccountKeysReply(sender.ReplyOk(), lines);
+    const QStringList &lines = reply.ReplyLines;
+    const bool answered = reply.ReplyOk() && lines.size() >= 2;
+    const QString text = ReadAccountKeysReply(reply.ReplyOk(), lines);
     if (answered)
         btnAdd->setEnabled(true);
     lblInfo->setText(text);
@@ -460,15 +475,15 @@ void TfrmOptions::btnAddClick()
             return;
         }
     }
-    if (TfrmFetcher *connector = Connector())
+    if (TFetcher *connector = Connector())
         connector->AddAccountKey(key, chkActive->isChecked(), Handler(&TfrmOptions::AccountKeyAdded));
     // The new key's programmes come with the next request that needs programmes.
     TPProgs.clear();
 }
 
-void TfrmOptions::AccountKeyAdded(TfrmFetcher &sender)
+void TfrmOptions::AccountKeyAdded(const TFetchReply &reply)
 {
-    lblInfo->setText(ReadAddAccountKeyReply(sender.ReplyOk(), sender.ReplyLines(), Typed(eAKey),
+    lblInfo->setText(ReadAddAccountKeyReply(reply.ReplyOk(), reply.ReplyLines, Typed(eAKey),
                                             chkActive->isChecked()));
     RefreshAccounts();
 }
@@ -485,13 +500,13 @@ void TfrmOptions::btnDelClick()
     if (!Platform::Get().AskYesNo(QStringLiteral("Bevestigen"),
                                   QStringLiteral("Account Key \"%1\" verwijderen ?").arg(key)))
         return;
-    if (TfrmFetcher *connector = Connector())
+    if (TFetcher *connector = Connector())
         connector->RemoveAccountKey(key, Handler(&TfrmOptions::AccountKeyRemoved));
 }
 
-void TfrmOptions::AccountKeyRemoved(TfrmFetcher &sender)
+void TfrmOptions::AccountKeyRemoved(const TFetchReply &reply)
 {
-    lblInfo->setText(ReadRemoveAccountKeyReply(sender.ReplyOk(), sender.ReplyLines()));
+    lblInfo->setText(ReadRemoveAccountKeyReply(reply.ReplyOk(), reply.ReplyLines));
     RefreshAccounts();
 }
 
@@ -518,7 +533,7 @@ void TfrmOptions::btnOkClick()
     Settings.SoundUp = eUpSound->text();
     Settings.SoundDown = eDownSound->text();
     if (CommChanged) {
-        if (TfrmFetcher *connector = Connector())
+        if (TFetcher *connector = Connector())
             connector->SaveData(eEmail->text(), eMobile->text(), eMSN->text(), nullptr);
     }
     Settings.Key = Typed(mBVKey);
@@ -531,7 +546,8 @@ void TfrmOptions::btnOkClick()
     Settings.QuietTo = quiet ? QuietTimeText(teQuietTo->time().msecsSinceStartOfDay() / 1000) : QString();
     tsPayout->RebuildRules();
     SaveSettings();
-    SetAutostart(chkAutostart->isChecked());
+    if (chkAutostart->isEnabled())
+        SetAutostart(chkAutostart->isChecked());
     accept();
 }
 

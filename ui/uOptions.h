@@ -5,7 +5,6 @@
 #include <functional>
 
 class QCheckBox;
-class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -14,7 +13,7 @@ class QSpinBox;
 class QTabWidget;
 class QTimeEdit;
 class QTreeWidget;
-class TfrmFetcher;
+struct TFetchReply;
 class TPayoutEditor;
 class TTriggerEditor;
 
@@ -47,10 +46,10 @@ public:
     void btnDelClick();
 
     // Reply handlers; each ignores a reply that arrives after the dialog closed.
-    void AccountKeysFetched(TfrmFetcher &sender);
-    void AccountKeyAdded(TfrmFetcher &sender);
-    void AccountKeyRemoved(TfrmFetcher &sender);
-    void DataFetched(TfrmFetcher &sender);
+    void AccountKeysFetched(const TFetchReply &reply);
+    void AccountKeyAdded(const TFetchReply &reply);
+    void AccountKeyRemoved(const TFetchReply &reply);
+    void DataFetched(const TFetchReply &reply);
 
     // lvAccounts shows TAccounts as it now is.
     void RefreshAccounts();
@@ -62,7 +61,6 @@ public:
     QLabel *lblInfo = nullptr;
     QPushButton *btnCancel = nullptr;
     QPushButton *btnOk = nullptr;
-    QFileDialog *dlgOpen = nullptr;
 
     QLineEdit *eUpSound = nullptr;
     QPushButton *btnOpenUp = nullptr;
@@ -108,12 +106,10 @@ private:
     QWidget *CreateCommunicationPage();
     QWidget *CreateAccountsPage();
     void FormCreate();
-    // Runs dlgOpen with these filters; a chosen path goes to `chosen`.
+    // Opens a file dialog ("dlgOpen") with these filters; a chosen path goes to `chosen`.
     void BrowseFile(const QStringList &filters, std::function<void(const QString &)> chosen);
     // Wraps a reply handler so that it runs only while this dialog is open.
-    std::function<void(TfrmFetcher &)> Handler(void (TfrmOptions::*handler)(TfrmFetcher &));
-
-    std::function<void(const QString &)> m_fileChosen;
+    std::function<void(const TFetchReply &)> Handler(void (TfrmOptions::*handler)(const TFetchReply &));
 };
 
 // The open options dialog, or null.

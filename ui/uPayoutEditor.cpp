@@ -187,21 +187,21 @@ void TPayoutEditor::Open()
     if (!TPProgs.empty()) {
         FillPayoutGrid();
     } else if (!Settings.Password.isEmpty()) {
-        if (TfrmFetcher *connector = Connector())
-            connector->RequestPartnerProgrammes([self = QPointer<TPayoutEditor>(this)](TfrmFetcher &sender) {
+        if (TFetcher *connector = Connector())
+            connector->RequestPartnerProgrammes([self = QPointer<TPayoutEditor>(this)](const TFetchReply &reply) {
                 if (self && (!self->DialogOpen || self->DialogOpen()))
-                    self->PProgsFetched(sender);
+                    self->PProgsFetched(reply);
             });
     } else if (ShowInfo) {
         ShowInfo(QStringLiteral("Niet aangemeld!"));
     }
 }
 
-void TPayoutEditor::PProgsFetched(TfrmFetcher &sender)
+void TPayoutEditor::PProgsFetched(const TFetchReply &reply)
 {
-    if (!sender.ReplyOk())
+    if (!reply.ReplyOk())
         return;
-    ProgsFetched(true, sender.ReplyLines());
+    ProgsFetched(true, reply.ReplyLines);
     FillPayoutGrid();
 }
 

@@ -6,7 +6,7 @@
 
 class QComboBox;
 class QTableWidget;
-class TfrmFetcher;
+struct TFetchReply;
 
 // The options dialog's tab "&Uitbetaling": the payout rules as a grid of programme,
 // country, access type and amount, whose first three columns are edited with combo boxes
@@ -29,7 +29,7 @@ public:
     // none are known.
     void Open();
     void FillPayoutGrid();
-    void PProgsFetched(TfrmFetcher &sender);
+    void PProgsFetched(const TFetchReply &reply);
     // OK: the rules from the grid, applied to the programmes.
     void RebuildRules();
 

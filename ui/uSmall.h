@@ -32,7 +32,8 @@ public:
     void SetCountdownInterval(int milliseconds);
     void RestartCountdown();
     int CountdownFrame() const { return m_countdownTag; }
-    // Shows the euro counter and the wide strip while payout rules exist.
+    // Shows the euro counter and the wide strip while payout rules exist, and makes room
+    // for counters that needed more cells.
     void ApplyEuroLayout();
 
     TAnalogNumber *anOnline = nullptr;
@@ -65,6 +66,7 @@ private:
     void tiCountdownTimer();
 
     QList<QImage> ilCountdown;
+    QList<QLabel *> m_icons;   // beside the online, calls and euro counters
     int m_countdownTag = 0;   // the countdown frame shown
     bool m_dragging = false;
     QPoint m_dragOffset;      // press point relative to the window's top-left

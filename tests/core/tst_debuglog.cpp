@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include <unistd.h>
+
 #include "tProcessState.h"
 #include "uClock.h"
 #include "uDebugLog.h"
@@ -30,6 +32,8 @@ private Q_SLOTS:
     void formatsLines();
     void recreatesDeletedFile();
     void unwritableLogIsSilent();
+    void refusesLogOfOthers_data();
+    void refusesLogOfOthers();
 
 private:
     std::optional<TProcessState> m_state;
@@ -49,7 +53,8 @@ void TestDebugLog::writesByLevel_data()
 {
     QTest::addColumn<int>("debug");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("off") << 0 << QStringList{"zero"};
+    // With the setting off there is no log at all, level 0 included.
+    QTest::newRow("off") << 0 << QStringList{};
     QTest::newRow("details bit only") << 1 << QStringList{"zero"};
     QTest::newRow("requests") << 2 << QStringList{"zero", "two"};
     QTest::newRow("data") << 4 << QStringList{"zero", "four"};
@@ -109,6 +114,41 @@ void TestDebugLog::unwritableLogIsSilent()
     DebugLog(DebugLevel::Requests, "lost");
     QVERIFY(QFileInfo(DebugLogFileName).isDir());
     QDir().rmdir(DebugLogFileName);
+}
+
+void TestDebugLog::refusesLogOfOthers_data()
+{
+    QTest::addColumn<QString>("prepared");
+    QTest::newRow("readable by others") << "chmod";
+    QTest::newRow("a link to another file") << "link";
+    QTest::newRow("a dangling link") << "dangling";
+    QTest::newRow("another user's") << "chown";
+}
+
+void TestDebugLog::refusesLogOfOthers()
+{
+    // Prepared by someone else in a folder both can write: the account key must not go there.
+    QFETCH(QString, prepared);
+    const QString target = m_state->FilePath("elsewhere");
+    QFile::remove(target);
+    if (prepared == "link" || prepared == "chmod" || prepared == "chown") {
+        QFile file(prepared == "link" ? target : QString(DebugLogFileName));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    if (prepared == "chmod")
+        QVERIFY(QFile::setPermissions(DebugLogFileName, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                            | QFileDevice::ReadOther | QFileDevice::WriteOther));
+    if (prepared == "link" || prepared == "dangling")
+        QVERIFY(QFile::link(target, DebugLogFileName));
+    if (prepared == "chown") {
+        if (::geteuid() != 0)
+            QSKIP("only root can give a file away");
+        QCOMPARE(::chown(DebugLogFileName, 65534, 65534), 0);
+    }
+    Settings.Debug = 2;
+    DebugLog(DebugLevel::Requests, "key");
+    QCOMPARE(QFileInfo(DebugLogFileName).size() + QFileInfo(target).size(), 0);
+    QCOMPARE(QFile::exists(target), prepared == "link");
 }
 
 QTEST_GUILESS_MAIN(TestDebugLog)

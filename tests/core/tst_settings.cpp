@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tProcessState.h"
@@ -58,6 +59,8 @@ private Q_SLOTS:
     void keepsHandEditedPayoutRows();
     void programFolderChoice_data();
     void programFolderChoice();
+    void foreignEntries_data();
+    void foreignEntries();
 
 private:
     std::optional<TProcessState> m_state;
@@ -336,19 +339,25 @@ void TestSettings::keepsHandEditedPayoutRows()
 void TestSettings::programFolderChoice_data()
 {
     QTest::addColumn<QString>("layout");
-    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("foreign");
     QTest::addColumn<bool>("portable");
-    QTest::newRow("a folder of its own") << QString() << false << true;
+    QTest::newRow("a folder of its own") << QString() << 0755 << false << true;
     // Root or a ~/.local installation can write there, yet it is no place for data.
-    QTest::newRow("installed, writable") << BV_BIN_TO_DATA "/applications/" BV_APP_ID ".desktop" << false << false;
-    QTest::newRow("another program's entry") << BV_BIN_TO_DATA "/applications/other.desktop" << false << true;
-    QTest::newRow("read-only") << QString() << true << false;
+    QTest::newRow("installed, writable") << BV_BIN_TO_DATA "/applications/" BV_APP_ID ".desktop" << 0755 << false << false;
+    QTest::newRow("another program's entry") << BV_BIN_TO_DATA "/applications/other.desktop" << 0755 << false << true;
+    QTest::newRow("read-only") << QString() << 0500 << false << false;
+    // Another user could plant a settings file with a trigger that runs as this one.
+    QTest::newRow("shared, sticky") << QString() << 01777 << false << false;
+    QTest::newRow("group may write") << QString() << 0775 << false << false;
+    QTest::newRow("another user's") << QString() << 0755 << true << false;
 }
 
 void TestSettings::programFolderChoice()
 {
     QFETCH(QString, layout);
-    QFETCH(bool, readOnly);
+    QFETCH(int, mode);
+    QFETCH(bool, foreign);
     QFETCH(bool, portable);
     const QString bin = m_state->FilePath("bin");
     const QString data = m_state->FilePath("home/.local/share/bvmonitor");
@@ -357,13 +366,15 @@ void TestSettings::programFolderChoice()
         QVERIFY(QDir(bin).mkpath(QFileInfo(layout).path()));
         WriteAll(bin + "/" + layout, "[Desktop Entry]\n");
     }
-    if (readOnly) {
-        if (::geteuid() == 0)
-            QSKIP("root writes to any folder");
-        QFile::setPermissions(bin, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    }
+    if (foreign && ::geteuid() != 0)
+        QSKIP("only root can give a folder away");
+    if (mode == 0500 && ::geteuid() == 0)
+        QSKIP("root writes to any folder");
+    QCOMPARE(::chmod(QFile::encodeName(bin).constData(), mode_t(mode)), 0);
+    if (foreign)
+        QCOMPARE(::chown(QFile::encodeName(bin).constData(), 65534, 65534), 0);
     const QString chosen = ChooseProgramDir(bin, data);
-    QFile::setPermissions(bin, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(::chmod(QFile::encodeName(bin).constData(), 0700), 0);
     QCOMPARE(chosen, portable ? bin : data);
     QCOMPARE(QFileInfo::exists(data), !portable);
     // It holds the settings file with the password: the user's alone.
@@ -371,6 +382,42 @@ void TestSettings::programFolderChoice()
         | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
     if (!portable)
         QCOMPARE(QFile::permissions(data) & others, QFileDevice::Permissions());
+}
+
+void TestSettings::foreignEntries_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("how");
+    QTest::newRow("all sound") << QString() << QString();
+    QTest::newRow("settings file, a link") << "bvsettings.ini" << "link";
+    QTest::newRow("History, a link") << "History" << "link";
+    QTest::newRow("settings file, another user's") << "bvsettings.ini" << "chown";
+    QTest::newRow("Bitmaps, others may write") << "Bitmaps" << "chmod";
+    QTest::newRow("the folder, others may write") << "." << "chmod";
+}
+
+void TestSettings::foreignEntries()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, how);
+    const QString folder = m_state->FilePath("data");
+    QVERIFY(QDir().mkpath(folder + "/History"));
+    QVERIFY(QDir().mkpath(folder + "/Bitmaps"));
+    QVERIFY(QDir().mkpath(m_state->FilePath("elsewhere")));
+    WriteAll(folder + "/bvsettings.ini", "[settings]\r\n");
+    const QString path = QDir::cleanPath(folder + "/" + name);
+    if (how == "link") {
+        QVERIFY(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
+        QVERIFY(QFile::link(m_state->FilePath("elsewhere"), path));
+    } else if (how == "chmod") {
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 01777), 0);
+    } else if (how == "chown") {
+        if (::geteuid() != 0)
+            QSKIP("only root can give a file away");
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    }
+    QCOMPARE(ForeignEntry(folder), how.isEmpty() ? QString() : path);
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

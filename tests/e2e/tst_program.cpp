@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -30,6 +31,8 @@ void StartProgram(QProcess &process, const QString &dir)
     process.setWorkingDirectory(dir);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    // The one-instance socket goes there: the user's own, as a session's is.
+    env.insert("XDG_RUNTIME_DIR", dir);
     process.setProcessEnvironment(env);
     process.start(program, {});
     QVERIFY(process.waitForStarted());
@@ -174,7 +177,7 @@ void TestProgram::secondStartShowsFirst()
         file.write("[debug]\r\noptions=2\r\n");
     }
     const QString log = dir.filePath("bvdebug.log");
-    const QByteArray shown = "Second start: showing the main window";
+    const QByteArray shown = "Instance request: show";
     const auto lockHeldBy = [&](qint64 pid) {
         return ReadAll(dir.filePath("bvmonitor.lock")).startsWith(QByteArray::number(pid) + '\n');
     };
@@ -217,12 +220,18 @@ void TestProgram::qtPlatformChoice_data()
     QTest::addColumn<QByteArray>("wayland");
     QTest::addColumn<QByteArray>("display");
     QTest::addColumn<QByteArray>("chosen");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("Wayland and X11") << QByteArray("wayland-0") << QByteArray(":0") << QByteArray() << QByteArray("xcb");
-    QTest::newRow("the user's choice") << QByteArray("wayland-0") << QByteArray(":0") << QByteArray("wayland")
-                                       << QByteArray("wayland");
-    QTest::newRow("Wayland alone") << QByteArray("wayland-0") << QByteArray() << QByteArray() << QByteArray();
-    QTest::newRow("X11 alone") << QByteArray() << QByteArray(":0") << QByteArray() << QByteArray();
+    QTest::addColumn<QByteArrayList>("given");
+    QTest::addColumn<QByteArrayList>("expected");
+    const QByteArrayList none{"bvmonitor"};
+    const QByteArrayList xcb{"bvmonitor", "-platform", "xcb"};
+    QTest::newRow("Wayland and X11") << QByteArray("wayland-0") << QByteArray(":0") << QByteArray() << none << xcb;
+    QTest::newRow("the user's choice") << QByteArray("wayland-0") << QByteArray(":0") << QByteArray("wayland") << none
+                                       << none;
+    QTest::newRow("the user's argument") << QByteArray("wayland-0") << QByteArray(":0") << QByteArray()
+                                         << QByteArrayList{"bvmonitor", "-platform", "wayland"}
+                                         << QByteArrayList{"bvmonitor", "-platform", "wayland"};
+    QTest::newRow("Wayland alone") << QByteArray("wayland-0") << QByteArray() << QByteArray() << none << none;
+    QTest::newRow("X11 alone") << QByteArray() << QByteArray(":0") << QByteArray() << none << none;
 }
 
 void TestProgram::qtPlatformChoice()
@@ -230,7 +239,8 @@ void TestProgram::qtPlatformChoice()
     QFETCH(QByteArray, wayland);
     QFETCH(QByteArray, display);
     QFETCH(QByteArray, chosen);
-    QFETCH(QByteArray, expected);
+    QFETCH(QByteArrayList, given);
+    QFETCH(QByteArrayList, expected);
     const QByteArray names[] = {"WAYLAND_DISPLAY", "DISPLAY", "QT_QPA_PLATFORM"};
     const QByteArray values[] = {wayland, display, chosen};
     QByteArray saved[3];
@@ -238,11 +248,16 @@ void TestProgram::qtPlatformChoice()
         saved[i] = qgetenv(names[i]);
         qputenv(names[i], values[i]);
     }
-    ChooseQtPlatform();
+    std::vector<char *> argv;
+    for (QByteArray &argument : given)
+        argv.push_back(argument.data());
+    const QByteArrayList arguments = QtArguments(int(argv.size()), argv.data());
+    // The choice is the application's argument: what a trigger starts inherits nothing of it.
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     for (int i = 0; i < 3; ++i)
         qputenv(names[i], saved[i]);
-    QCOMPARE(platform, expected);
+    QCOMPARE(arguments, expected);
+    QCOMPARE(platform, chosen);
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

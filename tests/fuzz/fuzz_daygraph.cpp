@@ -78,8 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         store.AddSample(store.DayStart() + SecondsPerDay - 1, last.Cents, last.Online, last.Callers, last.Seconds);
         paint();
         // Today as far as yesterday came at this hour: a forecast or nothing, never a crash.
-        const QString forecast = ForecastText(ForecastFor(store.Yesterday(), Fuzz::FixedSecondOfDay, last.Callers,
-                                                          last.Seconds, double(last.Cents) / CentsPerEuro));
+        const QString forecast =
+            ForecastText(ForecastFor(store.Yesterday(), store.SameWeekdays(), Fuzz::FixedSecondOfDay, last.Callers,
+                                     last.Seconds, double(last.Cents) / CentsPerEuro));
         FUZZ_CHECK(forecast.isEmpty() || forecast.startsWith(QLatin1String("Verwacht vandaag: ")));
     }
     return 0;

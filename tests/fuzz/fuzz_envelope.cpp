@@ -1,5 +1,5 @@
 // The reply envelope: unscrambling, the command echo, the error markers and the fatal
-// reply, run through the connector's own reply handling.
+// reply, read as the connector reads every completed post.
 //
 // Input: one byte k (key length, 0..7), k key bytes, one byte choosing the command, then
 // the reply body as the server sends it.
@@ -7,8 +7,7 @@
 #include "fFuzz.h"
 
 #include "uCodec.h"
-#include "uFetcher.h"
-#include "uFetcherTesting.h"
+#include "uReplyEnvelope.h"
 #include "uSettings.h"
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -20,7 +19,6 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static const QStringList commands{"100", "101", "102", "103", "105", "106", "107", "108", "110", "111"};
-    static TfrmFetcher *fetcher = new TfrmFetcher;
     if (size < 2)
         return 0;
     const QByteArray input = Fuzz::Bytes(data, size);
@@ -41,33 +39,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(Encode(body, key).size() == (key.isEmpty() ? 0 : 2 * body.size()));
 
     Settings.Key = Codec::Decode(key);
-    Settings.Debug = uchar(input[0]) >> 7; // now and then with the details in the window
-    TFetchRequest request;
-    request.Command = command;
-    request.Args = QStringLiteral("c=") + command;
-    request.Reply = body;
-    int calls = 0;
-    bool ok = false;
-    QStringList lines;
-    request.Callback = [&](TfrmFetcher &sender) {
-        ++calls;
-        ok = sender.ReplyOk();
-        lines = sender.ReplyLines();
-        FUZZ_CHECK(sender.ReplyStream() == &request.Reply);
-    };
-    FetcherTesting::AnswerWith(*fetcher, request, {});
+    Settings.Debug = uchar(input[0]) >> 7; // now and then with the log lines
+    const TReplyReading reading = ReadReply(body, command);
 
-    FUZZ_CHECK(calls == 1);
-    // Only a reply that repeats the command is good, and only a good one keeps lines
-    // apart from a fatal reply.
-    if (ok)
-        FUZZ_CHECK(!lines.isEmpty() && lines[0] == command);
-    else if (!lines.isEmpty())
-        FUZZ_CHECK(lines[0].startsWith(QLatin1Char('X')));
-    for (const QString &line : lines)
+    // Only a reply that repeats the command is good; a refusal or a fatal reply says why.
+    FUZZ_CHECK((reading.Outcome == TFetchOutcome::Empty) == body.isEmpty());
+    if (reading.Outcome == TFetchOutcome::Ok)
+        FUZZ_CHECK(!reading.Lines.isEmpty() && reading.Lines[0] == command);
+    if (reading.Outcome == TFetchOutcome::Fatal)
+        FUZZ_CHECK(reading.Lines.value(0).startsWith(QLatin1Char('X')) && !reading.Message.isEmpty());
+    if (reading.Outcome == TFetchOutcome::Refused)
+        FUZZ_CHECK(reading.Lines.value(0) != command && !reading.Message.isEmpty());
+    // The body keeps its length: picture data after the text stay where they were.
+    FUZZ_CHECK(reading.Body.size() == body.size());
+    for (const QString &line : reading.Lines)
         FUZZ_CHECK(!line.contains(QLatin1Char('\r')) && !line.contains(QLatin1Char('\n')) && !line.contains(QChar()));
-    // A fatal reply shows its box; nothing from a reply is ever opened or started.
-    for (const QString &event : Fuzz::TakePlatformEvents())
-        FUZZ_CHECK(event.startsWith(QLatin1String("message:2|ERROR|")));
+    // Reading a reply opens, starts or shows nothing.
+    FUZZ_CHECK(Fuzz::TakePlatformEvents().isEmpty());
     return 0;
 }

@@ -9,7 +9,6 @@
 #include <QUrl>
 
 #include "uFetcher.h"
-#include "uFetcherTesting.h"
 #include "uMain.h"
 #include "uReplyEnvelope.h"
 
@@ -36,10 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     else
         FUZZ_CHECK(message.Text.isEmpty() && message.Action.isEmpty());
 
-    TFetchRequest request;
-    request.Command = QStringLiteral("100");
-    request.Reply = "100\r\n";
-    FetcherTesting::AnswerWith(*Connector(), request, header);
+    // As the connector reports a completed post's message.
+    if (message.Present)
+        Q_EMIT Connector()->Message(message);
     Fuzz::TakePlatformEvents();
     const int quitsBefore = quits;
     main->ServerMessageClicked();

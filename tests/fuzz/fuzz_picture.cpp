@@ -9,8 +9,7 @@
 #include <QRegularExpression>
 
 #include "uDetails.h"
-#include "uFetcher.h"
-#include "uFetcherTesting.h"
+#include "uReplyEnvelope.h"
 #include "uGlobal.h"
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -21,7 +20,6 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static TfrmFetcher *fetcher = new TfrmFetcher;
     static TCallerDetails *details = new TCallerDetails(nullptr);
     static int shows = 0;
     const QByteArray input = Fuzz::Bytes(data, size);
@@ -41,11 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     caller.PromoterId = 9;
     details->ShowCaller(&caller);
     ++shows;
-    TFetchRequest request;
-    request.Command = QStringLiteral("102");
-    request.Reply = input.mid(end + 1);
-    request.Callback = [&](TfrmFetcher &sender) { details->OnDetailsFetched(sender, shows, code); };
-    FetcherTesting::AnswerWith(*fetcher, request, {});
+    // The reply as the connector hands it to the panel.
+    const TReplyReading reading = ReadReply(input.mid(end + 1), QStringLiteral("102"));
+    TFetchReply reply;
+    reply.Outcome = reading.Outcome;
+    reply.ReplyLines = reading.Outcome == TFetchOutcome::Refused ? QStringList() : reading.Lines;
+    reply.ReplyStream = reading.Body;
+    details->OnDetailsFetched(reply, shows, code);
     details->ShowCaller(nullptr);
 
     // Nothing is written but a picture file named by a plain code, in Bitmaps.

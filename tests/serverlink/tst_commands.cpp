@@ -1,7 +1,6 @@
 // The command builders, seen on the wire: each request's argument string as the server
 // unscrambles it and the progress title the window shows while it runs.
 
-#include <QLabel>
 #include <QTest>
 
 #include <functional>
@@ -17,7 +16,7 @@ namespace {
 
 const QByteArray TestKey("s3cr3t");
 
-using TBuild = std::function<void(TfrmFetcher &, TFetchCallback)>;
+using TBuild = std::function<void(TFetcher &, TFetchCallback)>;
 
 enum TProgs { NoProgs, ProgsWithoutIds, ProgsWithIds };
 
@@ -78,57 +77,57 @@ void TestCommands::builders_data()
     const QString historyTitle = QStringLiteral("Beller historie ophalen");
 
     QTest::newRow("101 active") << int(ProgsWithoutIds)
-                                << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.AddAccountKey("Kx9", true, cb); })
+                                << TBuild([](TFetcher &f, TFetchCallback cb) { f.AddAccountKey("Kx9", true, cb); })
                                 << QByteArrayList{"c=101&k=Kx9&a=1"} << QStringList{"Account key toevoegen"};
     QTest::newRow("101 not active") << int(ProgsWithoutIds)
-                                    << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.AddAccountKey("Kx9", false, cb); })
+                                    << TBuild([](TFetcher &f, TFetchCallback cb) { f.AddAccountKey("Kx9", false, cb); })
                                     << QByteArrayList{"c=101&k=Kx9&a=0"} << QStringList{"Account key toevoegen"};
     QTest::newRow("102 with picture date")
         << int(ProgsWithoutIds)
-        << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestDetails("AB", 12, cb, 34, 1234); })
+        << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestDetails("AB", 12, cb, 34, 1234); })
         << QByteArrayList{"c=102&s=12&p=34&x=AB&b=1234"} << QStringList{"Details ophalen"};
     QTest::newRow("102 picture date 0")
-        << int(ProgsWithoutIds) << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestDetails("AB", 12, cb, 34, 0); })
+        << int(ProgsWithoutIds) << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestDetails("AB", 12, cb, 34, 0); })
         << QByteArrayList{"c=102&s=12&p=34&x=AB"} << QStringList{"Details ophalen"};
     QTest::newRow("102 picture date -1")
-        << int(ProgsWithoutIds) << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestDetails("AB", -5, cb, -1, -1); })
+        << int(ProgsWithoutIds) << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestDetails("AB", -5, cb, -1, -1); })
         << QByteArrayList{"c=102&s=-5&p=-1&x=AB"} << QStringList{"Details ophalen"};
     QTest::newRow("103 with count") << int(ProgsWithoutIds)
-                                    << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestCallers(5, cb); })
+                                    << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestCallers(5, cb); })
                                     << QByteArrayList{"c=103&x=5"} << QStringList{callersTitle};
     QTest::newRow("103 count 0") << int(ProgsWithoutIds)
-                                 << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestCallers(0, cb); })
+                                 << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestCallers(0, cb); })
                                  << QByteArrayList{"c=103&x=0"} << QStringList{callersTitle};
     QTest::newRow("103 count -1") << int(ProgsWithoutIds)
-                                  << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestCallers(-1, cb); })
+                                  << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestCallers(-1, cb); })
                                   << QByteArrayList{"c=103"} << QStringList{callersTitle};
     QTest::newRow("103 without programmes") << int(NoProgs)
-                                            << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestCallers(2, cb); })
+                                            << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestCallers(2, cb); })
                                             << QByteArrayList{"c=106", "c=103&x=2"}
                                             << QStringList{progsTitle, callersTitle};
     QTest::newRow("105") << int(ProgsWithoutIds)
-                         << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RemoveAccountKey("Kx9", cb); })
+                         << TBuild([](TFetcher &f, TFetchCallback cb) { f.RemoveAccountKey("Kx9", cb); })
                          << QByteArrayList{"c=105&k=Kx9"} << QStringList{"Account key verwijderen"};
     QTest::newRow("106") << int(ProgsWithoutIds)
-                         << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestPartnerProgrammes(cb); })
+                         << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestPartnerProgrammes(cb); })
                          << QByteArrayList{"c=106"} << QStringList{progsTitle};
     QTest::newRow("107") << int(ProgsWithoutIds)
-                         << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestAccountKeys(cb); })
+                         << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestAccountKeys(cb); })
                          << QByteArrayList{"c=107"} << QStringList{"Account keys ophalen"};
     QTest::newRow("108 with ids") << int(ProgsWithIds)
-                                  << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestCallerHistory(cb); })
+                                  << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestCallerHistory(cb); })
                                   << QByteArrayList{"c=108&AB=5,0&EF=0,7&GH=3,-2"} << QStringList{historyTitle};
     QTest::newRow("108 without positive ids")
-        << int(ProgsWithoutIds) << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestCallerHistory(cb); })
+        << int(ProgsWithoutIds) << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestCallerHistory(cb); })
         << QByteArrayList{"c=108"} << QStringList{historyTitle};
     QTest::newRow("108 without programmes")
-        << int(NoProgs) << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestCallerHistory(cb); })
+        << int(NoProgs) << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestCallerHistory(cb); })
         << QByteArrayList{"c=106", "c=108"} << QStringList{progsTitle, historyTitle};
     QTest::newRow("110") << int(ProgsWithoutIds)
-                         << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.RequestData(cb); })
+                         << TBuild([](TFetcher &f, TFetchCallback cb) { f.RequestData(cb); })
                          << QByteArrayList{"c=110"} << QStringList{"Gegevens ophalen"};
     QTest::newRow("111") << int(ProgsWithoutIds)
-                         << TBuild([](TfrmFetcher &f, TFetchCallback cb) {
+                         << TBuild([](TFetcher &f, TFetchCallback cb) {
                                 f.SaveData("jan@x.example", "0612345678", "jan@msn.example", cb);
                             })
                          << QByteArrayList{"c=111&e=jan@x.example&p=0612345678&m=jan@msn.example"}
@@ -136,7 +135,7 @@ void TestCommands::builders_data()
     // Values go in as they are, as Windows-1252 bytes, without URL-encoding.
     QTest::newRow("111 values as they are")
         << int(ProgsWithoutIds)
-        << TBuild([](TfrmFetcher &f, TFetchCallback cb) { f.SaveData(QStringLiteral("j\u00E9&x=1"), "", "", cb); })
+        << TBuild([](TFetcher &f, TFetchCallback cb) { f.SaveData(QStringLiteral("j\u00E9&x=1"), "", "", cb); })
         << QByteArrayList{"c=111&e=j\xE9&x=1&p=&m="} << QStringList{"Gegevens opslaan"};
 }
 
@@ -154,13 +153,12 @@ void TestCommands::builders()
         AddProg("EF", 0, ids ? 7 : 0);
         AddProg("GH", ids ? 3 : 0, ids ? -2 : 0);
     }
-    TfrmFetcher fetcher;
+    TFetcher fetcher;
     QStringList shownTitles;
-    connect(m_server.get(), &TLoopbackServer::RequestReceived, &fetcher, [&] {
-        shownTitles.append(fetcher.findChild<QLabel *>(QStringLiteral("lblStatus"))->text());
-    });
+    connect(&fetcher, &TFetcher::RequestStarted, this,
+            [&](const TFetchRequest &request) { shownTitles.append(request.Title); });
     int answered = 0;
-    build(fetcher, [&answered](TfrmFetcher &) { ++answered; });
+    build(fetcher, [&answered](const TFetchReply &) { ++answered; });
     QCOMPARE(fetcher.QueuedCount(), int(args.size()));
     QTRY_COMPARE(fetcher.QueuedCount(), 0);
 
@@ -180,11 +178,11 @@ void TestCommands::programmesArriveBeforeCallers()
                                                 : QByteArray("103\r\n");
         return TServerAction::Reply(TLoopbackServer::HttpReply(TLoopbackServer::Scramble(body, TestKey)));
     });
-    TfrmFetcher fetcher;
+    TFetcher fetcher;
     QStringList codesAtCallers;
     bool callersOk = false;
-    fetcher.RequestCallers(0, [&](TfrmFetcher &sender) {
-        callersOk = sender.ReplyOk();
+    fetcher.RequestCallers(0, [&](const TFetchReply &reply) {
+        callersOk = reply.ReplyOk();
         for (const auto &prog : TPProgs)
             codesAtCallers.append(prog->ProgCode.text());
     });
@@ -193,5 +191,5 @@ void TestCommands::programmesArriveBeforeCallers()
     QCOMPARE(TPProgs[0]->ProgName, QStringLiteral("Alpha Bellen"));
 }
 
-QTEST_MAIN(TestCommands)
+QTEST_GUILESS_MAIN(TestCommands)
 #include "tst_commands.moc"

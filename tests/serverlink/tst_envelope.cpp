@@ -2,7 +2,6 @@
 
 #include <QTest>
 
-#include "uFetcher.h"
 #include "uReplyEnvelope.h"
 
 class TestEnvelope final : public QObject

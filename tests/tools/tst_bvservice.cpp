@@ -273,7 +273,7 @@ private slots:
     void faults_data();
     void faults();
     void faultConditions();
-    void hangAndEndlessFaults();
+    void hangEndlessAndHeaderFaults();
     void hostileRequests_data();
     void hostileRequests();
     void keepAliveServesSeveralRequests();
@@ -762,6 +762,7 @@ void TestBvService::faults_data()
     QTest::newRow("empty") << "empty" << "empty";
     QTest::newRow("fatal") << "fatal" << "fatal";
     QTest::newRow("fatal with text") << "fatal:Account geblokkeerd" << "fatal text";
+    QTest::newRow("drip") << "drip:4000" << "dripped";
 }
 
 void TestBvService::faults()
@@ -775,7 +776,11 @@ void TestBvService::faults()
     const TReply reply = client.Post("c=103&x=0");
     QVERIFY(reply.Finished);
 
-    if (outcome == u"late") {
+    if (outcome == u"dripped") {
+        // Whole and right, only slow: at 4000 bytes a second.
+        QCOMPARE(reply.Lines.value(0), QStringLiteral("103"));
+        QVERIFY2(reply.Ms >= reply.Raw.size() * 1000 / 4000 - 100, qPrintable(QString::number(reply.Ms)));
+    } else if (outcome == u"late") {
         QVERIFY2(reply.Ms >= 800, qPrintable(QString::number(reply.Ms)));
         QCOMPARE(reply.Lines.value(0), QStringLiteral("103"));
     } else if (outcome == u"dropped") {
@@ -814,6 +819,8 @@ void TestBvService::faults()
     const TReply next = client.Post("c=106");
     if (outcome == u"late")
         QVERIFY(next.Ms >= 800);
+    else if (outcome == u"dripped")
+        QCOMPARE(next.Lines.value(0), QStringLiteral("106"));
     else if (outcome == u"cut")
         QCOMPARE(next.Error, QNetworkReply::RemoteHostClosedError);
     else
@@ -840,9 +847,10 @@ void TestBvService::faultConditions()
     QCOMPARE(dropped, (QList<bool>{false, true, false, true}));
 }
 
-void TestBvService::hangAndEndlessFaults()
+void TestBvService::hangEndlessAndHeaderFaults()
 {
-    TService faulty(FixedDay + QStringList{"--fault", "hang@cmd=106", "--fault", "endless@cmd=107"});
+    TService faulty(FixedDay + QStringList{"--fault", "hang@cmd=106", "--fault", "endless@cmd=107", "--fault",
+                                           "headers@cmd=110"});
     const auto post = [&faulty](QTcpSocket &socket, const QByteArray &args) {
         socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(faulty.Url.port()));
         const QByteArray body = EncodeArgs(args, DemoKey);
@@ -863,6 +871,14 @@ void TestBvService::hangAndEndlessFaults()
     QVERIFY(received.startsWith("HTTP/1.1 200 OK\r\n"));
     QVERIFY(received.contains("\r\nTransfer-Encoding: chunked\r\n"));
     QVERIFY(received.size() >= Enough);
+    // Header lines keep coming too, and the head never ends.
+    QTcpSocket headers;
+    QVERIFY(post(headers, "c=110"));
+    QByteArray head;
+    while (head.size() < Enough && headers.waitForReadyRead(WaitMs))
+        head += headers.readAll();
+    QVERIFY(head.startsWith("HTTP/1.1 200 OK\r\nX-Vulling-1: "));
+    QVERIFY(head.size() >= Enough && !head.contains("\r\n\r\n"));
     // Meanwhile others are served, and the hung request has had nothing.
     TClient client(faulty.Url);
     QCOMPARE(client.Post("c=103&x=0").Lines.value(0), QStringLiteral("103"));

@@ -1,13 +1,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QTreeWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTemporaryDir>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -22,11 +25,13 @@
 #include "uDetails.h"
 #include "uFreshness.h"
 #include "uFetcher.h"
-#include "uFetcherTesting.h"
 #include "uHistory.h"
 #include "uMain.h"
 #include "uMonitor.h"
 #include "uNotifier.h"
+#include "uOptions.h"
+#include "uOverview.h"
+#include "uPeriods.h"
 #include "uQtDutch.h"
 #include "uSettings.h"
 
@@ -42,6 +47,16 @@ bool RowHasColor(QWidget &widget, int y, const QColor &color)
             return true;
     }
     return false;
+}
+
+// The main window's status strip (the connector window has a label of that name too).
+QString StripText(const QWidget &main)
+{
+    for (const QLabel *label : main.findChildren<QLabel *>(QStringLiteral("lblInfo"))) {
+        if (label->window() == &main)
+            return label->text();
+    }
+    return QStringLiteral("<none>");
 }
 
 } // namespace
@@ -71,6 +86,7 @@ private Q_SLOTS:
     void staleFiguresForecastAndQuiet();
     void exportsListsAndDay_data();
     void exportsListsAndDay();
+    void windowsFitScreen();
 
 private:
     void WriteSettings(const QByteArray &extra);
@@ -144,7 +160,6 @@ void TestMainWindow::startAndStop()
 void TestMainWindow::stopBreaksOffHungPoll()
 {
     WriteSettings("password=pw\r\n");
-    FetcherTesting::SetSignOffWaitMs(100);
     const auto isPoll = [](const TRecordedRequest &request) {
         return TLoopbackServer::Unscramble(request.Body, Key).startsWith("c=103");
     };
@@ -155,7 +170,7 @@ void TestMainWindow::stopBreaksOffHungPoll()
     TfrmMain main(m_dir->path());
     QSignalSpy failed(&main.Monitor(), &TBelvoraMonitor::FetchFailed);
     // Should stopping leave the poll hanging, it is answered after all rather than hang the test.
-    QTimer::singleShot(5000, m_server.get(), [this] { m_server->ReleaseHung(TLoopbackServer::HttpReply("103\r\n")); });
+    QTimer::singleShot(15000, m_server.get(), [this] { m_server->ReleaseHung(TLoopbackServer::HttpReply("103\r\n")); });
     bool stopped = false;
     // Stop is pressed while the post waits, as a user would.
     connect(m_server.get(), &TLoopbackServer::RequestReceived, this, [&](int index) {
@@ -168,8 +183,9 @@ void TestMainWindow::stopBreaksOffHungPoll()
     });
     main.acStartStopExecute();
     QTRY_VERIFY(stopped);
-    // The poll was broken off and answered as cancelled: the monitor is idle again.
-    QTRY_VERIFY(!main.Monitor().Busy);
+    // After the sign-off's 5 s wait the poll was broken off and answered as cancelled:
+    // the monitor is idle again.
+    QTRY_VERIFY_WITH_TIMEOUT(!main.Monitor().Busy, 10000);
     QCOMPARE(failed.size(), 1);
     QVERIFY(!main.Polling());
     m_server->SetResponder(TLoopbackServer::EchoResponder(Key));
@@ -177,7 +193,6 @@ void TestMainWindow::stopBreaksOffHungPoll()
     const auto polls = [&] { return std::count_if(m_server->Requests.begin(), m_server->Requests.end(), isPoll); };
     QTRY_COMPARE(polls(), 2);
     QTRY_VERIFY(!main.Monitor().Busy);
-    FetcherTesting::SetSignOffWaitMs(0);
 }
 
 void TestMainWindow::iconFromTheSvg()
@@ -302,28 +317,60 @@ void TestMainWindow::graphStripHeight()
 void TestMainWindow::callersFailure_data()
 {
     QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("polls");
     QTest::addColumn<bool>("polling");
     QTest::addColumn<bool>("connectorShown");
+    QTest::addColumn<QString>("strip");    // the status strip
+    QTest::addColumn<QString>("trouble");  // the line in the tray's and the counters' tool tips
+    QTest::addColumn<bool>("quits");
+    const QString unavailable = QStringLiteral("Server antwoordde met HTTP-status 503");
     // The service refuses the request (an expired session): polling stops and the
     // connector shows why. A transfer that fails is tried again at the next tick.
-    QTest::newRow("refused") << TLoopbackServer::HttpReply("!\r\n") << false << true;
-    QTest::newRow("failed transfer") << TLoopbackServer::HttpReply("", 500) << true << false;
+    QTest::newRow("refused") << TLoopbackServer::HttpReply("!\r\n") << 1 << false << true << "" << "" << false;
+    QTest::newRow("failed transfer") << TLoopbackServer::HttpReply("", 503) << 1 << true << false << ""
+                                     << "Laatste storing 14:32: " + unavailable << false;
+    // Three in a row: the connection counts as lost, and the user is told why.
+    const QString lost = "Geen verbinding: " + unavailable + " sinds 14:32";
+    QTest::newRow("three failed transfers") << TLoopbackServer::HttpReply("", 503) << 3 << true << false << lost
+                                            << lost << false;
+    // The service will not serve this program: a box, and the program ends.
+    QTest::newRow("fatal") << TLoopbackServer::HttpReply("X\r\nVerlopen") << 1 << false << true << "" << "" << true;
 }
 
 void TestMainWindow::callersFailure()
 {
     QFETCH(QByteArray, reply);
+    QFETCH(int, polls);
+    QFETCH(QString, strip);
+    QFETCH(QString, trouble);
+    QFETCH(bool, quits);
+    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 8), QTime(14, 32)); });
     m_server->SetResponder([reply](const TRecordedRequest &request) {
         if (TLoopbackServer::Unscramble(request.Body, Key).startsWith("c=103"))
             return TServerAction::Reply(reply);
-        return TLoopbackServer::EchoResponder(Key)(request);
+        // A programme, so that no 106 comes between the polls.
+        return TLoopbackServer::EchoResponder(Key, "AB:Alpha\r\n")(request);
     });
     WriteSettings("password=pw\r\n");
     TfrmMain main(m_dir->path());
+    QSignalSpy quit(&main, &TfrmMain::QuitRequested);
     main.acStartStopExecute();
-    QTRY_VERIFY(Requested("103") && !main.Monitor().Busy);
+    for (int poll = 1; poll <= polls; ++poll) {
+        if (poll > 1)
+            main.tiUpdateTimer();
+        QTRY_VERIFY(Requested("103") && !main.Monitor().Busy);
+    }
+    Clock::SetNowFunction(nullptr);
     QTEST(main.Polling(), "polling");
-    QTEST(Connector()->isVisible(), "connectorShown");
+    QTEST(main.findChild<QWidget *>(QStringLiteral("frmFetcher"))->isVisible(), "connectorShown");
+    QCOMPARE(StripText(main), strip);
+    const QString tip = main.TrayToolTip();
+    QVERIFY2(trouble.isEmpty() ? !tip.contains("storing") && !tip.contains("verbinding") : tip.contains(trouble),
+             qPrintable(tip));
+    QVERIFY(trouble.isEmpty() || main.findChild<TAnalogNumber *>()->toolTip().contains(trouble));
+    QCOMPARE(quit.size(), quits ? 1 : 0);
+    QCOMPARE(m_platform->Events().filter("message:"),
+             quits ? QStringList{"message:2|ERROR|Verlopen"} : QStringList());
 }
 
 void TestMainWindow::sixthTick_data()
@@ -423,7 +470,15 @@ void TestMainWindow::staleFiguresForecastAndQuiet()
             return std::count_if(counters.begin(), counters.end(), [](const TAnalogNumber *c) { return c->Dimmed(); });
         };
         QVERIFY(main.TrayToolTip().contains("Verwacht vandaag: 512 bellers, 80 minuten"));
-        QVERIFY(counters[1]->toolTip().endsWith("Verwacht vandaag: 512 bellers, 80 minuten"));
+        QVERIFY(counters[1]->toolTip().endsWith("Verwacht vandaag: 512 bellers, 80 minuten (op basis van gisteren)"));
+        // The overview's last bars: yesterday's file and today's figures as they come.
+        auto *overview = main.findChild<TOverviewPage *>();
+        qobject_cast<QTabWidget *>(overview->parentWidget()->parentWidget())->setCurrentWidget(overview);
+        const auto &bars = overview->Bars().Bars();
+        QCOMPARE(bars.size(), std::size_t(OverviewDays));
+        QCOMPARE(bars[OverviewDays - 2].Value.value_or(-1), 400.0);
+        monitor.ProcessCallersReply({"103", "$AB|0|0|130|1200"});
+        QCOMPARE(overview->Bars().Bars().back().Value.value_or(-1), 130.0);
 
         now = now.addSecs(2 * 10 + 10);
         main.Freshness().Check();
@@ -434,16 +489,22 @@ void TestMainWindow::staleFiguresForecastAndQuiet()
         QVERIFY(main.TrayToolTip().contains("Laatste gegevens 14:00, 3 min geleden"));
         QVERIFY(!main.TrayToolTip().contains("Verwacht"));
 
+        // The tray menu leads back to the window and starts or stops, before the quiet.
         QMenu *tray = nullptr;
         for (QMenu *menu : main.findChildren<QMenu *>()) {
-            if (!menu->actions().isEmpty() && menu->actions().first()->text() == "Stil voor 30 minuten")
+            if (!menu->actions().isEmpty() && menu->actions().first()->text() == "Tonen")
                 tray = menu;
         }
         QVERIFY(tray);
-        tray->actions().first()->trigger();
+        QCOMPARE(tray->actions()[1]->text(), QStringLiteral("Start/Stop"));
+        const auto item = [tray](const QString &text) {
+            const QList<QAction *> actions = tray->actions();
+            return *std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == text; });
+        };
+        item("Stil voor 30 minuten")->trigger();
         QVERIFY(main.TrayToolTip().endsWith("Stil tot 14:33"));
         QVERIFY(SavedSettings().contains("quietuntil=2026-12-08 14:33:30"));
-        tray->actions()[3]->trigger();   // sound and balloons on again
+        item("Geluid en meldingen weer aan")->trigger();
         QVERIFY(!main.TrayToolTip().contains("Stil"));
 
         monitor.PollTime = Clock::LocalSecondsNow();
@@ -519,6 +580,31 @@ void TestMainWindow::exportsListsAndDay()
     }
     Clock::SetNowFunction(nullptr);
     QLocale::setDefault(QLocale::c());
+}
+
+// Also run on a 1366 x 768 screen at twice the scale (CMake): 683 x 384 to lay out in.
+void TestMainWindow::windowsFitScreen()
+{
+    WriteSettings("[window]\r\ninfo=1\r\ngraph=1\r\n");
+    TfrmMain main(m_dir->path());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    const QRect area = main.screen()->availableGeometry();
+    const auto fits = [&area](const QWidget &window) {
+        // Inside the screen, and nothing squeezed below what its contents need.
+        return area.contains(window.frameGeometry()) && window.size().width() >= window.minimumSizeHint().width()
+            && window.size().height() >= window.minimumSizeHint().height();
+    };
+    QTRY_VERIFY2(fits(main), qPrintable(QStringLiteral("%1x%2 needs %3x%4")
+                                            .arg(main.width()).arg(main.height())
+                                            .arg(main.minimumSizeHint().width()).arg(main.minimumSizeHint().height())));
+    TfrmOptions options(&main);
+    options.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&options));
+    QTRY_VERIFY2(fits(options), qPrintable(QStringLiteral("%1x%2 needs %3x%4")
+                                               .arg(options.width()).arg(options.height())
+                                               .arg(options.minimumSizeHint().width())
+                                               .arg(options.minimumSizeHint().height())));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -114,6 +114,9 @@ private Q_SLOTS:
     void startAtLogin();
     void autostartExec_data();
     void autostartExec();
+    void autostartPercentOnPath();
+    void autostartSwitchedOff_data();
+    void autostartSwitchedOff();
 
     void triggerColumnTexts_data();
     void triggerColumnTexts();
@@ -144,7 +147,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TLoopbackServer> m_server;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
-    std::unique_ptr<TfrmFetcher> m_connector;
+    std::unique_ptr<TFetcher> m_connector;
     QMap<QByteArray, QPair<QByteArray, int>> m_replies;
 };
 
@@ -174,7 +177,7 @@ void TestOptions::init()
     Settings.FetchUrl = m_server->Url().toString();
     Settings.Key = QString::fromLatin1(Key);
     Settings.Password = QStringLiteral("pw");
-    m_connector = std::make_unique<TfrmFetcher>();
+    m_connector = std::make_unique<TFetcher>();
     SetConnector(m_connector.get());
 }
 
@@ -497,15 +500,21 @@ void TestOptions::soundButtons()
     TfrmOptions dialog;
     Find<QLineEdit>(&dialog, "eDownSound")->setText(QStringLiteral("/snd/down.wav"));
     Find<QPushButton>(&dialog, "SpeedButton1")->click();
-    Find<QPushButton>(&dialog, "SpeedButton2")->click();
+    // Enter on a play button plays; it does not press OK.
+    dialog.show();
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    QTest::keyClick(Find<QPushButton>(&dialog, "SpeedButton2"), Qt::Key_Return);
+    QCOMPARE(finished.size(), 0);
     QCOMPARE(m_platform->Events(), (QStringList{"sound-sync:/snd/up.wav", "sound-sync:/snd/down.wav"}));
 
     const QString wav = m_dir->filePath("kies.wav");
     QFile file(wav);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    auto *files = Find<QFileDialog>(&dialog, "dlgOpen");
+    // No file dialog until one is asked for: it writes Qt's settings file when it goes.
+    QVERIFY(!dialog.findChild<QFileDialog *>());
     Find<QPushButton>(&dialog, "btnOpenDown")->click();
+    auto *files = Find<QFileDialog>(&dialog, "dlgOpen");
     QVERIFY(files->isVisible());
     emit files->fileSelected(wav);
     files->reject();
@@ -517,12 +526,13 @@ void TestOptions::soundButtons()
     auto *action = Find<QComboBox>(&dialog, "cbxAction");
     action->setCurrentIndex(1);
     QVERIFY(!Find<QPushButton>(&dialog, "btnPlay")->isEnabled());
+    QTRY_VERIFY(!dialog.findChild<QFileDialog *>());
     Find<QPushButton>(&dialog, "btnBrowse")->click();
+    files = Find<QFileDialog>(&dialog, "dlgOpen");
     QCOMPARE(files->nameFilters(), QStringList{"Alle bestanden (*.*)"});
     emit files->fileSelected(QStringLiteral("/usr/bin/prog"));
     files->reject();
     QCOMPARE(Find<QLineEdit>(&dialog, "eAction")->text(), QStringLiteral("/usr/bin/prog"));
-    QCOMPARE(files->nameFilters().first(), QStringLiteral("Sound files (*.wav)"));
     action->setCurrentIndex(0);
     auto *play = Find<QPushButton>(&dialog, "btnPlay");
     QVERIFY(play->isEnabled());
@@ -549,7 +559,11 @@ void TestOptions::triggerColumnTexts()
     ParseTrigger(trigger, line);
     TTriggers.push_back(std::make_unique<TTrigger>(trigger));
     TfrmOptions dialog;
-    QTEST(TreeRows(Find<QTreeWidget>(&dialog, "lvTrigger")).value(0), "row");
+    auto *list = Find<QTreeWidget>(&dialog, "lvTrigger");
+    QTEST(TreeRows(list).value(0), "row");
+    // Every text whole, "80% onder gisteren" too.
+    for (int c = 0; c < list->columnCount(); ++c)
+        QVERIFY(list->columnWidth(c) > list->fontMetrics().horizontalAdvance(list->topLevelItem(0)->text(c)));
 }
 
 void TestOptions::triggerAddEditDelete()
@@ -564,6 +578,8 @@ void TestOptions::triggerAddEditDelete()
     // Nothing chosen in cbxWhen: kind -1; the other choices at their initial items.
     QCOMPARE(TriggerLine(*TTriggers[0]), QStringLiteral("-1||0|2|10|0|/snd/a.wav|0|1"));
     QCOMPARE(list->topLevelItemCount(), 1);
+    // The row being edited is the one highlighted, so Wijzigen and Verwijder act on it.
+    QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(0)});
 
     Find<QComboBox>(&dialog, "cbxWhen")->setCurrentIndex(3);
     Find<QLineEdit>(&dialog, "eWhen")->setText(QStringLiteral("14:30"));
@@ -577,15 +593,20 @@ void TestOptions::triggerAddEditDelete()
     QCOMPARE(TriggerLine(*TTriggers[0]), QStringLiteral("3|14:30|1|2|10|4|Drukte|0|0"));
     QCOMPARE(TTriggers[0]->State, 0);
     QCOMPARE(TreeRows(list), QStringList{"tijd na 14:30|Bellers|=10|Ballontip|Nee"});
+    // A second trigger added while the first is selected takes the selection over.
+    Find<QPushButton>(&dialog, "btnTAdd")->click();
+    QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(1)});
+    Find<QPushButton>(&dialog, "btnTEdit")->click();
+    QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(1)});
 
     list->setCurrentItem(list->topLevelItem(0));
     Find<QPushButton>(&dialog, "btnTDel")->click(); // answered No
-    QCOMPARE(TTriggers.size(), size_t(1));
+    QCOMPARE(TTriggers.size(), size_t(2));
     m_platform->Recorder().Answer = true;
     Find<QPushButton>(&dialog, "btnTDel")->click();
     QCOMPARE(m_platform->Events(), QStringList(2, "ask:Bevestigen|Trigger #0 \"tijd na 14:30\" verwijderen ?"));
-    QVERIFY(TTriggers.empty());
-    QCOMPARE(list->topLevelItemCount(), 0);
+    QCOMPARE(TTriggers.size(), size_t(1));
+    QCOMPARE(list->topLevelItemCount(), 1);
     Find<QPushButton>(&dialog, "btnTDel")->click();
     QCOMPARE(m_platform->Events().size(), 2);
 }
@@ -646,7 +667,8 @@ void TestOptions::unreadableTimeRejected()
     Find<QLineEdit>(&dialog, "eWhy")->setText(QStringLiteral("1"));
     Find<QPushButton>(&dialog, "btnTAdd")->click();
     QVERIFY(TTriggers.empty());
-    QCOMPARE(m_platform->Events(), QStringList{"message:1|Opties|Ongeldige tijd: 12:00"});
+    QCOMPARE(m_platform->Events(),
+             QStringList{"message:1|Opties|Ongeldige tijd: 12:00\nVerwacht: twee tijden, zoals 12:00 14:00"});
     // OK keeps the dialog open on the trigger tab.
     QSignalSpy finished(&dialog, &QDialog::finished);
     Find<QPushButton>(&dialog, "btnOk")->click();
@@ -909,24 +931,76 @@ void TestOptions::autostartExec_data()
     // Escaped inside the quotes, and then the value's own escape doubles each backslash.
     QTest::newRow("quote, dollar, backslash")
         << QString(R"(/home/a"b/$x\y/bvmonitor)") << QByteArray(R"("/home/a\\"b/\\$x\\\\y/bvmonitor")");
-    QTest::newRow("percent is no field code") << QString("/srv/100%/bvmonitor") << QByteArray("/srv/100%%/bvmonitor");
+    // The session looks for the program before it undoes "%%": no entry it cannot start.
+    QTest::newRow("percent, not on the PATH") << QString("/srv/100%/bvmonitor") << QByteArray();
 }
 
 void TestOptions::autostartExec()
 {
     QFETCH(QString, program);
     QFETCH(QByteArray, exec);
-    QVERIFY(SetAutostart(true, program));
+    QVERIFY(SetAutostart(false));
+    QCOMPARE(SetAutostart(true, program), !exec.isEmpty());
+    if (exec.isEmpty()) {
+        QVERIFY(!QFile::exists(AutostartFilePath()));
+        return;
+    }
     QFile file(AutostartFilePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     QVERIFY2(text.contains("\nExec=" + exec + "\n"), text.constData());
+    // Once the program is gone, the session skips the entry.
+    QVERIFY2(text.contains("\nTryExec=" + program.toUtf8().replace("\\", "\\\\") + "\n"), text.constData());
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
     QVERIFY2(!validator.isEmpty(), "desktop-file-validate (desktop-file-utils) is not installed");
     QProcess validate;
     validate.start(validator, {AutostartFilePath()});
     QVERIFY(validate.waitForFinished());
     QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
+}
+
+void TestOptions::autostartPercentOnPath()
+{
+    // The same program on the PATH, reached without the percent sign, starts at login.
+    const QString program = m_dir->filePath("100%/bvmonitor");
+    QVERIFY(QDir().mkpath(m_dir->filePath("100%")));
+    QVERIFY(QDir().mkpath(m_dir->filePath("bin")));
+    QFile file(program);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    QVERIFY(QFile::link(program, m_dir->filePath("bin/bvmonitor")));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(m_dir->filePath("bin")));
+    const QString started = AutostartProgram(program);
+    qputenv("PATH", path);
+    QCOMPARE(started, m_dir->filePath("bin/bvmonitor"));
+}
+
+void TestOptions::autostartSwitchedOff_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("as written") << QByteArray() << true;
+    // What session tools write when the user unticks the entry: the box must not stay ticked.
+    QTest::newRow("hidden") << QByteArray("Hidden=true\n") << false;
+    QTest::newRow("GNOME's switch off") << QByteArray("X-GNOME-Autostart-enabled=false\n") << false;
+    QTest::newRow("GNOME's switch on") << QByteArray("X-GNOME-Autostart-enabled=true\nHidden=false\n") << true;
+    QTest::newRow("in another group") << QByteArray("[Desktop Action x]\nHidden=true\n") << true;
+}
+
+void TestOptions::autostartSwitchedOff()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(bool, enabled);
+    QVERIFY(SetAutostart(true, QStringLiteral("/usr/bin/bvmonitor")));
+    QFile file(AutostartFilePath());
+    QVERIFY(file.open(QIODevice::Append));
+    file.write(keys);
+    file.close();
+    QCOMPARE(AutostartEnabled(), enabled);
+    TfrmOptions dialog;
+    QCOMPARE(Find<QCheckBox>(&dialog, "chkAutostart")->isChecked(), enabled);
 }
 
 void TestOptions::setupFromMainWindow()

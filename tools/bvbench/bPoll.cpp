@@ -154,10 +154,19 @@ BENCHMARK(BM_PollWholePath)->Unit(benchmark::kMillisecond);
 void BM_FloorPoll(benchmark::State &state)
 {
     TFloorWindow window;
+    QString programmes = QStringLiteral("106");
+    for (int i = 0; i < ProgrammeCount; ++i)
+        programmes += QStringLiteral("\r\n%1:Programma %2").arg(ProgCode(i)).arg(i);
+    window.SetProgrammes(programmes);
     WaitExposed(window);
     int poll = 0;
     for (auto _ : state) {
-        window.Refresh(++poll);
+        state.PauseTiming();
+        const QByteArray body = Body(poll++);
+        state.ResumeTiming();
+        QByteArray scrambled = body.mid(1);
+        Decode(scrambled, Key);
+        window.ShowCallers(Codec::Decode(scrambled));
         window.repaint();
     }
 }

@@ -36,7 +36,7 @@ bool ParseKind(const QString &kind, const QString &argument, bool hasArgument, T
     static const struct { const char *Name; TFaultKind Kind; } plain[] = {
         {"drop", TFaultKind::Drop},       {"cut", TFaultKind::Cut},         {"echo", TFaultKind::Echo},
         {"session", TFaultKind::Session}, {"garbage", TFaultKind::Garbage}, {"empty", TFaultKind::Empty},
-        {"hang", TFaultKind::Hang},       {"endless", TFaultKind::Endless},
+        {"hang", TFaultKind::Hang},       {"endless", TFaultKind::Endless}, {"headers", TFaultKind::Headers},
     };
     for (const auto &entry : plain) {
         if (kind == QLatin1String(entry.Name) && !hasArgument) {
@@ -46,6 +46,10 @@ bool ParseKind(const QString &kind, const QString &argument, bool hasArgument, T
     }
     if (kind == u"delay" && ReadNumber(argument, 0, 600000, fault.Number)) {
         fault.Kind = TFaultKind::Delay;
+        return true;
+    }
+    if (kind == u"drip" && (hasArgument ? ReadNumber(argument, 1, 1000000, fault.Number) : (fault.Number = 2, true))) {
+        fault.Kind = TFaultKind::Drip;
         return true;
     }
     if (kind == u"fatal") {
@@ -124,7 +128,9 @@ QString TFaultPlan::Help()
         "through the answer), http[:CODE] or http500 (HTTP error status, default 500), "
         "echo (wrong command on line 0), session (\"!\": session expired), garbage "
         "(random bytes), empty (empty body), fatal[:TEXT] (\"X\" reply), hang (take the "
-        "request, never answer), endless (an answer that never ends, as fast as the client reads). "
+        "request, never answer), endless (an answer that never ends, as fast as the client reads), "
+        "drip[:N] (the whole answer at N bytes a second, default 2), headers (response headers "
+        "that never end, as fast as the client reads). "
         "COND: cmd=N (only command N), every=N (every Nth such request), skip=N (not "
         "the first N), times=N (at most N times). Example: drop@cmd=103,every=3");
 }

@@ -7,15 +7,15 @@
 #include <vector>
 
 // Injected failures, written on the command line as KIND[:ARG][@COND,...]:
-// "delay:2000", "drop@cmd=103", "http:503@every=3", "session@cmd=103,skip=2,times=1".
+// "delay:2000", "drop@cmd=103", "http:503@every=3", "session@cmd=103,skip=2,times=1", "drip:2".
 // Each fault counts the requests its conditions let through (cmd=) and strikes on every
 // Nth of them (every=), after the first few (skip=), a limited number of times (times=).
-enum class TFaultKind { Delay, Drop, Cut, Http, Echo, Session, Garbage, Empty, Fatal, Hang, Endless };
+enum class TFaultKind { Delay, Drop, Cut, Http, Echo, Session, Garbage, Empty, Fatal, Hang, Endless, Drip, Headers };
 
 struct TFault
 {
     TFaultKind Kind = TFaultKind::Drop;
-    int Number = 0;        // delay in ms, or the HTTP status
+    int Number = 0;        // delay in ms, the HTTP status, or bytes a second of a drip
     QString Text;          // the message of a fatal reply
     bool HasText = false;
     QString Command;       // empty: every command

@@ -45,6 +45,8 @@ struct THttpAnswer
     THttpResponse Response;
     int DelayMs = 0;
     qsizetype CutAt = -1;                        // >= 0: write this many bytes, then close
-    // Hang: never answer; Endless: the head and the body's start, then filler for ever.
-    enum class TStream { None, Hang, Endless } Stream = TStream::None;
+    // Hang: never answer; Endless: the head and the body's start, then filler for ever;
+    // Drip: the whole response at DripRate bytes a second; Headers: header lines for ever.
+    enum class TStream { None, Hang, Endless, Drip, Headers } Stream = TStream::None;
+    int DripRate = 0;
 };

@@ -3,6 +3,8 @@
 #include <QHostAddress>
 #include <QTcpSocket>
 
+#include <algorithm>
+
 #include "uHttpParser.h"
 
 namespace {
@@ -14,6 +16,8 @@ constexpr qsizetype MaxBufferedBytes = 4 * (HttpParser::MaxHeadBytes + HttpParse
 // An endless answer goes out in chunks of this size, kept this far ahead of the client.
 constexpr int EndlessChunkBytes = 64 * 1024;
 constexpr qint64 EndlessAheadBytes = 4 * EndlessChunkBytes;
+// A drip writes this often, its rate's share each time (at least a byte).
+constexpr int DripStepMs = 100;
 
 } // namespace
 
@@ -85,11 +89,19 @@ void THttpConnection::Deliver(const THttpAnswer &answer, bool keepAlive)
     if (Closing)
         return;
     if (answer.Stream != THttpAnswer::TStream::None) {
-        // The connection serves nothing else from now on; only the client ends it.
+        // The connection serves nothing else until a drip has ended; the other streams
+        // only the client ends.
         Answering = true;
         IdleTimer.stop();
         if (answer.Stream == THttpAnswer::TStream::Endless)
             StartEndless(answer.Response);
+        if (answer.Stream == THttpAnswer::TStream::Headers) {
+            Socket->write("HTTP/1.1 200 OK\r\n");
+            connect(Socket, &QTcpSocket::bytesWritten, this, &THttpConnection::FeedHeaders);
+            FeedHeaders();
+        }
+        if (answer.Stream == THttpAnswer::TStream::Drip)
+            StartDrip(answer.Response.Serialize(keepAlive), answer.DripRate, keepAlive);
         return;
     }
     const bool keep = keepAlive && !answer.Response.Close;
@@ -127,6 +139,36 @@ void THttpConnection::FeedEndless()
         + QByteArray(EndlessChunkBytes, 'x') + "\r\n";
     while (Socket->state() == QAbstractSocket::ConnectedState && Socket->bytesToWrite() < EndlessAheadBytes)
         Socket->write(chunk);
+}
+
+void THttpConnection::FeedHeaders()
+{
+    while (Socket->state() == QAbstractSocket::ConnectedState && Socket->bytesToWrite() < EndlessAheadBytes)
+        Socket->write("X-Vulling-" + QByteArray::number(++HeaderCount) + ": " + QByteArray(100, 'x') + "\r\n");
+}
+
+void THttpConnection::StartDrip(const QByteArray &bytes, int bytesPerSecond, bool keep)
+{
+    Dripping = bytes;
+    // Slow rates go a byte at a time; faster ones in pieces every step.
+    const int stepMs = bytesPerSecond >= 1000 / DripStepMs ? DripStepMs : 1000 / bytesPerSecond;
+    const qsizetype piece = std::max<qsizetype>(1, qsizetype(bytesPerSecond) * stepMs / 1000);
+    connect(&DripTimer, &QTimer::timeout, this, [this, piece, keep] {
+        Socket->write(Dripping.left(piece));
+        Dripping.remove(0, piece);
+        if (!Dripping.isEmpty())
+            return;
+        DripTimer.stop();
+        // Done: the connection serves as a normal answer would have left it.
+        Answering = false;
+        if (!keep) {
+            CloseAfterWrite();
+            return;
+        }
+        IdleTimer.start();
+        ProcessBuffer();
+    });
+    DripTimer.start(stepMs);
 }
 
 void THttpConnection::CloseAfterWrite()

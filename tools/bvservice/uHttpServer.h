@@ -32,11 +32,16 @@ private:
     void Abort();
     void StartEndless(const THttpResponse &response);
     void FeedEndless();
+    void StartDrip(const QByteArray &bytes, int bytesPerSecond, bool keep);
+    void FeedHeaders();
 
     QTcpSocket *Socket;
     THttpHandler Handler;
     QByteArray Buffer;
     QTimer IdleTimer;
+    QTimer DripTimer;
+    QByteArray Dripping;          // what a drip has still to send
+    int HeaderCount = 0;
     bool Answering = false;       // a delayed answer is pending (or one that never ends); later requests wait
     bool ContinueSent = false;
     bool Closing = false;

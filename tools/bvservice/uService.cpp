@@ -228,6 +228,15 @@ THttpAnswer TService::FaultAnswer(const TFault &fault, const QString &command, c
         response.Body = Wrap({command});
         answer.Stream = THttpAnswer::TStream::Endless;
         break;
+    case TFaultKind::Drip:
+        Simulation.AdvanceTo(SimulatedNow());
+        response.Body = Wrap(Replies.Answer(command, args).Lines);
+        answer.Stream = THttpAnswer::TStream::Drip;
+        answer.DripRate = fault.Number;
+        break;
+    case TFaultKind::Headers:
+        answer.Stream = THttpAnswer::TStream::Headers;
+        break;
     }
     answer.Response = response;
     return answer;

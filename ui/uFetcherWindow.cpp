@@ -1,12 +1,7 @@
-// The connector's window: its controls and the handlers of the HTTP client's progress.
-// None of them decides anything about a request; they only change labels, the progress
-// bar and visibility, so the connector works the same when the window is never shown.
-
-#include "uFetcher.h"
+#include "uFetcherWindow.h"
 
 #include <QKeyEvent>
 #include <QLabel>
-#include <QNetworkReply>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -16,6 +11,7 @@
 #include <limits>
 
 #include "uDebugLog.h"
+#include "uFetcher.h"
 #include "uSettings.h"
 
 namespace {
@@ -33,13 +29,52 @@ constexpr int TicksPerStep = 60;
 
 const QColor InfoColour(Qt::black);
 const QColor ErrorColour(255, 0, 0);
+const QString CrLf = QStringLiteral("\r\n");
 
 int ProgressValue(qint64 bytes)
 {
     return static_cast<int>(std::clamp<qint64>(bytes, 0, std::numeric_limits<int>::max()));
 }
 
+bool DetailsWanted()
+{
+    return (Settings.Debug & DebugDetailsBit) != 0;
+}
+
+// What support sees with debug flag 1. The key itself is not shown: the window is for
+// the user's eyes and screenshots.
+QString DetailsText(const TFetchRequest &request, const QString &message, const QStringList &lines)
+{
+    QString text = QStringLiteral("Cmd = ") + request.Command + QStringLiteral(", args=") + request.Args + CrLf
+        + message + CrLf;
+    for (const QString &line : lines)
+        text += line + CrLf;
+    return text + CrLf + QStringLiteral("key=");
+}
+
 } // namespace
+
+TfrmFetcher::TfrmFetcher(TFetcher &transport, QWidget *owner)
+    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), m_transport(transport)
+{
+    CreateControls();
+    FormCreate();
+    connect(&transport, &TFetcher::RequestStarted, this, &TfrmFetcher::RequestStarted);
+    connect(&transport, &TFetcher::HttpStatus, this, &TfrmFetcher::httpStatus);
+    connect(&transport, &TFetcher::WorkBegin, this, &TfrmFetcher::httpWorkBegin);
+    connect(&transport, &TFetcher::Work, this, &TfrmFetcher::httpWork);
+    connect(&transport, &TFetcher::WorkEnd, this, &TfrmFetcher::httpWorkEnd);
+    connect(&transport, &TFetcher::Disconnected, this, &TfrmFetcher::httpDisconnected);
+    connect(&transport, &TFetcher::CancelAvailable, btnCancel, &QPushButton::setEnabled);
+    connect(&transport, &TFetcher::Stalled, this, &TfrmFetcher::ShowStalled);
+    connect(&transport, &TFetcher::Ticked, this, &TfrmFetcher::tiCounterTimer);
+    connect(&transport, &TFetcher::Answered, this, &TfrmFetcher::Answered);
+    connect(&transport, &TFetcher::RequestEnded, this, &TfrmFetcher::HideIfShownByFetch);
+    connect(&transport, &TFetcher::Idle, this, &TfrmFetcher::HideIfShownByFetch);
+    connect(&transport, &TFetcher::SignOffStarted, this, &TfrmFetcher::SignOffStarted);
+    connect(&transport, &TFetcher::SignOffSending, this,
+            [this] { lblStatus->setText(QStringLiteral("Afmelden...")); });
+}
 
 void TfrmFetcher::CreateControls()
 {
@@ -98,13 +133,8 @@ void TfrmFetcher::CreateControls()
 
 void TfrmFetcher::FormCreate()
 {
-    Requests.clear();
-    FReplyLines.clear();
-    FBusy = false;
-    FReplyOk = false;
-    Ticks = 0;
     ShownByFetch = false;
-    btnDetails->setVisible((Settings.Debug & DebugDetailsBit) != 0);
+    btnDetails->setVisible(DetailsWanted());
 }
 
 void TfrmFetcher::ShowInfo(const QString &text, bool error)
@@ -115,12 +145,9 @@ void TfrmFetcher::ShowInfo(const QString &text, bool error)
     lblInfo->setText(text);
 }
 
-void TfrmFetcher::ShowByError()
+void TfrmFetcher::ShowLog(const QString &text)
 {
-    // Not marked as shown by the transfer, so the end of the request leaves it up.
-    ShownByFetch = false;
-    if (!FRetired)
-        show();
+    mLog->setPlainText(QString(text).replace(CrLf, QStringLiteral("\n")));
 }
 
 void TfrmFetcher::HideIfShownByFetch()
@@ -147,6 +174,14 @@ void TfrmFetcher::keyPressEvent(QKeyEvent *event)
         btnCancel->click();
     else if (!btnDetails->isHidden())
         btnDetails->click();
+}
+
+void TfrmFetcher::RequestStarted(const TFetchRequest &request)
+{
+    mLog->clear();
+    lblStatus->setText(request.Title);
+    ShowInfo(lblInfo->text(), false);
+    pg->setValue(0);
 }
 
 void TfrmFetcher::httpStatus(THttpStatus status)
@@ -180,7 +215,7 @@ void TfrmFetcher::httpWork(qint64 done)
     if (value > pg->maximum())
         pg->setMaximum(value);
     pg->setValue(value);
-    if (Ticks >= ShowAfterTicks && isHidden() && !ShownByFetch && !FRetired) {
+    if (m_transport.Ticks() >= ShowAfterTicks && isHidden() && !ShownByFetch) {
         show();
         ShownByFetch = true;
     }
@@ -191,36 +226,72 @@ void TfrmFetcher::httpWorkEnd()
     pg->setValue(pg->maximum());
     lblInfo->setText(QStringLiteral("Klaar"));
     HideIfShownByFetch();
-    Ticks = 0;
-    WorkEnded = true;
 }
 
-void TfrmFetcher::httpDisconnected()
+void TfrmFetcher::httpDisconnected(bool brokenOff, bool workEnded)
 {
-    if (Cancelled)
+    if (brokenOff)
         lblInfo->setText(QStringLiteral("AFGEBROKEN!"));
-    else if (WorkEnded)
+    else if (workEnded)
         hide();
     else
         lblInfo->setText(QStringLiteral("Verbinding verbroken"));
 }
 
-void TfrmFetcher::btnCancelClick()
+void TfrmFetcher::Answered(const TFetchRequest &request, const TFetchReply &reply)
 {
-    if (!FBusy || !FReply)
-        return;
-    lblInfo->setText(QStringLiteral("BEZIG MET AFBREKEN..."));
-    btnCancel->setEnabled(false);
-    BreakOff(QStringLiteral("cancelled"));
+    switch (reply.Outcome) {
+    case TFetchOutcome::Ok:
+    case TFetchOutcome::Empty:
+        lblInfo->clear();
+        break;
+    case TFetchOutcome::Refused:
+        ShowLog(DetailsWanted() ? DetailsText(request, reply.ErrorText, reply.ReplyLines) : reply.ErrorText);
+        ShowInfo(reply.ErrorText, true);
+        break;
+    case TFetchOutcome::Fatal:
+        ShowInfo(reply.ErrorText, true);
+        // Not marked as shown by the transfer, so the end of the request leaves it up.
+        ShownByFetch = false;
+        show();
+        ShowLog(DetailsWanted() ? DetailsText(request, reply.ErrorText, reply.ReplyLines) : reply.ErrorText);
+        break;
+    case TFetchOutcome::TransportFailure: {
+        const QString failure = QStringLiteral("Fout: ") + reply.ErrorText;
+        ShowLog(DetailsWanted() ? QStringLiteral("Cmd = ") + request.Command + QStringLiteral(", args=") + request.Args
+                                      + CrLf + CrLf + failure
+                                : failure);
+        ShowInfo(QStringLiteral("FOUT IN COMMUCATIE!"), true);
+        break;
+    }
+    case TFetchOutcome::Cancelled:
+        break;
+    }
 }
 
 void TfrmFetcher::ShowStalled()
 {
     // A post that never answers sends no progress either: show the cancel all the same.
-    if (FBusy && isHidden() && !FRetired) {
+    if (isHidden()) {
         show();
         ShownByFetch = true;
     }
+}
+
+void TfrmFetcher::SignOffStarted(bool show)
+{
+    setVisible(show);
+    ShownByFetch = false;
+    lblStatus->setText(QStringLiteral("Verbinding afsluiten..."));
+}
+
+void TfrmFetcher::btnCancelClick()
+{
+    if (!m_transport.Busy())
+        return;
+    lblInfo->setText(QStringLiteral("BEZIG MET AFBREKEN..."));
+    btnCancel->setEnabled(false);
+    m_transport.Cancel();
 }
 
 void TfrmFetcher::btnDetailsClick()
@@ -230,21 +301,7 @@ void TfrmFetcher::btnDetailsClick()
     setFixedSize(ClientWidth, showLog ? LogTop + LogHeight + LogGap : LogTop);
 }
 
-void TfrmFetcher::tiCounterTimer()
+void TfrmFetcher::tiCounterTimer(int ticks)
 {
-    // Fetch runs from an event of its own, not inside this handler: Qt holds a timer back
-    // while its handler has not returned, and the ticks must go on during a post.
-    if (!FBusy && !FFetchPosted) {
-        FFetchPosted = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                FFetchPosted = false;
-                if (!FRetired)
-                    Fetch();
-            },
-            Qt::QueuedConnection);
-    }
-    ++Ticks;
-    lblTime->setText(QStringLiteral("%1:%2").arg(Ticks / TicksPerStep).arg(Ticks % TicksPerStep, 2, 10, QLatin1Char('0')));
+    lblTime->setText(QStringLiteral("%1:%2").arg(ticks / TicksPerStep).arg(ticks % TicksPerStep, 2, 10, QLatin1Char('0')));
 }
