@@ -16,7 +16,7 @@ class TDayReference final
 {
 public:
     // How far from the asked time of day a sample may lie and still stand for it.
-    static constexpr int MatchWindow = 10 * 60;
+    static constexpr int MatchWindow = 10 * SecondsPerMinute;
 
     // False when the file does not exist or cannot be read; the day is then empty.
     bool Load(const QString &fileName, qint64 dayStart);

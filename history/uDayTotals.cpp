@@ -47,7 +47,7 @@ std::optional<THistorySample> GoodSample(const char *begin, const char *end, qin
     while (p < end && IsBlank(*p))
         ++p;
     const THistorySample s{fields[0], fields[1], fields[2], fields[3], fields[4]};
-    if (p != end || s.Time < dayStart || s.Time >= dayStart + Clock::SecondsPerDay || s.Online < 0
+    if (p != end || s.Time < dayStart || s.Time >= dayStart + SecondsPerDay || s.Online < 0
         || s.Callers < 0 || s.Seconds < 0 || s.Cents < 0)
         return std::nullopt;
     return s;

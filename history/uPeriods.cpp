@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "uUnits.h"
+
 namespace {
 
-constexpr int DaysPerWeek = 7;
 constexpr double Hundred = 100.0;
 
 QDate FirstOfMonth(const QDate &date)

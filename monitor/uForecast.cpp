@@ -9,12 +9,10 @@
 
 #include "uClock.h"
 #include "uDayReference.h"
-#include "uHistory.h"
+#include "uUnits.h"
 
 namespace {
 
-constexpr qint64 SecondsPerMinute = 60;
-constexpr qint64 HourMinutes = 60;
 constexpr int StaleMissedPolls = 2;
 constexpr int StaleSlackSeconds = 10;
 
@@ -60,7 +58,7 @@ TDayForecast ForecastFor(const TDayReference &yesterday, std::span<const TDayRef
     TDayForecast forecast;
     std::vector<const TDayReference *> bases;
     for (std::size_t week = 0; week < sameWeekdays.size(); ++week) {
-        if (DayRatio(sameWeekdays[week], THistoryGraph::SeriesCallers, secondOfDay)) {
+        if (DayRatio(sameWeekdays[week], THistorySample::SeriesCallers, secondOfDay)) {
             bases.push_back(&sameWeekdays[week]);
             forecast.WeeksBack = int(week) + 1;
         }
@@ -80,11 +78,11 @@ TDayForecast ForecastFor(const TDayReference &yesterday, std::span<const TDayRef
             return std::nullopt;
         return today * Median(std::move(ratios));
     };
-    forecast.Callers = forecastOf(THistoryGraph::SeriesCallers, callers);
+    forecast.Callers = forecastOf(THistorySample::SeriesCallers, callers);
     // The file holds seconds and cents: the ratio is the same in either unit.
-    forecast.Minutes = forecastOf(THistoryGraph::SeriesMinutes, double(seconds) / SecondsPerMinute);
+    forecast.Minutes = forecastOf(THistorySample::SeriesMinutes, MinutesFromSeconds(seconds));
     if (euros)
-        forecast.Euros = forecastOf(THistoryGraph::SeriesEuro, *euros);
+        forecast.Euros = forecastOf(THistorySample::SeriesEuro, *euros);
     return forecast;
 }
 
@@ -120,12 +118,12 @@ QString StaleText(qint64 now, qint64 lastReply)
         return QStringLiteral("Nog geen gegevens");
     const QDateTime last = Clock::FromLocalSeconds(lastReply);
     // A day or more ago the time alone would mislead.
-    const QString at = last.toString(now - lastReply < Clock::SecondsPerDay ? QStringLiteral("HH:mm")
+    const QString at = last.toString(now - lastReply < SecondsPerDay ? QStringLiteral("HH:mm")
                                                                            : QStringLiteral("dd-MM-yyyy HH:mm"));
     const qint64 seconds = std::max<qint64>(0, now - lastReply);
     const qint64 minutes = seconds / SecondsPerMinute;
     const QString age = minutes == 0            ? QStringLiteral("%1 s").arg(seconds)
-                        : minutes < HourMinutes ? QStringLiteral("%1 min").arg(minutes)
-                                                : QStringLiteral("%1 uur %2 min").arg(minutes / HourMinutes).arg(minutes % HourMinutes);
+                        : minutes < MinutesPerHour ? QStringLiteral("%1 min").arg(minutes)
+                                                   : QStringLiteral("%1 uur %2 min").arg(minutes / MinutesPerHour).arg(minutes % MinutesPerHour);
     return QStringLiteral("Laatste gegevens %1, %2 geleden").arg(at, age);
 }

@@ -6,6 +6,7 @@
 
 #include "uGlobal.h"
 #include "uTokens.h"
+#include "uUnits.h"
 
 namespace {
 
@@ -78,12 +79,12 @@ class TDurationText final
 public:
     explicit TDurationText(int seconds)
     {
-        const int inDay = ((seconds % 86400) + 86400) % 86400;
-        Put(0, inDay / 3600);
+        const int inDay = ((seconds % SecondsPerDay) + SecondsPerDay) % SecondsPerDay;
+        Put(0, inDay / SecondsPerHour);
         m_text[2] = u':';
-        Put(3, inDay / 60 % 60);
+        Put(3, inDay / SecondsPerMinute % MinutesPerHour);
         m_text[5] = u':';
-        Put(6, inDay % 60);
+        Put(6, inDay % SecondsPerMinute);
     }
     QStringView View() const { return QStringView(m_text.data(), qsizetype(m_text.size())); }
 

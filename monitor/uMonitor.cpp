@@ -3,23 +3,24 @@
 #include <QChart>
 #include <QTreeWidget>
 
-#include <cmath>
-#include <limits>
-
 #include "uAnalogNumber.h"
 #include "uClock.h"
 #include "uDebugLog.h"
+#include "uDayStore.h"
 #include "uFetcher.h"
 #include "uHistory.h"
 #include "uPlatform.h"
 #include "uSettings.h"
 #include "uTotalsChart.h"
 #include "uTriggers.h"
+#include "uUnits.h"
 
 namespace {
 
 // Six or more arrivals in one poll are not worth a balloon.
 constexpr int MaxAnnouncedCallers = 5;
+// The minutes counter shows hundredths of a minute.
+constexpr double MinuteHundredths = 100.0;
 
 template <std::size_t N>
 int Sum(const std::array<int, N> &values)
@@ -55,24 +56,13 @@ struct TPollGuard
 
 } // namespace
 
-int MakeInteger(double value)
-{
-    if (!std::isfinite(value))
-        return 0;
-    const double rounded = std::nearbyint(value);
-    if (rounded >= double(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (rounded <= double(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return int(rounded);
-}
-
 TBelvoraMonitor::TBelvoraMonitor(QWidget *owner)
     : QObject(owner)
 {
     if (Settings.FetchUrl.isEmpty())
         Settings.FetchUrl = QLatin1String(DefaultFetchUrl);
-    m_history = std::make_unique<THistoryGraph>();
+    m_dayStore = std::make_unique<TDayStore>();
+    m_history = std::make_unique<THistoryGraph>(*m_dayStore);
     NextMidnight = MidnightAfterToday();
     CreatedTime = Clock::LocalSecondsNow();
 }
@@ -82,7 +72,7 @@ TBelvoraMonitor::~TBelvoraMonitor() = default;
 qint64 TBelvoraMonitor::MidnightAfterToday()
 {
     const QDateTime midnight(Clock::Now().date(), QTime(0, 0));
-    return Clock::LocalSeconds(midnight) + Clock::SecondsPerDay;
+    return Clock::LocalSeconds(midnight) + SecondsPerDay;
 }
 
 int TBelvoraMonitor::OnlineNow() const
@@ -107,7 +97,7 @@ double TBelvoraMonitor::EurosToday() const
 
 int TBelvoraMonitor::MinutesCounterValue() const
 {
-    return MakeInteger(SecondsToday() * 100.0 / 60.0);
+    return MakeInteger(MinutesFromSeconds(SecondsToday() * MinuteHundredths));
 }
 
 int TBelvoraMonitor::EurosCounterValue() const
@@ -115,8 +105,8 @@ int TBelvoraMonitor::EurosCounterValue() const
     return MakeInteger(EurosToday());
 }
 
-void TBelvoraMonitor::SetCounters(TAnalogNumber *online, TAnalogNumber *calls, QWidget *graphBox,
-                                  TAnalogNumber *euros, TAnalogNumber *minutes)
+void TBelvoraMonitor::SetCounters(TAnalogNumber *online, TAnalogNumber *calls, TAnalogNumber *euros,
+                                  TAnalogNumber *minutes)
 {
     m_onlineCounter = online;
     if (online)
@@ -130,7 +120,6 @@ void TBelvoraMonitor::SetCounters(TAnalogNumber *online, TAnalogNumber *calls, Q
     m_eurosCounter = euros;
     if (euros)
         euros->ShowValue(EurosCounterValue());
-    m_history->Attach(graphBox);
 }
 
 void TBelvoraMonitor::SetChart(QChart *chart)
@@ -215,8 +204,8 @@ void TBelvoraMonitor::ProcessCallersReply(const QStringList &replyLines)
         CountOnline();
         PlayArrivalSound(oldCount);
         MoveCounters();
-        if (m_history->AddSample(PollTime, int(Callers.size()), CallsToday(), SecondsToday(),
-                                 MakeInteger(EurosToday() * 100.0)))
+        if (m_dayStore->AddSample(PollTime, int(Callers.size()), CallsToday(), SecondsToday(),
+                                  MakeInteger(EurosToday() * CentsPerEuro)))
             NewDay();
         LastReplyTime = PollTime;
         EvaluateTriggers(PollTime, Figures, TriggerContext());
@@ -281,18 +270,19 @@ bool TBelvoraMonitor::QuietNow() const
 
 int TBelvoraMonitor::SecondOfDay() const
 {
-    return int(PollTime - m_history->DayStart());
+    return int(PollTime - m_dayStore->DayStart());
 }
 
 TTriggerContext TBelvoraMonitor::TriggerContext() const
 {
     // The figures the day file holds, so that today compares like with like.
     TTriggerContext context;
-    context.Today = {double(Callers.size()), double(CallsToday()), SecondsToday() / 60.0};
-    const TDayReference &yesterday = m_history->Yesterday();
+    context.Today = {double(Callers.size()), double(CallsToday()), MinutesFromSeconds(SecondsToday())};
+    const TDayReference &yesterday = m_dayStore->Yesterday();
     for (int what = 0; what < YesterdayFigureCount; ++what) {
         if (const auto value = yesterday.ValueAt(what, SecondOfDay()))
-            context.Yesterday[std::size_t(what)] = what == THistoryGraph::SeriesMinutes ? *value / 60.0 : *value;
+            context.Yesterday[std::size_t(what)] =
+                what == THistorySample::SeriesMinutes ? MinutesFromSeconds(*value) : *value;
     }
     context.Quiet = QuietNow();
     return context;
@@ -303,7 +293,7 @@ TDayForecast TBelvoraMonitor::Forecast() const
     if (LastReplyTime == 0)
         return {};
     const std::optional<double> euros = PayoutRules.empty() ? std::nullopt : std::optional(EurosToday());
-    return ForecastFor(m_history->Yesterday(), m_history->SameWeekdays(), SecondOfDay(), CallsToday(), SecondsToday(),
+    return ForecastFor(m_dayStore->Yesterday(), m_dayStore->SameWeekdays(), SecondOfDay(), CallsToday(), SecondsToday(),
                        euros);
 }
 
@@ -371,5 +361,5 @@ void TBelvoraMonitor::NewDay()
 
 bool TBelvoraMonitor::SaveHistory()
 {
-    return m_history->SaveDay();
+    return m_dayStore->SaveDay();
 }

@@ -21,6 +21,7 @@ class QChart;
 class QTreeWidget;
 class QWidget;
 class TAnalogNumber;
+class TDayStore;
 class THistoryGraph;
 
 // What the monitor needs of the caller-details panel of the window that shows it.
@@ -52,12 +53,11 @@ public:
     // The reply handling proper, on the lines of an accepted reply.
     void ProcessCallersReply(const QStringList &replyLines);
     void NewDay();
-    // False when the day file could not be written; History().LastError() says why.
+    // False when the day file could not be written; DayStore().LastError() says why.
     bool SaveHistory();
 
-    // Binds counters (each may be null) and the graph target; shows the figures at once.
-    void SetCounters(TAnalogNumber *online, TAnalogNumber *calls, QWidget *graphBox, TAnalogNumber *euros,
-                     TAnalogNumber *minutes);
+    // Binds counters (each may be null); shows the figures at once.
+    void SetCounters(TAnalogNumber *online, TAnalogNumber *calls, TAnalogNumber *euros, TAnalogNumber *minutes);
 
     void ParseCallers(const QStringList &replyLines);
     void ParseTotalsLine(const QString &text);
@@ -106,6 +106,7 @@ public:
 
     TCallerList Callers;
     std::vector<std::unique_ptr<TTotals>> Totals;
+    TDayStore &DayStore() const { return *m_dayStore; }
     THistoryGraph &History() const { return *m_history; }
     void SetChart(QChart *chart);
     // Moves whenever the chart's points change, in place or with a new series.
@@ -137,6 +138,8 @@ private:
     // Callers by id and totals by programme code; the records own the texts.
     TTextIndex<TCaller *> m_callerIndex;
     TTextIndex<TTotals *> m_totalsIndex;
+    // The graph draws the store: made after it, released before it.
+    std::unique_ptr<TDayStore> m_dayStore;
     std::unique_ptr<THistoryGraph> m_history;
     std::unique_ptr<TTotalsChart> m_chart;
     QPointer<TAnalogNumber> m_onlineCounter;
@@ -144,6 +147,3 @@ private:
     QPointer<TAnalogNumber> m_minutesCounter;
     QPointer<TAnalogNumber> m_eurosCounter;
 };
-
-// A figure made integer: nearest, a half to the even neighbour.
-int MakeInteger(double value);

@@ -7,6 +7,7 @@
 #include "uMonitor.h"
 #include "uPayout.h"
 #include "uTotalsChart.h"
+#include "uUnits.h"
 
 namespace {
 
@@ -190,7 +191,7 @@ void TBelvoraMonitor::ShowTotalsDetails(QTreeWidget *view, const TTotals *totals
 std::vector<TChartPoint> TBelvoraMonitor::ChartPoints(QString *title) const
 {
     std::vector<TChartPoint> points;
-    const auto minutes = [](qint64 seconds) { return double(seconds) / 60.0; };
+    const auto minutes = [](qint64 seconds) { return MinutesFromSeconds(double(seconds)); };
     switch (ChartGrouping) {
     case GroupByProgramme:
         *title = QStringLiteral("Minuten per programma");

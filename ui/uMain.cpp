@@ -41,9 +41,10 @@
 #include "uFetcher.h"
 #include "uFetcherWindow.h"
 #include "uFreshness.h"
+#include "uDayStore.h"
 #include "uHistory.h"
+#include "uHistoryBox.h"
 #include "uMonitor.h"
-#include "uNoDrawPanel.h"
 #include "uNotifier.h"
 #include "uOptions.h"
 #include "uParser.h"
@@ -212,7 +213,7 @@ TfrmMain::~TfrmMain()
     Settings.ChartItem = cbxType->currentIndex();
     SaveSettings();
     if (!m_monitor->SaveHistory())
-        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_monitor->History().LastError()));
+        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_monitor->DayStore().LastError()));
 }
 
 void TfrmMain::UpdateActions()
@@ -439,7 +440,7 @@ void TfrmMain::tiUpdateTimer()
         if (++m_tickCount >= TicksPerHistorySave) {
             m_tickCount = 0;
             if (!m_monitor->SaveHistory())
-                throw std::runtime_error(m_monitor->History().LastError().toStdString());
+                throw std::runtime_error(m_monitor->DayStore().LastError().toStdString());
         }
         if (Settings.BalloonTips && (m_hiddenToTray || frmSmall) && !m_monitor->NewCallersText.isEmpty()
             && !m_quiet.IsQuiet(Clock::Now()))
@@ -622,8 +623,8 @@ void TfrmMain::Minimise()
     frmSmall->move(Settings.SmallPos);
     frmSmall->SetCountdownInterval(tiCountdown.interval());
     m_monitor->History().SetShowTimeLabels(false);
-    m_monitor->SetCounters(frmSmall->anOnline, frmSmall->anCalls, frmSmall->pbMiniGraph, frmSmall->anEuros,
-                           frmSmall->anMinutes);
+    m_monitor->SetCounters(frmSmall->anOnline, frmSmall->anCalls, frmSmall->anEuros, frmSmall->anMinutes);
+    frmSmall->pbMiniGraph->ShowGraph(&m_monitor->History());
     SetTopmost(Settings.MiniFG);
     ShowOutlook();
     frmSmall->show();
@@ -652,7 +653,8 @@ void TfrmMain::Maximise()
     frmBig->pnOnline->setVisible(Settings.ShowOnline);
     frmBig->pnCalls->setVisible(Settings.ShowCalls);
     frmBig->pnMin->setVisible(Settings.ShowMinutes);
-    m_monitor->SetCounters(frmBig->anOnline, frmBig->anCalls, nullptr, frmBig->anEuro, frmBig->anMinutes);
+    m_monitor->SetCounters(frmBig->anOnline, frmBig->anCalls, frmBig->anEuro, frmBig->anMinutes);
+    m_monitor->History().Detach();
     ShowOutlook();
     frmBig->show();
 }
@@ -670,7 +672,8 @@ TfrmBig *TfrmMain::BigWindow() const
 void TfrmMain::BindCountersHere()
 {
     m_monitor->History().SetShowTimeLabels(true);
-    m_monitor->SetCounters(anOnline, anCalls, pbHistory, anEuros, anMinutes);
+    m_monitor->SetCounters(anOnline, anCalls, anEuros, anMinutes);
+    pbHistory->ShowGraph(&m_monitor->History());
 }
 
 void TfrmMain::SetTopmost(bool on)

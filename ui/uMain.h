@@ -39,7 +39,7 @@ class TfrmBig;
 class TFetcher;
 class TfrmFetcher;
 class TfrmSmall;
-class TNoDrawPaintBox;
+class THistoryBox;
 class TNotifier;
 class TOverviewPage;
 
@@ -251,7 +251,7 @@ private:
     QAction *mnuShortNames = nullptr;
     QList<QAction *> mnuChartTypes;
     QWidget *pnlGraph = nullptr;
-    TNoDrawPaintBox *pbHistory = nullptr;
+    THistoryBox *pbHistory = nullptr;
     QLabel *lblVMax = nullptr;
     QLabel *lblVMin = nullptr;
     QLabel *stItem = nullptr;

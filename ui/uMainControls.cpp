@@ -21,6 +21,7 @@
 #include "uDayCounter.h"
 #include "uArtwork.h"
 #include "uDetails.h"
+#include "uHistoryBox.h"
 #include "uListColumns.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
@@ -214,7 +215,7 @@ QWidget *TfrmMain::CreateGraphStrip()
     grid->addWidget(stItem);
     layout->addWidget(labels);
 
-    pbHistory = new TNoDrawPaintBox;
+    pbHistory = new THistoryBox;
     pbHistory->setObjectName(QStringLiteral("pbHistory"));
     layout->addWidget(pbHistory, 1);
     return pnlGraph;

@@ -20,21 +20,23 @@
 #include "uBig.h"
 #include "uClock.h"
 #include "uDayCounter.h"
+#include "uDayStore.h"
 #include "uExport.h"
 #include "uFetcher.h"
 #include "uForecast.h"
 #include "uFreshness.h"
 #include "uHistory.h"
+#include "uHistoryBox.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
 #include "uOverview.h"
 #include "uSettings.h"
 #include "uSmall.h"
+#include "uUnits.h"
 
 namespace {
 
-constexpr int HalfHour = 30;
-constexpr int Hour = 60;
+constexpr int HalfHour = MinutesPerHour / 2;
 // From this many failed transfers in a row the connection counts as lost.
 constexpr int FailuresShown = 3;
 
@@ -79,7 +81,7 @@ void TfrmMain::CreateTrayMenu()
     pmTray->addSeparator();
     const QList<std::pair<QString, std::function<void()>>> snoozes = {
         {QStringLiteral("Stil voor 30 minuten"), [this] { m_quiet.SnoozeFor(Clock::Now(), HalfHour); }},
-        {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), Hour); }},
+        {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), MinutesPerHour); }},
         {QStringLiteral("Stil tot morgen"), [this] { m_quiet.SnoozeUntilTomorrow(Clock::Now()); }},
     };
     QAction *tomorrow = nullptr; // the last snooze
@@ -230,7 +232,7 @@ void TfrmMain::ExportList(QTreeWidget *list, const QString &name)
 
 void TfrmMain::ExportDay()
 {
-    const THistoryGraph &history = m_monitor->History();
+    const TDayStore &history = m_monitor->DayStore();
     Export::SaveCsv(QStringLiteral("dag"), Clock::FromLocalSeconds(history.DayStart()).date(),
                     Export::DayRows(history));
 }
@@ -239,7 +241,7 @@ void TfrmMain::ShowOverview(bool reread)
 {
     if (!reread && pcMain->currentWidget() != tsOverview)
         return;
-    const THistoryGraph &history = m_monitor->History();
+    const TDayStore &history = m_monitor->DayStore();
     const QDate today = Clock::Now().date();
     std::optional<THistorySample> live;
     if (history.Count() > 0 && Clock::FromLocalSeconds(history.DayStart()).date() == today)

@@ -30,6 +30,7 @@
 #include "uScrollPage.h"
 #include "uSettings.h"
 #include "uTriggerEditor.h"
+#include "uUnits.h"
 
 TfrmOptions *frmOptions = nullptr;
 
@@ -46,8 +47,8 @@ constexpr int SpinMinimum = 10;
 constexpr int IntervalMaximum = 300;
 constexpr int TickEvery = 10;
 // What the quiet hours offer before the user set any: the night.
-constexpr int DefaultQuietFrom = 22 * 3600;
-constexpr int DefaultQuietTo = 7 * 3600;
+constexpr int DefaultQuietFrom = 22 * SecondsPerHour;
+constexpr int DefaultQuietTo = 7 * SecondsPerHour;
 const QStringList SoundFilters{QStringLiteral("Sound files (*.wav)"), QStringLiteral("All files (*.*)")};
 
 // A key or password as typed, without the blanks and line end that a paste brings along.

@@ -16,6 +16,7 @@
 #include "uClock.h"
 #include "uGlobal.h"
 #include "uPeriods.h"
+#include "uUnits.h"
 
 namespace {
 
@@ -23,8 +24,6 @@ constexpr int LabelRows = 2;          // day numbers and month names under the p
 constexpr int TopRoom = 14;           // the scale's text and the marks above the bars
 constexpr int BarGap = 2;
 constexpr double ScaleRoom = 1.05;
-constexpr double SecondsPerMinute = 60.0;
-constexpr double CentsPerEuro = 100.0;
 constexpr int MsPerSecond = 1000;
 const QColor PlotColor{233, 233, 238};
 const QColor WeekendPlotColor{222, 222, 230};
@@ -54,7 +53,7 @@ double Shown(qint64 raw, TDayFigure figure)
     case TDayFigure::Callers:
         return double(raw);
     case TDayFigure::Seconds:
-        return double(raw) / SecondsPerMinute;
+        return MinutesFromSeconds(raw);
     case TDayFigure::Cents:
         return double(raw) / CentsPerEuro;
     }
@@ -326,8 +325,8 @@ Export::TTable TOverviewPage::ExportRows() const
         const TDayTotal &day = m_store.Day(d);
         QStringList row{d.toString(QStringLiteral("dd-MM-yyyy")), ShortDays.value(d.dayOfWeek() - 1)};
         if (day.Last) {
-            row << QString::number(day.Last->Callers) << FormatFixed2(day.Last->Seconds / SecondsPerMinute)
-                << FormatFixed2(day.Last->Cents / CentsPerEuro);
+            row << QString::number(day.Last->Callers) << FormatFixed2(MinutesFromSeconds(day.Last->Seconds))
+                << FormatFixed2(double(day.Last->Cents) / CentsPerEuro);
         } else {
             row << QString() << QString() << QString();
         }

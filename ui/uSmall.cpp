@@ -11,7 +11,7 @@
 #include "uAnalogNumber.h"
 #include "uDayCounter.h"
 #include "uArtwork.h"
-#include "uNoDrawPanel.h"
+#include "uHistoryBox.h"
 #include "uGlobal.h"
 #include "uSettings.h"
 #include "uScreenFit.h"
@@ -74,7 +74,7 @@ TfrmSmall::TfrmSmall(const QImage &digitPicture, QWidget *parent)
     pbCountdown->installEventFilter(this);
     connect(&tiCountdown, &QTimer::timeout, this, &TfrmSmall::tiCountdownTimer);
 
-    pbMiniGraph = new TNoDrawPaintBox(this);
+    pbMiniGraph = new THistoryBox(this);
     pbMiniGraph->setGeometry(GraphXWithEuros, 6, 34, 18);
     // The graph handles its own presses; one must not reach the window and close it.
     pbMiniGraph->setAttribute(Qt::WA_NoMousePropagation);

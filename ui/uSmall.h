@@ -9,7 +9,7 @@
 
 class QLabel;
 class TAnalogNumber;
-class TNoDrawPaintBox;
+class THistoryBox;
 
 // The small counter window: a borderless always-on-top strip with the four day counters,
 // a countdown picture and the day graph in miniature, shown instead of the minimised main
@@ -40,7 +40,7 @@ public:
     TAnalogNumber *anCalls = nullptr;
     TAnalogNumber *anMinutes = nullptr;
     TAnalogNumber *anEuros = nullptr;
-    TNoDrawPaintBox *pbMiniGraph = nullptr;
+    THistoryBox *pbMiniGraph = nullptr;
     QLabel *im1 = nullptr;
     QLabel *im2 = nullptr;
     QWidget *pbCountdown = nullptr;

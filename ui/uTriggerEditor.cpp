@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "uNumbers.h"
 #include "uPlatform.h"
 #include "uTriggers.h"
 
@@ -272,7 +273,7 @@ void TTriggerEditor::WriteEditor(TTrigger &trigger) const
 QString TTriggerEditor::StoredValue() const
 {
     // Plain, so that another locale reads it back the same.
-    const std::optional<double> value = ReadThreshold(eWhy->text());
+    const std::optional<double> value = ReadLocaleThenCommaOrPointNumber(eWhy->text());
     return value ? ThresholdText(*value) : eWhy->text();
 }
 
@@ -294,7 +295,7 @@ bool TTriggerEditor::WhenTextAccepted() const
 bool TTriggerEditor::ValueAccepted() const
 {
     // The threshold is compared as a number; text would silently compare as 0.
-    if (eWhy->text().isEmpty() || ReadThreshold(eWhy->text()))
+    if (eWhy->text().isEmpty() || ReadLocaleThenCommaOrPointNumber(eWhy->text()))
         return true;
     Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, QStringLiteral("Opties"),
                                 QStringLiteral("Ongeldig getal: ") + eWhy->text());

@@ -10,7 +10,7 @@
 
 #include "tTestData.h"
 #include "uClock.h"
-#include "uHistory.h"
+#include "uDayStore.h"
 #include "uMonitor.h"
 #include "uPayout.h"
 
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             codes.insert(totals->ProgCode);
         FUZZ_CHECK(codes.size() == qsizetype(monitor->Totals.size()));
         FUZZ_CHECK(monitor->NewCallerCount <= 5 || monitor->NewCallersText.isEmpty());
-        FUZZ_CHECK(monitor->History().Count() <= THistoryGraph::Capacity);
+        FUZZ_CHECK(monitor->DayStore().Count() <= TDayStore::Capacity);
     }
     // No triggers are set: nothing from a reply reaches the desktop.
     for (const QString &event : Fuzz::TakePlatformEvents())

@@ -8,7 +8,7 @@
 #include "tRecordingPlatform.h"
 #include "uClock.h"
 #include "uAnalogNumber.h"
-#include "uHistory.h"
+#include "uDayStore.h"
 #include "uMonitor.h"
 #include "uPayout.h"
 #include "uSettings.h"
@@ -66,8 +66,6 @@ private Q_SLOTS:
     void rowsShowCallerFields();
     void rowPicturesStandSideBySide();
     void countersFollowFigures();
-    void makesIntegerHalfToEven_data();
-    void makesIntegerHalfToEven();
     void newDayClearsEverything();
 
 private:
@@ -295,7 +293,7 @@ void TestCallers::eurosFollowTheProgrammeAfterARefetch()
     QTreeWidget totalsView;
     TAnalogNumber euros;
     m_monitor->TotalsView = &totalsView;
-    m_monitor->SetCounters(nullptr, nullptr, nullptr, &euros, nullptr);
+    m_monitor->SetCounters(nullptr, nullptr, &euros, nullptr);
     FindPayoutRule("CD", true)->Amounts.Set(-1, -1, 0.10);
     FindPayoutRule("GH", true)->Amounts.Set(-1, -1, 4.00);
     ApplyPayoutRules();
@@ -306,7 +304,7 @@ void TestCallers::eurosFollowTheProgrammeAfterARefetch()
     m_monitor->ProcessCallersReply(Reply({"$CD|0|1|1|600"}));
     QCOMPARE(m_monitor->Totals[0]->Euros[0][1], 1.0);
     QCOMPARE(euros.NextValue(), 1);
-    const THistoryGraph &history = m_monitor->History();
+    const TDayStore &history = m_monitor->DayStore();
     QCOMPARE(history.Sample(history.Count() - 1).Cents, 100);
     QCOMPARE(totalsView.topLevelItem(0)->text(4), QString("1,00"));
 }
@@ -405,7 +403,7 @@ void TestCallers::countersFollowFigures()
     FindPayoutRule("", true)->Amounts.Set(-1, -1, 0.5);
     ApplyPayoutRules();
     m_monitor->ProcessCallersReply(Reply({"$AB|0|1|3|90", "$AB|0|2|25|0", CallerLine("AB", "c", "C")}));
-    m_monitor->SetCounters(&online, &calls, nullptr, &euros, &minutes);
+    m_monitor->SetCounters(&online, &calls, &euros, &minutes);
     QCOMPARE(online.Value(), 1);
     QCOMPARE(calls.Value(), 28);
     QCOMPARE(minutes.Value(), 150);
@@ -413,23 +411,6 @@ void TestCallers::countersFollowFigures()
     m_monitor->ProcessCallersReply(Reply({"$AB|0|1|3|150"}));
     QCOMPARE(online.NextValue(), 0);
     QCOMPARE(minutes.NextValue(), 250);
-}
-
-void TestCallers::makesIntegerHalfToEven_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("12.5") << 12.5 << 12;
-    QTest::newRow("13.5") << 13.5 << 14;
-    QTest::newRow("1250 cents") << 1250.0 << 1250;
-    QTest::newRow("-0.5") << -0.5 << 0;
-    QTest::newRow("huge") << 1e300 << 2147483647;
-}
-
-void TestCallers::makesIntegerHalfToEven()
-{
-    QFETCH(double, value);
-    QTEST(MakeInteger(value), "expected");
 }
 
 void TestCallers::newDayClearsEverything()

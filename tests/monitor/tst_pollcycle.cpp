@@ -8,7 +8,7 @@
 #include "tLoopbackServer.h"
 #include "uClock.h"
 #include "uFetcher.h"
-#include "uHistory.h"
+#include "uDayStore.h"
 #include "uMonitor.h"
 #include "uSettings.h"
 #include "uTriggers.h"
@@ -103,7 +103,7 @@ void TestPollCycle::ticksWhileBusyQueueNothing()
     QCOMPARE(queuedDuringPost, 1); // only the running one
     QCOMPARE(int(m_monitor->Callers.size()), 1);
     QCOMPARE(m_monitor->CallsToday(), 3);
-    QCOMPARE(m_monitor->History().Count(), 1);
+    QCOMPARE(m_monitor->DayStore().Count(), 1);
     QCOMPARE(m_server->Requests.size(), 1);
 }
 
@@ -112,7 +112,7 @@ void TestPollCycle::refusedReplyChangesNothing()
     m_server->Enqueue(TServerAction::Reply(CallersReply("+AB|c1|Jan|0|1|2|1|06|20261208 101500|5|1|x|1.2.3.4")));
     m_monitor->Update();
     QTRY_VERIFY(!m_monitor->Busy);
-    const int samples = m_monitor->History().Count();
+    const int samples = m_monitor->DayStore().Count();
 
     QSignalSpy failed(m_monitor, &TBelvoraMonitor::FetchFailed);
     m_server->Enqueue(TServerAction::Reply(TLoopbackServer::HttpReply("!\r\n")));
@@ -122,7 +122,7 @@ void TestPollCycle::refusedReplyChangesNothing()
     QCOMPARE(m_monitor->NewCallerCount, 0); // the arrival of the poll before is not announced again
     QVERIFY(Connector()->ErrorCount() > 0);
     QCOMPARE(int(m_monitor->Callers.size()), 1);
-    QCOMPARE(m_monitor->History().Count(), samples);
+    QCOMPARE(m_monitor->DayStore().Count(), samples);
 }
 
 void TestPollCycle::keepsPollingAfterFailedTransfers()
@@ -207,8 +207,8 @@ void TestPollCycle::firstPollAfterMidnightClearsTheDayTwice()
     QTRY_VERIFY(!monitor->Busy);
     QVERIFY(monitor->Callers.empty());
     QCOMPARE(monitor->CallsToday(), 0);
-    QCOMPARE(monitor->History().Count(), 1);
-    QCOMPARE(monitor->History().DayStart(), Clock::LocalSeconds(now));
+    QCOMPARE(monitor->DayStore().Count(), 1);
+    QCOMPARE(monitor->DayStore().DayStart(), Clock::LocalSeconds(now));
 
     now = now.addSecs(10);
     monitor->Update();

@@ -39,6 +39,16 @@ namespace {
 
 const QByteArray Key = "K";
 
+bool RowHasColor(QWidget &widget, int y, const QColor &color)
+{
+    const QImage view = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int x = 0; x < view.width(); ++x) {
+        if (view.pixelColor(x, y) == color)
+            return true;
+    }
+    return false;
+}
+
 // The main window's status strip (the connector window has a label of that name too).
 QString StripText(const QWidget &main)
 {
@@ -289,7 +299,8 @@ void TestMainWindow::graphStripHeight()
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         auto *graph = main.findChild<QWidget *>(QStringLiteral("pbHistory"));
         QTRY_COMPARE(graph->height(), 40);
-        QVERIFY(main.Monitor().History().Graph().TinyDigits());
+        // Labelled with tiny glyphs, 9 rows below the plot: row 30 is the plot's.
+        QVERIFY(RowHasColor(*graph, 40 - 10, THistoryGraph::PlotColor));
         // The splitter above the strip makes it taller; the graph is drawn anew for it.
         QSplitterHandle *handle = main.findChild<QSplitter *>(QStringLiteral("splGraph"))->handle(1);
         const QPoint grip = handle->rect().center();
@@ -297,7 +308,8 @@ void TestMainWindow::graphStripHeight()
         QTest::mouseMove(handle, grip - QPoint(0, 40));
         QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(0, 40));
         QTRY_COMPARE(graph->height(), 80);
-        QVERIFY(!main.Monitor().History().Graph().TinyDigits());
+        // Labelled in the normal font, which needs more than 9 rows below the plot.
+        QVERIFY(!RowHasColor(*graph, 80 - 10, THistoryGraph::PlotColor));
     }
     QVERIFY(SavedSettings().contains("graphH=80\r\n"));
 }

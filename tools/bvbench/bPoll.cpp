@@ -20,6 +20,7 @@
 #include "uCodec.h"
 #include "uFetcher.h"
 #include "uHistory.h"
+#include "uHistoryBox.h"
 #include "uMain.h"
 #include "uMonitor.h"
 #include "uPayout.h"
@@ -114,7 +115,7 @@ void BM_PollWholePath(benchmark::State &state)
     lists->addWidget(totals, 1);
     lists->addWidget(chart, 1);
     layout->addLayout(lists, 1);
-    auto *graph = new QWidget;
+    auto *graph = new THistoryBox;
     graph->setFixedHeight(48);
     layout->addWidget(graph);
     WaitExposed(window);
@@ -124,7 +125,8 @@ void BM_PollWholePath(benchmark::State &state)
     monitor.TotalsView = totals;
     monitor.SetChart(chart->chart());
     monitor.SetChartStyle(TTotalsChart::Pie);
-    monitor.SetCounters(nullptr, nullptr, graph, nullptr, nullptr);
+    monitor.SetCounters(nullptr, nullptr, nullptr, nullptr);
+    graph->ShowGraph(&monitor.History());
     monitor.PollTime = Clock::LocalSecondsNow();
     int marked = -1;
     int poll = 0;
