@@ -1,5 +1,6 @@
 #include "uClock.h"
 
+#include "uUnits.h"
 
 namespace Clock {
 
@@ -37,6 +38,12 @@ QDateTime FromLocalSeconds(qint64 seconds)
 {
     const QDateTime utc = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
     return QDateTime(utc.date(), utc.time());
+}
+
+qint64 DayStartOf(qint64 localSeconds)
+{
+    // Before 1970 the remainder is negative: still the midnight at or before the time.
+    return localSeconds - ((localSeconds % SecondsPerDay) + SecondsPerDay) % SecondsPerDay;
 }
 
 } // namespace Clock

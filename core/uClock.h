@@ -18,7 +18,7 @@ void SetNowFunction(TNowFunction now);
 qint64 LocalSeconds(const QDateTime &time);
 qint64 LocalSecondsNow();
 QDateTime FromLocalSeconds(qint64 seconds);
-
-constexpr qint64 SecondsPerDay = 86400;
+// The local-clock seconds of the midnight that starts the day of `localSeconds`.
+qint64 DayStartOf(qint64 localSeconds);
 
 } // namespace Clock

@@ -2,9 +2,10 @@
 
 #include <QLocale>
 
-#include <cmath>
 #include <limits>
 #include <type_traits>
+
+#include "uUnits.h"
 
 TPProgCollection TPProgs;
 TAccountList TAccounts;
@@ -109,9 +110,6 @@ int SaturatingAdd(int a, int b)
 
 namespace {
 
-// U+2212, the minus sign some locales write instead of "-".
-constexpr char16_t LocaleMinusSign = 0x2212;
-
 template <typename T>
 T SumCells(const TCellTable<T> &cells, int access, bool all)
 {
@@ -167,36 +165,6 @@ QString FormatFixed2(double value)
     return locale.toString(value, 'f', 2);
 }
 
-std::optional<double> ReadLocaleNumber(const QString &text)
-{
-    bool ok = false;
-    const double value = QLocale().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> ReadStoredNumber(const QString &text)
-{
-    // Files are written in the locale of the day: a decimal comma or point, and some
-    // locales' minus sign, must read back under any other locale.
-    QString plain = text.trimmed();
-    plain.replace(QLatin1Char(','), QLatin1Char('.'));
-    plain.replace(QChar(LocaleMinusSign), QLatin1Char('-'));
-    bool ok = false;
-    const double value = QLocale::c().toDouble(plain, &ok);
-    if (ok && std::isfinite(value))
-        return value;
-    return ReadLocaleNumber(text);
-}
-
-std::optional<double> ReadThreshold(const QString &text)
-{
-    if (const std::optional<double> value = ReadLocaleNumber(text))
-        return value;
-    return ReadStoredNumber(text);
-}
-
 QString ThresholdText(double value)
 {
     QLocale locale;
@@ -211,7 +179,7 @@ QString CallsText(const TTotals &t, int access, bool all)
 
 QString MinutesText(const TTotals &t, int access, bool all)
 {
-    return FormatFixed2(SumCells(t.Seconds, access, all) / 60.0);
+    return FormatFixed2(MinutesFromSeconds(SumCells(t.Seconds, access, all)));
 }
 
 QString AverageText(const TTotals &t, int access, bool all)
@@ -219,7 +187,7 @@ QString AverageText(const TTotals &t, int access, bool all)
     const int calls = SumCells(t.Calls, access, all);
     if (calls == 0)
         return {};
-    return FormatFixed2(SumCells(t.Seconds, access, all) / 60.0 / calls);
+    return FormatFixed2(MinutesFromSeconds(SumCells(t.Seconds, access, all)) / calls);
 }
 
 QString EurosText(const TTotals &t, int access, bool all)

@@ -186,16 +186,6 @@ QString AverageText(const TTotals &t, int access, bool all);
 QString EurosText(const TTotals &t, int access, bool all);
 // "%.2f" with the user's decimal separator and no grouping.
 QString FormatFixed2(double value);
-// A finite number in the user's locale form, blanks around it allowed; none for anything
-// else ("nan" and "inf" included).
-std::optional<double> ReadLocaleNumber(const QString &text);
-// A number as a settings file of any locale holds it: "," or "." as decimal separator and
-// no grouping; failing that, the user's locale form. None when it is no finite number.
-std::optional<double> ReadStoredNumber(const QString &text);
-// A threshold as typed or stored: the user's locale form first (a Dutch desktop's old
-// "1.000" is a thousand there), then "," or "." as decimal separator. None when it is
-// no finite number.
-std::optional<double> ReadThreshold(const QString &text);
 // How a threshold is stored: the user's decimal separator, no grouping, no exponent.
 QString ThresholdText(double value);
 

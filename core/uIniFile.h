@@ -25,7 +25,6 @@ public:
     bool SaveAs(const QString &fileName) const;
     QByteArray Serialize() const;
 
-    const QString &FileName() const { return m_fileName; }
     // A file this object creates is readable by its owner only (it may hold a password);
     // an existing file keeps its permissions.
     void SetOwnerOnly(bool ownerOnly) { m_ownerOnly = ownerOnly; }

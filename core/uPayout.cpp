@@ -4,11 +4,12 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <cmath>
 
 #include "uDebugLog.h"
 #include "uIniFile.h"
+#include "uNumbers.h"
 #include "uTokens.h"
+#include "uUnits.h"
 
 namespace {
 
@@ -96,16 +97,7 @@ double RateFor(const TPProgItem &prog, int country, int access)
 
 double EuroAmount(int access, int calls, int seconds, double rate)
 {
-    return IsPaidPerCall(access) ? calls * rate : seconds / 60.0 * rate;
-}
-
-double ParseAmount(const QString &text)
-{
-    bool ok = false;
-    const QString trimmed = text.trimmed();
-    const double value = trimmed.contains(QLatin1Char('.')) ? QLocale::c().toDouble(trimmed, &ok)
-                                                            : QLocale().toDouble(trimmed, &ok);
-    return ok && std::isfinite(value) ? value : 0.0;
+    return IsPaidPerCall(access) ? calls * rate : MinutesFromSeconds(seconds) * rate;
 }
 
 QString PayoutLine(const TPayoutRule &rule, int country)
@@ -158,7 +150,7 @@ void LoadPayoutRules(const TIniFile &ini)
         TPayoutRule *rule = FindPayoutRule(NextToken(), true);
         for (int access = TRateTable::FirstAccess; access <= TRateTable::LastAccess; ++access) {
             const QString text = NextToken();
-            if (const std::optional<double> amount = ReadStoredNumber(text)) {
+            if (const std::optional<double> amount = ReadCommaOrPointNumber(text)) {
                 rule->Amounts.Set(row.Country, access, *amount);
             } else if (!text.trimmed().isEmpty()) {
                 DebugLog(DebugLevel::Requests, QStringLiteral("Payout amount \"%1\" is no number; kept as it is")

@@ -22,9 +22,6 @@ void ApplyPayoutRules();
 // The most specific non-zero amount: [country][access], [country][all], [all][access], [all][all].
 double RateFor(const TPProgItem &prog, int country, int access);
 double EuroAmount(int access, int calls, int seconds, double rate);
-// An amount as typed: with a "." always read with "." as decimal point, otherwise in the
-// user's locale; not a number (nor "nan" or "inf") gives 0.
-double ParseAmount(const QString &text);
 
 // Amounts are read with a decimal comma or point whatever the locale; one that is still no
 // number is kept as text and written back as it stands.

@@ -2,13 +2,12 @@
 
 #include "uSettings.h"
 #include "uTriggers.h"
+#include "uUnits.h"
 
 namespace {
 
-constexpr int SecondsPerMinute = 60;
-constexpr int SecondsPerHour = 60 * SecondsPerMinute;
 // Longer than any clock change there is.
-constexpr int LongestGapMinutes = 3 * 60;
+constexpr int LongestGapMinutes = 3 * MinutesPerHour;
 
 bool HoursHold(const TQuietTimes &times, const QTime &time)
 {

@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QString>
 
+#include "uUnits.h"
+
 inline constexpr char SettingsFileName[] = "bvsettings.ini";
 inline constexpr char DefaultFetchUrl[] = "http://webmaster.belvora.example/";
 inline constexpr char DefaultVersionUrl[] = "http://www.belvora.example/bvmonitor.ver";
@@ -14,7 +16,7 @@ inline constexpr char QuietUntilFormat[] = "yyyy-MM-dd HH:mm:ss";
 constexpr int DefaultInterval = 10;
 constexpr int MinimumInterval = 5;
 // A hand-edited huge interval would overflow the timer's milliseconds.
-constexpr int MaximumInterval = 86400;
+constexpr int MaximumInterval = SecondsPerDay;
 // The small counter window opens this far from the primary screen's right edge.
 constexpr int SmallWindowRightOffset = 410;
 // The history graph's paint box at the default size: below 50 pixels it labels with tiny glyphs.

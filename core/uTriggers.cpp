@@ -9,9 +9,11 @@
 #include "uClock.h"
 #include "uDebugLog.h"
 #include "uIniFile.h"
+#include "uNumbers.h"
 #include "uPlatform.h"
 #include "uSettings.h"
 #include "uTokens.h"
+#include "uUnits.h"
 
 qint64 LastTriggerTime = 0;
 
@@ -23,7 +25,6 @@ const QString ActiveText = QStringLiteral("1");
 const QString InactiveText = QStringLiteral("0");
 const QString MailPrefix = QStringLiteral("mailto:");
 constexpr int FiguresPerGroup = 4; // online, calls, minutes, average
-constexpr double SecondsPerMinute = 60.0;
 
 struct TWhenTimes
 {
@@ -67,13 +68,6 @@ std::optional<TWhenTimes> ReadWhenTimes(const QString &text)
     return std::nullopt;
 }
 
-qint64 DayStart(qint64 localSeconds)
-{
-    const qint64 intoDay = ((localSeconds % Clock::SecondsPerDay) + Clock::SecondsPerDay)
-                           % Clock::SecondsPerDay;
-    return localSeconds - intoDay;
-}
-
 // Whether the time of day lets the trigger act; none when its text holds no usable time.
 std::optional<bool> TimeConditionHolds(const TTrigger &trigger, qint64 now)
 {
@@ -84,7 +78,7 @@ std::optional<bool> TimeConditionHolds(const TTrigger &trigger, qint64 now)
     const auto times = ReadWhenTimes(trigger.WhenText);
     if (!times)
         return std::nullopt;
-    const qint64 midnight = DayStart(now);
+    const qint64 midnight = Clock::DayStartOf(now);
     const qint64 t1 = midnight + times->First;
     switch (trigger.WhenKind) {
     case TriggerWhen::Before:
@@ -184,7 +178,8 @@ bool IsInteger(const QString &field)
 bool LeadingFieldsHold(const QStringList &fields)
 {
     return IsInteger(fields[0]) && IsValidWhenText(StrToIntDef(fields[0], 0), fields[1]) && IsInteger(fields[2])
-        && IsInteger(fields[3]) && (fields[4].isEmpty() || ReadThreshold(fields[4])) && IsInteger(fields[5]);
+        && IsInteger(fields[3]) && (fields[4].isEmpty() || ReadLocaleThenCommaOrPointNumber(fields[4]))
+        && IsInteger(fields[5]);
 }
 
 } // namespace
@@ -297,9 +292,10 @@ void EvaluateTriggers(qint64 pollTime, const TFigureBlock &figures, const TTrigg
         const std::optional<bool> timeHolds = TimeConditionHolds(*trigger, pollTime);
         // The clock going back an hour in autumn must not bring an "op" time round again
         // the same day; another day starts afresh.
-        LastTriggerTime = DayStart(pollTime) == DayStart(LastTriggerTime) ? std::max(LastTriggerTime, pollTime)
-                                                                          : pollTime;
-        const std::optional<double> threshold = ReadThreshold(trigger->Value);
+        LastTriggerTime = Clock::DayStartOf(pollTime) == Clock::DayStartOf(LastTriggerTime)
+                              ? std::max(LastTriggerTime, pollTime)
+                              : pollTime;
+        const std::optional<double> threshold = ReadLocaleThenCommaOrPointNumber(trigger->Value);
         // Once after each start, edit or day change, not on every poll.
         if (trigger->State != TriggerState::ConditionFalse) {
             if (!timeHolds) {
@@ -352,7 +348,7 @@ std::optional<double> TriggerFigure(int what, const TFigureBlock &figures)
     case 1:
         return sum(figures.CallsByAccess);
     case 2:
-        return sum(figures.SecondsByAccess) / SecondsPerMinute;
+        return MinutesFromSeconds(sum(figures.SecondsByAccess));
     default: {
         const double calls = sum(figures.CallsByAccess);
         return calls == 0.0 ? 0.0 : sum(figures.SecondsByAccess) / calls;

@@ -119,13 +119,13 @@ char *AppendNumber(char *out, qint32 value)
 qint32 THistorySample::Value(int index) const
 {
     switch (index) {
-    case 0:
+    case SeriesOnline:
         return Online;
-    case 1:
+    case SeriesCallers:
         return Callers;
-    case 2:
+    case SeriesMinutes:
         return Seconds;
-    case 3:
+    case SeriesEuro:
         return Cents;
     default:
         return 0;

@@ -3,11 +3,21 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include "uSettings.h"
+#include "uUnits.h"
+
 class QIODevice;
 
 // One poll's headline figures, in the order of a day file line.
 struct THistorySample
 {
+    // The value fields by index, as Value() takes them; the day graph shows one series.
+    static constexpr int SeriesOnline = 0;
+    static constexpr int SeriesCallers = 1;
+    static constexpr int SeriesMinutes = 2;
+    static constexpr int SeriesEuro = 3;
+    static constexpr int SeriesCount = 4;
+
     qint32 Time = 0; // local-clock seconds of the poll's start
     qint32 Online = 0;
     qint32 Callers = 0;
@@ -20,6 +30,9 @@ struct THistorySample
 
 // The day file: one line "time,online,callers,seconds,cents" per sample, CR LF after
 // every line, nothing else.
+
+// The most samples one day holds: one per poll at the shortest interval.
+constexpr int DaySampleCapacity = SecondsPerDay / MinimumInterval;
 
 // The longest line: five 11-character numbers, four commas, CR LF.
 constexpr int DayFileMaxLineLength = 5 * 11 + 4 + 2;

@@ -7,9 +7,8 @@
 
 namespace {
 
-constexpr qint64 DaySeconds = 86400;
 // The longest day, when the clock goes back an hour, at the shortest poll interval.
-constexpr int Capacity = int((DaySeconds + 3600) / 5);
+constexpr int Capacity = (SecondsPerDay + SecondsPerHour) / MinimumInterval;
 
 } // namespace
 
@@ -23,19 +22,19 @@ bool TDayReference::Load(const QString &fileName, qint64 dayStart)
     std::vector<THistorySample> read(Capacity);
     read.resize(std::size_t(ReadDayFile(file, read.data(), Capacity)));
     std::erase_if(read, [dayStart](const THistorySample &s) {
-        return s.Time < dayStart || s.Time >= dayStart + DaySeconds;
+        return s.Time < dayStart || s.Time >= dayStart + SecondsPerDay;
     });
     const auto byTime = [](const THistorySample &a, const THistorySample &b) { return a.Time < b.Time; };
     m_inTimeOrder = std::is_sorted(read.begin(), read.end(), byTime);
-    m_samples = std::move(read);
-    m_samples.shrink_to_fit();
+    // Copied to a vector of its own size: the day is kept for a whole day.
+    m_samples = std::vector<THistorySample>(read.begin(), read.end());
     return true;
 }
 
 void TDayReference::Clear()
 {
-    m_samples.clear();
-    m_samples.shrink_to_fit();
+    // Assigned, not cleared: a day's samples give their memory back.
+    m_samples = {};
 }
 
 std::optional<qint32> TDayReference::ValueAt(int series, int secondOfDay) const
@@ -71,7 +70,7 @@ std::optional<qint32> TDayReference::ValueAt(int series, int secondOfDay) const
 
 std::optional<qint32> TDayReference::DayValue(int series) const
 {
-    if (m_samples.empty() || m_samples.back().Time < m_dayStart + DaySeconds - MatchWindow)
+    if (m_samples.empty() || m_samples.back().Time < m_dayStart + SecondsPerDay - MatchWindow)
         return std::nullopt;
     return m_samples.back().Value(series);
 }

@@ -16,7 +16,7 @@ class TDayReference final
 {
 public:
     // How far from the asked time of day a sample may lie and still stand for it.
-    static constexpr int MatchWindow = 10 * 60;
+    static constexpr int MatchWindow = 10 * SecondsPerMinute;
 
     // False when the file does not exist or cannot be read; the day is then empty.
     bool Load(const QString &fileName, qint64 dayStart);
@@ -41,6 +41,9 @@ private:
     qint64 m_dayStart = 0;
     bool m_inTimeOrder = true;  // false on the day the clock went back
 };
+
+// How many weeks back the same weekday is looked for, by the day's and the month's forecast.
+constexpr int SameWeekdayWeeks = 4;
 
 // Today's figure at the end of the day if it goes on as yesterday did from the same time:
 // today so far × yesterday's whole day ÷ yesterday then. None without yesterday's sample

@@ -1,12 +1,13 @@
 #include "uGraph.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 #include <QGuiApplication>
 #include <QPalette>
 #include <QPen>
+
+#include "uUnits.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ constexpr double CoordinateLimit = 1 << 20;
 
 int Px(double value)
 {
-    return static_cast<int>(RoundHalfEven(std::clamp(value, -CoordinateLimit, CoordinateLimit)));
+    return MakeInteger(std::clamp(value, -CoordinateLimit, CoordinateLimit));
 }
 
 // Each glyph as five rows of three pixels, '#' black.
@@ -61,12 +62,6 @@ QColor ButtonFace()
 }
 
 } // namespace
-
-double RoundHalfEven(double value)
-{
-    // The default floating-point environment rounds to nearest, ties to even.
-    return std::nearbyint(value);
-}
 
 TGraph::TGraph()
     : m_font(MakeFont())
@@ -155,8 +150,9 @@ int TGraph::NiceTop(int value) const
     if (top <= 1)
         return 1;
     if (digits > 1) {
+        // V is 10 or more here, so the top stays above it and above 1.
         const qint64 step = power / 10;
-        while (top > 1 && top - step > v)
+        while (top - step > v)
             top -= step;
     }
     return int(std::min<qint64>(top, std::numeric_limits<int>::max()));

@@ -10,9 +10,6 @@
 
 #include <memory>
 
-// Nearest integer, a half going to the even neighbour (the program's one rounding rule).
-double RoundHalfEven(double value);
-
 enum class TGraphPenStyle { Solid, Dot };
 enum class TGraphBrushStyle { Solid, Clear };
 
@@ -79,7 +76,6 @@ public:
     void TextOut(double x, double y, const QString &text);
 
     void SetDigitStrip(const QImage &strip);
-    const QImage &DigitStrip() const { return m_digitStrip; }
     void SetTinyDigits(bool on) { m_tinyDigits = on; }
     bool TinyDigits() const { return m_tinyDigits; }
     // The 36 x 5 glyph picture: black glyphs on light grey.
@@ -90,15 +86,11 @@ public:
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     TGraphSides Margins() const { return m_margins; }
-    TGraphSides World() const { return m_world; }
     int PlotWidth() const { return m_plotWidth; }
     int PlotHeight() const { return m_plotHeight; }
-    double XScale() const { return m_xScale; }
-    double YScale() const { return m_yScale; }
     int PenX() const { return m_penX; }
     int PenY() const { return m_penY; }
     int PointCount() const { return m_pointCount; }
-    QColor BrushColor() const { return m_brushColor; }
 
 private:
     // Null while the picture is empty; otherwise a painter that stays open between calls.

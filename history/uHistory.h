@@ -2,41 +2,35 @@
 
 #include <QColor>
 #include <QObject>
-#include <QPointer>
+#include <QRect>
 #include <QString>
-#include <QWidget>
 
-#include <array>
 #include <vector>
 
 #include "uDayFile.h"
-#include "uDayReference.h"
 #include "uGraph.h"
+#include "uUnits.h"
 
-// The day history: today's samples in memory and in the day file "History/dd-mm-yyyy.hlg",
-// and the strip graph that draws them over the whole day at 100 seconds per pixel into
-// an off-screen picture, of which an attached widget shows a window that follows the
-// newest sample and can be dragged. The monitor creates and owns it; the widget it is
-// attached to belongs to a window.
+class QPainter;
+class QRect;
+class TDayStore;
+
+// The strip graph of the day store: one series over the whole day at 100 seconds per
+// pixel, drawn into an off-screen picture of which a view shows a window that follows the
+// newest sample and can be dragged. The monitor owns it beside the store; the view that
+// shows it hands it its size, paint and mouse and repaints on Changed.
 class THistoryGraph final : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int Capacity = 17280;              // a day at one sample per 5 s
-    static constexpr int SeriesCount = 4;
-    static constexpr int SeriesOnline = 0;
-    static constexpr int SeriesCallers = 1;
-    static constexpr int SeriesMinutes = 2;
-    static constexpr int SeriesEuro = 3;
     static constexpr int SelectableSeries = 3;          // the selector never reaches Euro
-    static constexpr int DaySeconds = 86400;
     static constexpr int DefaultSecondsPerPixel = 100;
-    static constexpr int DayPixels = DaySeconds / DefaultSecondsPerPixel;
+    static constexpr int DayPixels = SecondsPerDay / DefaultSecondsPerPixel;
     static constexpr int TinyGlyphHeightLimit = 50;     // lower pictures label with glyphs
     static constexpr int FollowLead = 300;              // seconds, when the view is first placed
     static constexpr double ScaleRoom = 1.05;           // room above the day's maximum
-    static constexpr int MinuteLabelStep = 300;         // one axis mark every 5 minutes
-    static constexpr int AxisMarks = DaySeconds / MinuteLabelStep;
+    static constexpr int MinuteLabelStep = 5 * SecondsPerMinute; // one axis mark every 5 minutes
+    static constexpr int AxisMarks = SecondsPerDay / MinuteLabelStep;
     static constexpr int LabelEvery = 6;                // a label at most every half hour
     static inline const QColor PlotColor{233, 233, 238};
     static inline const QColor GridColor{219, 219, 225};
@@ -45,118 +39,83 @@ public:
     static inline const QColor SampleColor{1, 0, 224};
     static inline const QColor YesterdayColor{150, 150, 160};
 
-    // Starts today's day and reads its file, if any.
-    explicit THistoryGraph(QObject *parent = nullptr);
-    ~THistoryGraph() override;
+    // Draws `store`, which must outlive it, and follows its changes.
+    explicit THistoryGraph(const TDayStore &store, QObject *parent = nullptr);
 
-    // --- Day store ---
-    // True when this sample began a new day (the old day's file has then been written).
-    bool AddSample(qint64 time, int online, int callers, int seconds, int cents);
-    // Writes the whole day file atomically; false (and LastError) when it could not.
-    bool SaveDay();
-    // Replaces the held samples with the day file's, if it exists.
-    void LoadDay();
-    QString DayFileName() const;
-    QString DayFileNameFor(qint64 dayStart) const;
-    // The day before today, read from its file at start and at each day change.
-    const TDayReference &Yesterday() const { return m_yesterday; }
-    void LoadYesterday();
-    QString LastError() const { return m_lastError; }
-
-    qint64 DayStart() const { return m_dayStart; }
-    int Count() const { return m_count; }
-    const THistorySample &Sample(int slot) const { return m_samples[slot]; }
-    int MaxValue(int index) const { return m_maxValues[index]; }
-    int MinValue(int index) const { return m_minValues[index]; }
-
-    // --- Graph ---
-    // Takes over the widget's mouse, paint and resize events; nullptr only detaches.
-    void Attach(QWidget *target);
+    // Shown from now on in a view of this size; the view that showed it before gets Detached.
+    void Attach(int width, int height);
+    // Shown nowhere; the view that showed it gets Detached.
     void Detach();
-    QWidget *Target() const { return m_target; }
     void SetSize(int width, int height);
-    void UpdateScroll();
     void Redraw();
-    // Shows the window of the day that starts `offset` seconds after midnight; -1 means
-    // the current scroll position.
-    void CopyView(int offset = -1);
 
-    // Takes effect at the next full redraw (the next attach to a target of another height
+    // The view's paint: its window of the day picture over `area`, background beyond the day.
+    void Paint(QPainter &painter, const QRect &area);
+    // Mouse in the view at column x: a press starts a drag, a move with the left button held
+    // scrolls the day under it, a release ends the drag.
+    void MouseDown(int x);
+    void MouseMove(int x, bool leftButton);
+    void MouseUp();
+
+    // Takes effect at the next full redraw (the next attach to a view of another height
     // or of the same height).
     void SetShowTimeLabels(bool on);
-    bool ShowTimeLabels() const { return m_showTimeLabels; }
     // Any of the four series; redraws and reports the new maximum and minimum.
     void SetSeries(int series);
     // The selector's step: Online, Bellers, Minuten, Online...
     void NextSeries();
-    int Series() const { return m_series; }
     QString SeriesName() const;
     QString MaxText() const;
     QString MinText() const;
-    void SetDigitStrip(const QImage &strip);
     // Yesterday's curve of the shown series, thin and grey behind today's, on one scale.
     void SetShowYesterday(bool on);
-    bool ShowYesterday() const { return m_showYesterday; }
-
-    int ViewWidth() const { return m_viewWidth; }
-    int ViewHeight() const { return m_viewHeight; }
-    int SecondsPerPixel() const { return m_secondsPerPixel; }
-    int ScaleTop() const { return m_scaleTop; }
-    int Baseline() const { return m_baseline; }
-    int ScrollOffset() const { return m_scrollOffset; }
-    int VisibleSeconds() const { return m_visibleSeconds; }
-    int MaxScroll() const { return m_maxScroll; }
-    bool Dragging() const { return m_dragStartX != -1; }
-    TGraph &Graph() { return m_graph; }
 
 Q_SIGNALS:
     // The shown series' day maximum or minimum text changed, or the series did.
     void ExtremesChanged(const QString &maxText, const QString &minText);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    // What the view shows changed: it should repaint.
+    void Changed();
+    // The view that showed the graph shows it no more.
+    void Detached();
 
 private:
-    void ClearDay();
-    void RecomputeExtremes();
-    void Widen(const THistorySample &sample);
+    void DayStarted();
+    void DayLoaded();
+    void SampleAdded(int slot);
     void DrawSample(int slot);
     void DrawBars();
     void DrawYesterday();
-    void DrawNewSample();
+    void DrawNewSample(int slot);
+    void UpdateScroll();
+    void CopyView(int offset);
     void NotifyExtremes();
     void PlaceView();
-    void PaintTarget();
+    void RequestRepaint();
     int ScaledValue(int value) const;
-    qint64 MidnightNow() const;
+    int DayColumn(qint64 time, qint64 dayStart) const;
+    bool Dragging() const { return m_dragStartX != -1; }
 
-    // Allocated once for the whole day; slot 0 stays zero while the day is empty.
-    std::vector<THistorySample> m_samples;
-    qint64 m_dayStart = 0;
-    int m_count = 0;
-    std::array<int, SeriesCount> m_maxValues{};
-    std::array<int, SeriesCount> m_minValues{};
-    QString m_lastError;
-    TDayReference m_yesterday;
-    bool m_showYesterday = true;
-
+    const TDayStore &m_store;
     TGraph m_graph;
     // Per picture column while the bars are collected; kept to avoid allocating per redraw.
+    // Where the picture holds time labels: one the view would cut is not shown.
+    std::vector<QRect> m_timeLabels;
     std::vector<int> m_barTops;
     std::vector<int> m_barFeet;
-    QPointer<QWidget> m_target;
+    bool m_attached = false;
     int m_viewWidth = 0;
     int m_viewHeight = 0;
-    int m_series = SeriesOnline;
+    int m_series = THistorySample::SeriesOnline;
     bool m_showTimeLabels = true;
     bool m_labelsChanged = false;
+    bool m_showYesterday = true;
     int m_secondsPerPixel = DefaultSecondsPerPixel;
     int m_scaleTop = -1;
     int m_baseline = 0;
     int m_scrollOffset = -1;
     int m_viewOffset = -1;
     int m_visibleSeconds = 0;
-    int m_maxScroll = DaySeconds;
+    int m_maxScroll = SecondsPerDay;
     int m_dragStartX = -1;
     int m_dragStartOffset = 0;
 

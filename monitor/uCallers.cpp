@@ -39,15 +39,15 @@ void TBelvoraMonitor::IndexRecords()
 {
     // Only this class adds and removes records, so the indexes match the lists; they are
     // made anew should anything else have changed a list.
-    if (CallerIndex.size() != Callers.size()) {
-        CallerIndex.clear();
+    if (m_callerIndex.size() != Callers.size()) {
+        m_callerIndex.clear();
         for (const auto &caller : Callers)
-            CallerIndex.emplace(caller->Id.text(), caller.get());
+            m_callerIndex.emplace(caller->Id.text(), caller.get());
     }
-    if (TotalsIndex.size() != Totals.size()) {
-        TotalsIndex.clear();
+    if (m_totalsIndex.size() != Totals.size()) {
+        m_totalsIndex.clear();
         for (const auto &totals : Totals)
-            TotalsIndex.emplace(totals->ProgCode.text(), totals.get());
+            m_totalsIndex.emplace(totals->ProgCode.text(), totals.get());
     }
 }
 
@@ -67,13 +67,13 @@ void TBelvoraMonitor::ParseCallers(const QStringList &replyLines)
                 const QStringView progCode = NextTokenView().mid(1, 2);
                 // Ids are compared as they are stored, so a long id stays one caller.
                 const QStringView id = NextTokenView().left(decltype(TCaller::Id)::Capacity);
-                const auto found = CallerIndex.find(id);
-                if (found == CallerIndex.end()) {
+                const auto found = m_callerIndex.find(id);
+                if (found == m_callerIndex.end()) {
                     auto caller = std::make_unique<TCaller>();
                     caller->ProgCode.Assign(progCode);
                     caller->Id.Assign(id);
                     ReadCallerFields(*caller);
-                    CallerIndex.emplace(caller->Id.text(), caller.get());
+                    m_callerIndex.emplace(caller->Id.text(), caller.get());
                     Callers.push_back(std::move(caller));
                 } else {
                     TCaller &caller = *found->second;
@@ -106,7 +106,7 @@ void TBelvoraMonitor::ApplyTotalsFields(QStringView codeField, const TTextIndex<
         return found == progs.end() ? -1 : found->second;
     };
     TTotals *totals = nullptr;
-    if (const auto found = TotalsIndex.find(code); found != TotalsIndex.end())
+    if (const auto found = m_totalsIndex.find(code); found != m_totalsIndex.end())
         totals = found->second;
     if (!totals) {
         const int progIndex = findProg(code);
@@ -116,7 +116,7 @@ void TBelvoraMonitor::ApplyTotalsFields(QStringView codeField, const TTextIndex<
         created->ProgCode.Assign(code);
         created->ProgIndex = progIndex;
         totals = created.get();
-        TotalsIndex.emplace(totals->ProgCode.text(), totals);
+        m_totalsIndex.emplace(totals->ProgCode.text(), totals);
         Totals.push_back(std::move(created));
     }
     const int country = NextTokenInt();
@@ -144,11 +144,11 @@ void TBelvoraMonitor::UpdateCallersView()
     for (const auto &callerPtr : Callers) {
         TCaller &caller = *callerPtr;
         if (caller.Seen == 0) {
-            CallersModel.RemoveRowOf(caller);
+            m_callersModel.RemoveRowOf(caller);
             continue;
         }
-        const int row = CallersModel.RowFor(caller);
-        const QString &caption = CallersModel.Text(row, CaptionColumn);
+        const int row = m_callersModel.RowFor(caller);
+        const QString &caption = m_callersModel.Text(row, CaptionColumn);
         const auto prog = progs.find(caller.ProgCode.text());
         const QString &progName = prog == progs.end() ? caller.ProgCode.text() : TPProgs[prog->second]->ProgName;
         // Announced once: at the first poll that knows the name. Only a caption made from
@@ -158,7 +158,7 @@ void TBelvoraMonitor::UpdateCallersView()
             NewCallersText += progName + CaptionSeparator + caller.Name.text() + QLatin1String("\r\n");
             ++NewCallerCount;
         }
-        FillCallerRow(CallersModel, row, caller, progName, Pictures);
+        FillCallerRow(m_callersModel, row, caller, progName, Pictures);
     }
-    CallersModel.Publish();
+    m_callersModel.Publish();
 }

@@ -7,11 +7,10 @@
 #include "uClock.h"
 #include "uMonitor.h"
 #include "uSettings.h"
+#include "uUnits.h"
 
 namespace {
 
-constexpr qint64 SecondsPerMinute = 60;
-constexpr qint64 HourMinutes = 60;
 constexpr int StaleMissedPolls = 2;
 constexpr int StaleSlackSeconds = 10;
 
@@ -42,13 +41,13 @@ QString TFreshness::StaleText(qint64 now, qint64 lastReply)
         return QStringLiteral("Nog geen gegevens");
     const QDateTime last = Clock::FromLocalSeconds(lastReply);
     // A day or more ago the time alone would mislead.
-    const QString at = last.toString(now - lastReply < Clock::SecondsPerDay ? QStringLiteral("HH:mm")
+    const QString at = last.toString(now - lastReply < SecondsPerDay ? QStringLiteral("HH:mm")
                                                                            : QStringLiteral("dd-MM-yyyy HH:mm"));
     const qint64 seconds = std::max<qint64>(0, now - lastReply);
     const qint64 minutes = seconds / SecondsPerMinute;
     const QString age = minutes == 0            ? QStringLiteral("%1 s").arg(seconds)
-                        : minutes < HourMinutes ? QStringLiteral("%1 min").arg(minutes)
-                                                : QStringLiteral("%1 uur %2 min").arg(minutes / HourMinutes).arg(minutes % HourMinutes);
+                        : minutes < MinutesPerHour ? QStringLiteral("%1 min").arg(minutes)
+                                                : QStringLiteral("%1 uur %2 min").arg(minutes / MinutesPerHour).arg(minutes % MinutesPerHour);
     return QStringLiteral("Laatste gegevens %1, %2 geleden").arg(at, age);
 }
 
@@ -60,7 +59,12 @@ void TFreshness::Check()
     const bool stale = IsStale(now, since, Settings.Interval);
     const QString text = stale ? StaleText(now, Monitor.LastReplyTime) : QString();
     if (stale) {
-        Timer.start(AgeRefreshMs);
+        // The age is said in seconds for the first minute, then in minutes.
+        const qint64 age = Monitor.LastReplyTime > 0 ? std::max<qint64>(0, now - Monitor.LastReplyTime) : 0;
+        const qint64 wait = Monitor.LastReplyTime <= 0 ? AgeRefreshMs / 1000
+            : age < SecondsPerMinute                    ? 1
+                                                        : SecondsPerMinute - age % SecondsPerMinute;
+        Timer.start(int(wait) * 1000);
     } else {
         const qint64 wait = since + StaleAfterSeconds(Settings.Interval) + 1 - now;
         Timer.start(int(std::clamp<qint64>(wait, 1, AgeRefreshMs / 1000)) * 1000);

@@ -9,7 +9,8 @@ class TBelvoraMonitor;
 // Tells when the figures on show stop being live: the last processed callers reply is
 // older than two polls and some slack (polling stopped or failing, a post that hangs).
 // The one place that decides staleness. Idle it costs one timer, set for the moment the
-// figures would go stale; while they are stale, one a minute keeps the stated age right.
+// figures would go stale; while they are stale, it fires when the stated age changes:
+// each second in the first minute, then at each new minute.
 class TFreshness final : public QObject
 {
     Q_OBJECT

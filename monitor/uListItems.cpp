@@ -4,6 +4,7 @@
 
 #include "uGlobal.h"
 #include "uTokens.h"
+#include "uUnits.h"
 
 namespace {
 
@@ -13,12 +14,12 @@ class TDurationText final
 public:
     explicit TDurationText(int seconds)
     {
-        const int inDay = ((seconds % 86400) + 86400) % 86400;
-        Put(0, inDay / 3600);
+        const int inDay = ((seconds % SecondsPerDay) + SecondsPerDay) % SecondsPerDay;
+        Put(0, inDay / SecondsPerHour);
         Text[2] = u':';
-        Put(3, inDay / 60 % 60);
+        Put(3, inDay / SecondsPerMinute % MinutesPerHour);
         Text[5] = u':';
-        Put(6, inDay % 60);
+        Put(6, inDay % SecondsPerMinute);
     }
     QStringView View() const { return QStringView(Text.data(), qsizetype(Text.size())); }
 

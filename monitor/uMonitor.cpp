@@ -1,22 +1,23 @@
 #include "uMonitor.h"
 
-#include <cmath>
-#include <limits>
+#include <QPointer>
 
 #include "uClock.h"
 #include "uDebugLog.h"
+#include "uDayStore.h"
 #include "uFetcher.h"
 #include "uHistory.h"
 #include "uPlatform.h"
 #include "uSettings.h"
 #include "uTriggers.h"
+#include "uUnits.h"
 
 namespace {
 
-// More failed transfers in a row than this and the connector gets a fresh HTTP client.
-constexpr int MaxFailedTransfers = 3;
 // Six or more arrivals in one poll are not worth a balloon.
 constexpr int MaxAnnouncedCallers = 5;
+// The minutes counter shows hundredths of a minute.
+constexpr double MinuteHundredths = 100.0;
 
 template <std::size_t N>
 int Sum(const std::array<int, N> &values)
@@ -52,24 +53,13 @@ struct TPollGuard
 
 } // namespace
 
-int MakeInteger(double value)
-{
-    if (!std::isfinite(value))
-        return 0;
-    const double rounded = std::nearbyint(value);
-    if (rounded >= double(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (rounded <= double(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return int(rounded);
-}
-
 TBelvoraMonitor::TBelvoraMonitor(QObject *owner)
     : QObject(owner)
 {
     if (Settings.FetchUrl.isEmpty())
         Settings.FetchUrl = QLatin1String(DefaultFetchUrl);
-    HistoryStore = std::make_unique<THistoryGraph>();
+    m_dayStore = std::make_unique<TDayStore>();
+    m_history = std::make_unique<THistoryGraph>(*m_dayStore);
     NextMidnight = MidnightAfterToday();
     CreatedTime = Clock::LocalSecondsNow();
 }
@@ -79,7 +69,7 @@ TBelvoraMonitor::~TBelvoraMonitor() = default;
 qint64 TBelvoraMonitor::MidnightAfterToday()
 {
     const QDateTime midnight(Clock::Now().date(), QTime(0, 0));
-    return Clock::LocalSeconds(midnight) + Clock::SecondsPerDay;
+    return Clock::LocalSeconds(midnight) + SecondsPerDay;
 }
 
 int TBelvoraMonitor::OnlineNow() const
@@ -104,7 +94,7 @@ double TBelvoraMonitor::EurosToday() const
 
 int TBelvoraMonitor::MinutesCounterValue() const
 {
-    return MakeInteger(SecondsToday() * 100.0 / 60.0);
+    return MakeInteger(MinutesFromSeconds(SecondsToday() * MinuteHundredths));
 }
 
 int TBelvoraMonitor::EurosCounterValue() const
@@ -140,7 +130,7 @@ void TBelvoraMonitor::Update()
 void TBelvoraMonitor::RequestDropped()
 {
     DebugLog(DebugLevel::Requests, QStringLiteral("Callers request ended without a reply"));
-    FailurePath(0);
+    FailurePath();
 }
 
 void TBelvoraMonitor::CallersFetched(const TFetchReply &reply)
@@ -148,18 +138,14 @@ void TBelvoraMonitor::CallersFetched(const TFetchReply &reply)
     NewCallersText.clear();
     NewCallerCount = 0;
     if (!reply.ReplyOk() || reply.ErrorCount > 0) {
-        FailurePath(reply.FailCount);
+        FailurePath();
         return;
     }
     ProcessCallersReply(reply.ReplyLines);
 }
 
-void TBelvoraMonitor::FailurePath(int failCount)
+void TBelvoraMonitor::FailurePath()
 {
-    if (failCount > MaxFailedTransfers) {
-        if (TFetcher *connector = Connector())
-            connector->Renew();
-    }
     Busy = false;
     Q_EMIT FetchFailed();
 }
@@ -193,8 +179,8 @@ void TBelvoraMonitor::ProcessCallersReply(const QStringList &replyLines)
         CountOnline();
         PlayArrivalSound(oldCount);
         Q_EMIT FiguresChanged();
-        if (HistoryStore->AddSample(PollTime, int(Callers.size()), CallsToday(), SecondsToday(),
-                                 MakeInteger(EurosToday() * 100.0)))
+        if (m_dayStore->AddSample(PollTime, int(Callers.size()), CallsToday(), SecondsToday(),
+                                  MakeInteger(EurosToday() * CentsPerEuro)))
             NewDay();
         LastReplyTime = PollTime;
         EvaluateTriggers(PollTime, Figures, TriggerContext());
@@ -226,8 +212,8 @@ void TBelvoraMonitor::ReleaseCaller(std::size_t index)
     TCaller *caller = Callers[index].get();
     if (Details.ShownCaller && Details.ShownCaller() == caller && Details.ShowNoCaller)
         Details.ShowNoCaller();
-    CallersModel.RemoveRowOf(*caller);
-    CallerIndex.erase(caller->Id.text());
+    m_callersModel.RemoveRowOf(*caller);
+    m_callerIndex.erase(caller->Id.text());
     Callers.erase(Callers.begin() + qsizetype(index));
 }
 
@@ -257,18 +243,19 @@ bool TBelvoraMonitor::QuietNow() const
 
 int TBelvoraMonitor::SecondOfDay() const
 {
-    return int(PollTime - HistoryStore->DayStart());
+    return int(PollTime - m_dayStore->DayStart());
 }
 
 TTriggerContext TBelvoraMonitor::TriggerContext() const
 {
     // The figures the day file holds, so that today compares like with like.
     TTriggerContext context;
-    context.Today = {double(Callers.size()), double(CallsToday()), SecondsToday() / 60.0};
-    const TDayReference &yesterday = HistoryStore->Yesterday();
+    context.Today = {double(Callers.size()), double(CallsToday()), MinutesFromSeconds(SecondsToday())};
+    const TDayReference &yesterday = m_dayStore->Yesterday();
     for (int what = 0; what < YesterdayFigureCount; ++what) {
         if (const auto value = yesterday.ValueAt(what, SecondOfDay()))
-            context.Yesterday[std::size_t(what)] = what == THistoryGraph::SeriesMinutes ? *value / 60.0 : *value;
+            context.Yesterday[std::size_t(what)] =
+                what == THistorySample::SeriesMinutes ? MinutesFromSeconds(*value) : *value;
     }
     context.Quiet = QuietNow();
     return context;
@@ -279,7 +266,8 @@ TDayForecast TBelvoraMonitor::Forecast() const
     if (LastReplyTime == 0)
         return {};
     const std::optional<double> euros = PayoutRules.empty() ? std::nullopt : std::optional(EurosToday());
-    return ForecastFor(HistoryStore->Yesterday(), SecondOfDay(), CallsToday(), SecondsToday(), euros);
+    return ForecastFor(m_dayStore->Yesterday(), m_dayStore->SameWeekdays(), SecondOfDay(), CallsToday(), SecondsToday(),
+                       euros);
 }
 
 void TBelvoraMonitor::PlayArrivalSound(std::size_t oldCount)
@@ -299,18 +287,18 @@ void TBelvoraMonitor::ClearCallers()
         if (caller.get() == shown && Details.ShowNoCaller)
             Details.ShowNoCaller();
     }
-    CallersModel.Clear();
+    m_callersModel.Clear();
     Callers.clear();
-    CallerIndex.clear();
-    CallersModel.Publish();
+    m_callerIndex.clear();
+    m_callersModel.Publish();
 }
 
 void TBelvoraMonitor::ClearTotals()
 {
-    TotalsModel.Clear();
+    m_totalsModel.Clear();
     Totals.clear();
-    TotalsIndex.clear();
-    TotalsModel.Publish();
+    m_totalsIndex.clear();
+    m_totalsModel.Publish();
 }
 
 void TBelvoraMonitor::NewDay()
@@ -324,5 +312,5 @@ void TBelvoraMonitor::NewDay()
 
 bool TBelvoraMonitor::SaveHistory()
 {
-    return HistoryStore->SaveDay();
+    return m_dayStore->SaveDay();
 }

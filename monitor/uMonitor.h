@@ -17,6 +17,7 @@
 
 struct TFetchReply;
 
+class TDayStore;
 class THistoryGraph;
 
 // What the monitor needs of the caller-details panel of the window that shows it.
@@ -63,7 +64,7 @@ public:
     // The reply handling proper, on the lines of an accepted reply.
     void ProcessCallersReply(const QStringList &replyLines);
     void NewDay();
-    // False when the day file could not be written; History().LastError() says why.
+    // False when the day file could not be written; DayStore().LastError() says why.
     bool SaveHistory();
 
     void ParseCallers(const QStringList &replyLines);
@@ -86,9 +87,9 @@ public:
     TDayForecast Forecast() const;
 
     // The rows of the callers, totals and history lists, shown by the window's views.
-    TCallerRows &CallerRows() { return CallersModel; }
-    TTotalsRows &TotalsRows() { return TotalsModel; }
-    TCallerRows &HistoryRows() { return HistoryModel; }
+    TCallerRows &CallerRows() { return m_callersModel; }
+    TTotalsRows &TotalsRows() { return m_totalsModel; }
+    TCallerRows &HistoryRows() { return m_historyModel; }
 
     // Pictures and hooks the window hands over after creation.
     TPictureCounts Pictures;
@@ -111,7 +112,8 @@ public:
 
     TCallerList Callers;
     std::vector<std::unique_ptr<TTotals>> Totals;
-    THistoryGraph &History() const { return *HistoryStore; }
+    TDayStore &DayStore() const { return *m_dayStore; }
+    THistoryGraph &History() const { return *m_history; }
 
 Q_SIGNALS:
     // A callers request came back without a usable reply (OnFetchFailed).
@@ -126,7 +128,7 @@ Q_SIGNALS:
 private:
     void IndexRecords();
     void ApplyTotalsFields(QStringView codeField, const TTextIndex<int> &progs);
-    void FailurePath(int failCount);
+    void FailurePath();
     void RequestDropped();
     void ReleaseCaller(std::size_t index);
     void ClearCallers();
@@ -140,13 +142,12 @@ private:
     static qint64 MidnightAfterToday();
 
     // Callers by id and totals by programme code; the records own the texts.
-    TTextIndex<TCaller *> CallerIndex;
-    TTextIndex<TTotals *> TotalsIndex;
-    std::unique_ptr<THistoryGraph> HistoryStore;
-    TCallerRows CallersModel{CallerColumnCount};
-    TTotalsRows TotalsModel{SimpleTotalsColumns};
-    TCallerRows HistoryModel{CallerColumnCount};
+    TTextIndex<TCaller *> m_callerIndex;
+    TTextIndex<TTotals *> m_totalsIndex;
+    // The graph draws the store: made after it, released before it.
+    std::unique_ptr<TDayStore> m_dayStore;
+    std::unique_ptr<THistoryGraph> m_history;
+    TCallerRows m_callersModel{CallerColumnCount};
+    TTotalsRows m_totalsModel{SimpleTotalsColumns};
+    TCallerRows m_historyModel{CallerColumnCount};
 };
-
-// A figure made integer: nearest, a half to the even neighbour.
-int MakeInteger(double value);

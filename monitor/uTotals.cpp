@@ -2,6 +2,7 @@
 
 #include "uMonitor.h"
 #include "uPayout.h"
+#include "uUnits.h"
 
 QString TBelvoraMonitor::ProgLabel(const QString &code) const
 {
@@ -13,51 +14,51 @@ void TBelvoraMonitor::UpdateTotalsView(bool rebuild)
     const QStringList &detailColumns = DetailColumns();
     if (TotalsDetail) {
         // Rebuilt whenever the count is not 30, which with our column table is always.
-        if (TotalsModel.ColumnCount() != DetailColumnCount) {
+        if (m_totalsModel.ColumnCount() != DetailColumnCount) {
             int columns = 1;
             for (const QString &caption : detailColumns)
                 columns += caption.isEmpty() ? 0 : 1;
-            TotalsModel.RebuildColumns(columns);
+            m_totalsModel.RebuildColumns(columns);
         }
     } else {
         const int wanted = PayoutRules.empty() ? SimpleTotalsColumns : SimpleTotalsColumnsWithEuros;
-        if (TotalsModel.ColumnCount() != wanted)
-            TotalsModel.SetColumnCount(wanted);
+        if (m_totalsModel.ColumnCount() != wanted)
+            m_totalsModel.SetColumnCount(wanted);
     }
     if (rebuild)
-        TotalsModel.Clear();
+        m_totalsModel.Clear();
 
-    const int columns = TotalsModel.ColumnCount();
+    const int columns = m_totalsModel.ColumnCount();
     for (const auto &totalsPtr : Totals) {
         TTotals &t = *totalsPtr;
         if (t.Updated == 0) {
-            TotalsModel.RemoveRowOf(t);
+            m_totalsModel.RemoveRowOf(t);
             continue;
         }
         const bool isNew = t.ListItem == NoListRow;
-        const int row = TotalsModel.RowFor(t);
-        TotalsModel.SetText(row, 0, ProgName(t.ProgCode));
+        const int row = m_totalsModel.RowFor(t);
+        m_totalsModel.SetText(row, 0, ProgName(t.ProgCode));
         if (TotalsDetail) {
             int column = 1;
             for (int i = 0; i < DetailColumnCount && column < columns; ++i) {
                 if (detailColumns[i].isEmpty())
                     continue;
                 const int access = i / 2;
-                TotalsModel.SetText(row, column++,
+                m_totalsModel.SetText(row, column++,
                                     i % 2 == 0 ? CallsText(t, access, false) : MinutesText(t, access, false));
             }
         } else {
             const QString calls = CallsText(t, 0, true);
             // The mark shows the programmes that had new calls since the last refresh.
-            TotalsModel.SetMarked(row, !isNew && TotalsModel.Text(row, 1) != calls);
-            TotalsModel.SetText(row, 1, calls);
-            TotalsModel.SetText(row, 2, MinutesText(t, 0, true));
-            TotalsModel.SetText(row, 3, AverageText(t, 0, true));
+            m_totalsModel.SetMarked(row, !isNew && m_totalsModel.Text(row, 1) != calls);
+            m_totalsModel.SetText(row, 1, calls);
+            m_totalsModel.SetText(row, 2, MinutesText(t, 0, true));
+            m_totalsModel.SetText(row, 3, AverageText(t, 0, true));
             if (columns >= SimpleTotalsColumnsWithEuros)
-                TotalsModel.SetText(row, 4, EurosText(t, 0, true));
+                m_totalsModel.SetText(row, 4, EurosText(t, 0, true));
         }
     }
-    TotalsModel.Publish();
+    m_totalsModel.Publish();
 }
 
 std::vector<TTotalsDetailRow> TBelvoraMonitor::TotalsDetails(const TTotals *totals) const
@@ -82,7 +83,7 @@ std::vector<TTotalsDetailRow> TBelvoraMonitor::TotalsDetails(const TTotals *tota
 std::vector<TChartPoint> TBelvoraMonitor::ChartPoints(QString *title) const
 {
     std::vector<TChartPoint> points;
-    const auto minutes = [](qint64 seconds) { return double(seconds) / 60.0; };
+    const auto minutes = [](qint64 seconds) { return MinutesFromSeconds(double(seconds)); };
     switch (ChartGrouping) {
     case GroupByProgramme:
         *title = QStringLiteral("Minuten per programma");

@@ -3,9 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
-#include <QNetworkRequest>
 #include <QPointer>
 #include <QUrl>
 
@@ -61,6 +59,7 @@ TPostLimits TFetchLimits::ForPoll(int intervalSeconds) const
     limits.StallMs = std::max(StallFloorMs, StallIntervals * std::clamp(intervalSeconds, 0, TotalMs / 1000) * 1000);
     limits.TotalMs = TotalMs;
     limits.MaxReplyBytes = MaxReplyBytes;
+    limits.MaxHeadBytes = MaxHeadBytes;
     return limits;
 }
 
@@ -91,36 +90,11 @@ void SetConnector(TFetcher *connector)
 TFetcher::TFetcher(const TFetchLimits &limits, QObject *parent)
     : QObject(parent), Limits(limits)
 {
-    MakeClient();
     tiCounter.setInterval(PumpMs);
     connect(&tiCounter, &QTimer::timeout, this, &TFetcher::tiCounterTimer);
 }
 
 TFetcher::~TFetcher() = default;
-
-void TFetcher::MakeClient()
-{
-    http = std::make_unique<QNetworkAccessManager>();
-    http->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    QNetworkCookieJar *jar = ProcessCookieJar();
-    http->setCookieJar(jar);
-    // The manager adopts the jar; give it back so it survives this client.
-    jar->setParent(QCoreApplication::instance());
-}
-
-void TFetcher::Renew()
-{
-    if (!Busy())
-        ReplaceClient(QStringLiteral("after %1 failed transfers").arg(FFailCount));
-}
-
-void TFetcher::ReplaceClient(const QString &why)
-{
-    DebugLog(DebugLevel::Requests, QStringLiteral("New HTTP client %1").arg(why));
-    // Finished replies of the old client are still to be deleted: let the loop do it.
-    http.release()->deleteLater();
-    MakeClient();
-}
 
 TFetchRequest *TFetcher::NewRequest(const QString &title, TFetchCallback callback)
 {
@@ -190,10 +164,6 @@ void TFetcher::Fetch()
     const TPostResult post = InternalFetch(request.Args, Limits.ForPoll(Settings.Interval));
     DebugLog(DebugLevel::Requests, post.End == TPostResult::TEnd::Completed ? QStringLiteral("Fetched (OK)")
                                                                             : QStringLiteral("Fetched (ERROR!)"));
-    // Qt 6.4 goes on reading an endless head after the abort, and its client takes no
-    // other request meanwhile. No other post runs beneath a Fetch: safe to replace.
-    if (post.BrokenOff)
-        ReplaceClient(QStringLiteral("after a post broken off"));
     TFetchReply reply = Answer(request, post);
     Q_EMIT Answered(request, reply);
     // The window has shown what a refused reply said; its requester reads no lines.
@@ -321,19 +291,20 @@ TPostResult TFetcher::InternalFetch(const QString &args, const TPostLimits &limi
     if (deferredCount > 0)
         --deferredCount;
 
-    QNetworkRequest request{QUrl(Settings.FetchUrl)};
-    ApplyHeaders(request);
-    const QByteArray body = Encode(Codec::Encode(args), Codec::Encode(Settings.Key));
+    TPostRequest request;
+    request.Url = QUrl(Settings.FetchUrl);
+    request.Headers = RequestHeaders();
+    request.Body = Encode(Codec::Encode(args), Codec::Encode(Settings.Key));
     DebugLog(DebugLevel::Requests, QStringLiteral("Encoded(%1) using %2").arg(args, Settings.Key));
 
-    TPost post(*http, limits);
+    TPost post(*ProcessCookieJar(), limits);
     connect(&post, &TPost::Status, this, &TFetcher::HttpStatus);
     connect(&post, &TPost::WorkBegin, this, &TFetcher::WorkBegin);
     connect(&post, &TPost::Work, this, &TFetcher::Work);
     connect(&post, &TPost::Stalled, this, &TFetcher::Stalled);
     FPost = &post;
     Q_EMIT CancelAvailable(true);
-    TPostResult result = post.Run(request, body);
+    TPostResult result = post.Run(request);
     FPost = nullptr;
     if (result.WorkEnded) {
         FTicks = 0;
@@ -344,19 +315,20 @@ TPostResult TFetcher::InternalFetch(const QString &args, const TPostLimits &limi
     return result;
 }
 
-void TFetcher::ApplyHeaders(QNetworkRequest &request) const
+QList<QPair<QByteArray, QByteArray>> TFetcher::RequestHeaders() const
 {
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray(BodyContentType));
-    request.setRawHeader("Accept", AcceptTypes);
-    // The envelope is small text: a compressed body only brings Qt's decompression limits.
-    request.setRawHeader("Accept-Encoding", "identity");
-    request.setRawHeader("Referer", RefererUrl);
-    const QString version = AppVersion.isEmpty() ? QStringLiteral("?") : AppVersion;
-    request.setHeader(QNetworkRequest::UserAgentHeader, QString(QLatin1String(UserAgentPrefix) + version));
-    // Qt answers only a 401 challenge; the service expects the credentials at once.
+    const QByteArray version = AppVersion.isEmpty() ? QByteArray("?") : AppVersion.toLatin1();
+    // Basic authentication is sent at once: the service never asks for it.
     const QByteArray credentials = Codec::Encode(Settings.Key) + ':' + Codec::Encode(Settings.Password);
-    request.setRawHeader("Authorization", "Basic " + credentials.toBase64());
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    return {
+        {"Content-Type", BodyContentType},
+        {"Accept", AcceptTypes},
+        // The envelope is small text: a compressed body would only bring decompression limits.
+        {"Accept-Encoding", "identity"},
+        {"Referer", RefererUrl},
+        {"User-Agent", UserAgentPrefix + version},
+        {"Authorization", "Basic " + credentials.toBase64()},
+    };
 }
 
 void TFetcher::SignOff(bool show)

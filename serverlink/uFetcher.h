@@ -12,8 +12,6 @@
 #include "uPost.h"
 #include "uReplyEnvelope.h"
 
-class QNetworkAccessManager;
-class QNetworkRequest;
 
 // The limits of the connector's posts. A post with no progress for max(StallFloorMs,
 // StallIntervals x Interval) is broken off, and so is any post after TotalMs.
@@ -26,6 +24,7 @@ struct TFetchLimits
     // SignOff waits this long for a running post, and its own post takes no longer.
     int SignOffWaitMs = 5000;
     qsizetype MaxReplyBytes = 16 * 1024 * 1024;
+    qsizetype MaxHeadBytes = 64 * 1024;
 
     TPostLimits ForPoll(int intervalSeconds) const;
     TPostLimits ForSignOff() const;
@@ -70,9 +69,6 @@ public:
     void Resume();
     // Breaks off the running post as the user's cancel does.
     void Cancel();
-    // A fresh HTTP client (the cookies stay): what a new connector brings after repeated
-    // failures, without a queue to hand over. Not while a post runs.
-    void Renew();
 
     int ErrorCount() const { return FErrorCount; }
     int FailCount() const { return FFailCount; }
@@ -112,9 +108,7 @@ Q_SIGNALS:
 
 private:
     TPostResult InternalFetch(const QString &args, const TPostLimits &limits);
-    void ApplyHeaders(QNetworkRequest &request) const;
-    void MakeClient();
-    void ReplaceClient(const QString &why);
+    QList<QPair<QByteArray, QByteArray>> RequestHeaders() const;
     void StartPump();
     void tiCounterTimer();
     TFetchReply Answer(const TFetchRequest &request, const TPostResult &post);
@@ -124,7 +118,6 @@ private:
     void RemoveRequest(const TFetchRequest *request);
 
     const TFetchLimits Limits;
-    std::unique_ptr<QNetworkAccessManager> http;
     QTimer tiCounter;
     std::deque<std::unique_ptr<TFetchRequest>> Requests;
     TPost *FPost = nullptr;          // the running post, on the stack of InternalFetch

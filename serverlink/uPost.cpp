@@ -1,96 +1,53 @@
 #include "uPost.h"
 
 #include <QEventLoop>
-#include <QIODevice>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
 #include <QSslCertificate>
 #include <QSslError>
-
-#include <cstring>
+#include <QSslSocket>
+#include <QTcpSocket>
 
 #include "uDebugLog.h"
 
 namespace {
 
-// What Qt may read ahead of us; without a limit an endless reply fills memory faster
-// than the size check can see it.
+// What the socket may read ahead of the reader; the reader takes it at once.
 constexpr qint64 ReadBufferBytes = 256 * 1024;
 constexpr int MsPerSecond = 1000;
-
-// A request body that can be read once only. When a connection closes before any reply
-// byte, Qt Network sends the request again on a new one, unless it cannot rewind the body:
-// then it fails the request with ContentReSendError. The service may have acted on the
-// first post, so a request must never reach it twice.
-class TOneShotBody final : public QIODevice
-{
-public:
-    TOneShotBody(const QByteArray &body, QObject *parent) : QIODevice(parent), m_body(body)
-    {
-        open(QIODevice::ReadOnly);
-    }
-    bool isSequential() const override { return true; }
-    bool reset() override { return false; }
-    qint64 bytesAvailable() const override { return m_body.size() - m_read + QIODevice::bytesAvailable(); }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        const qint64 count = qMin(maxSize, qint64(m_body.size()) - m_read);
-        memcpy(data, m_body.constData() + m_read, size_t(count));
-        m_read += count;
-        return count;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    const QByteArray m_body;
-    qint64 m_read = 0;
-};
+constexpr quint16 HttpPort = 80;
+constexpr quint16 HttpsPort = 443;
 
 // A closed connection reads the same whether the reply had begun or not.
 const QString ClosedText = QStringLiteral("Verbinding gesloten voordat het antwoord compleet was");
+const QString UnreadableText = QStringLiteral("Onleesbaar antwoord van de server");
 
-bool IsCompleteHttpError(QNetworkReply::NetworkError error)
-{
-    return (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError)
-        || (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
-}
-
-// Qt's own texts are English, or Dutch only in part: every error gets one of ours.
-QString NetworkErrorText(QNetworkReply::NetworkError error)
+// The socket's texts are English, or Dutch only in part: every error gets one of ours.
+QString SocketErrorText(QAbstractSocket::SocketError error)
 {
     switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
+    case QAbstractSocket::ConnectionRefusedError:
         return QStringLiteral("Verbinding geweigerd door de server");
-    case QNetworkReply::RemoteHostClosedError:
+    case QAbstractSocket::RemoteHostClosedError:
         return ClosedText;
-    case QNetworkReply::HostNotFoundError:
+    case QAbstractSocket::HostNotFoundError:
         return QStringLiteral("Server niet gevonden");
-    case QNetworkReply::TimeoutError:
+    case QAbstractSocket::SocketTimeoutError:
         return QStringLiteral("Server niet bereikt binnen de tijd");
-    case QNetworkReply::SslHandshakeFailedError:
-        return QStringLiteral("Beveiligde verbinding met de server mislukt");
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::BackgroundRequestNotAllowedError:
+    case QAbstractSocket::NetworkError:
+    case QAbstractSocket::TemporaryError:
         return QStringLiteral("Geen netwerk beschikbaar");
-    case QNetworkReply::TooManyRedirectsError:
-    case QNetworkReply::InsecureRedirectError:
-        return QStringLiteral("Server stuurt door naar een ander adres");
-    case QNetworkReply::ProxyConnectionRefusedError:
-    case QNetworkReply::ProxyConnectionClosedError:
-    case QNetworkReply::ProxyNotFoundError:
-    case QNetworkReply::ProxyTimeoutError:
-    case QNetworkReply::ProxyAuthenticationRequiredError:
-    case QNetworkReply::UnknownProxyError:
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+        return QStringLiteral("Beveiligde verbinding met de server mislukt");
+    case QAbstractSocket::ProxyConnectionRefusedError:
+    case QAbstractSocket::ProxyConnectionClosedError:
+    case QAbstractSocket::ProxyConnectionTimeoutError:
+    case QAbstractSocket::ProxyNotFoundError:
+    case QAbstractSocket::ProxyProtocolError:
+    case QAbstractSocket::ProxyAuthenticationRequiredError:
         return QStringLiteral("Fout bij de proxyserver");
-    case QNetworkReply::ProtocolUnknownError:
-    case QNetworkReply::ProtocolInvalidOperationError:
-        return QStringLiteral("Adres van de server is onbruikbaar");
-    case QNetworkReply::ProtocolFailure:
-        return QStringLiteral("Onleesbaar antwoord van de server");
     default:
         return QStringLiteral("Netwerkfout (%1)").arg(int(error));
     }
@@ -103,8 +60,8 @@ QString Fingerprint(const QSslCertificate &certificate)
 
 } // namespace
 
-TPost::TPost(QNetworkAccessManager &http, const TPostLimits &limits)
-    : m_http(http), m_limits(limits)
+TPost::TPost(QNetworkCookieJar &cookies, const TPostLimits &limits)
+    : m_cookies(cookies), m_limits(limits), m_reader(limits.MaxHeadBytes, limits.MaxReplyBytes)
 {
     m_offerCancel.setSingleShot(true);
     m_stall.setSingleShot(true);
@@ -120,96 +77,211 @@ TPost::TPost(QNetworkAccessManager &http, const TPostLimits &limits)
 
 TPost::~TPost()
 {
-    if (m_reply)
-        m_reply->disconnect(this);
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
 }
 
 bool TPost::TransferRunning() const
 {
-    return m_reply && !m_reply->isFinished();
+    return m_running && !m_ended;
 }
 
-TPostResult TPost::Run(const QNetworkRequest &request, const QByteArray &body)
+QByteArray TPost::RequestBytes(const TPostRequest &request) const
 {
-    QNetworkRequest post = request;
-    // Qt buffers (and so could resend) a sequential body unless told not to, which it only
-    // accepts with a length.
-    post.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
-    post.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
-    auto *upload = new TOneShotBody(body, nullptr);
-    QNetworkReply *reply = m_http.post(post, upload);
-    upload->setParent(reply);
-    m_reply = reply;
-    Connect(reply);
+    const QUrl &url = request.Url;
+    QByteArray target = url.path(QUrl::FullyEncoded).toLatin1();
+    if (target.isEmpty())
+        target = "/";
+    if (url.hasQuery())
+        target += '?' + url.query(QUrl::FullyEncoded).toLatin1();
+    QByteArray host = url.host(QUrl::FullyEncoded).toLatin1();
+    if (host.contains(':'))
+        host = '[' + host + ']';
+    if (url.port() >= 0)
+        host += ':' + QByteArray::number(url.port());
+
+    QByteArray bytes = "POST " + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
+    for (const auto &[name, value] : request.Headers)
+        bytes += name + ": " + value + "\r\n";
+    const QList<QNetworkCookie> cookies = m_cookies.cookiesForUrl(url);
+    if (!cookies.isEmpty()) {
+        QByteArrayList pairs;
+        for (const QNetworkCookie &cookie : cookies)
+            pairs.append(cookie.toRawForm(QNetworkCookie::NameAndValueOnly));
+        bytes += "Cookie: " + pairs.join("; ") + "\r\n";
+    }
+    // A connection of its own for every post: a request can never be sent again on a
+    // connection the server closed meanwhile.
+    bytes += "Content-Length: " + QByteArray::number(request.Body.size()) + "\r\nConnection: close\r\n\r\n";
+    return bytes + request.Body;
+}
+
+TPostResult TPost::Run(const TPostRequest &request)
+{
+    m_url = request.Url;
+    const bool secure = m_url.scheme() == QLatin1String("https");
+    TPostResult result;
+    if (!m_url.isValid() || m_url.host().isEmpty() || (!secure && m_url.scheme() != QLatin1String("http"))) {
+        result.End = TPostResult::TEnd::Failed;
+        result.Error = QStringLiteral("Adres van de server is onbruikbaar");
+        return result;
+    }
+    if (secure && !QSslSocket::supportsSsl()) {
+        result.End = TPostResult::TEnd::Failed;
+        result.Error = QStringLiteral("Beveiligde verbinding niet mogelijk op deze computer");
+        return result;
+    }
+
+    m_request = RequestBytes(request);
+    if (secure) {
+        auto socket = std::make_unique<QSslSocket>();
+        connect(socket.get(), &QSslSocket::encrypted, this, &TPost::Send);
+        connect(socket.get(), qOverload<const QList<QSslError> &>(&QSslSocket::sslErrors), this, &TPost::SslErrors);
+        m_socket = std::move(socket);
+    } else {
+        m_socket = std::make_unique<QTcpSocket>();
+        connect(m_socket.get(), &QAbstractSocket::connected, this, &TPost::Send);
+    }
+    m_socket->setReadBufferSize(ReadBufferBytes);
+    connect(m_socket.get(), &QAbstractSocket::bytesWritten, this, &TPost::BytesWritten);
+    connect(m_socket.get(), &QAbstractSocket::readyRead, this, &TPost::Read);
+    connect(m_socket.get(), &QAbstractSocket::errorOccurred, this, &TPost::SocketError);
+
+    m_running = true;
     m_offerCancel.start(m_limits.OfferCancelMs);
     m_stall.start(m_limits.StallMs);
     m_total.start(m_limits.TotalMs);
-    if (!reply->isFinished()) {
+    Q_EMIT Status(THttpStatus::Connecting);
+    const quint16 port = quint16(m_url.port(secure ? HttpsPort : HttpPort));
+    if (secure)
+        static_cast<QSslSocket *>(m_socket.get())->connectToHostEncrypted(m_url.host(), port);
+    else
+        m_socket->connectToHost(m_url.host(), port);
+    if (!m_ended) {
         QEventLoop wait;
-        connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
+        m_wait = &wait;
         wait.exec();
+        m_wait = nullptr;
     }
     // Only the program's quit ends the wait early: what came so far is not a reply.
-    if (!reply->isFinished())
+    if (!m_ended)
         BreakOff(TBreak::Cancelled, QStringLiteral("the program ends"));
     m_offerCancel.stop();
     m_stall.stop();
     m_total.stop();
+    m_socket->disconnect(this);
+    m_socket->abort();
 
-    reply->disconnect(this);
-    if (reply->isOpen() && m_break == TBreak::None)
-        m_body.append(reply->readAll());
-    TPostResult result;
     result.BrokenOff = m_break != TBreak::None;
-    const QNetworkReply::NetworkError error = reply->error();
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    result.WorkEnded =
-        !result.BrokenOff && (error == QNetworkReply::NoError || (status.isValid() && IsCompleteHttpError(error)));
+    const bool whole = m_failure.isEmpty() && m_reader.State() == THttpResponseReader::TState::Complete;
+    result.WorkEnded = whole;
     if (m_break == TBreak::Cancelled) {
         result.End = TPostResult::TEnd::Cancelled;
+    } else if (!whole) {
+        result.End = TPostResult::TEnd::Failed;
+        result.Error = m_failure;
+    } else if (const int status = m_reader.Status(); status < 200 || status > 299) {
+        result.End = TPostResult::TEnd::Failed;
+        result.Error = QStringLiteral("Server antwoordde met HTTP-status %1").arg(status);
     } else {
-        result.Error = FailureText(reply);
-        result.End = result.Error.isEmpty() ? TPostResult::TEnd::Completed : TPostResult::TEnd::Failed;
+        result.End = TPostResult::TEnd::Completed;
+        result.Body = m_reader.Body();
+        result.MessageHeader = m_reader.Header("MSG");
     }
-    if (result.End == TPostResult::TEnd::Completed) {
-        result.Body = m_body;
-        result.MessageHeader = reply->rawHeader("MSG");
-    }
-    m_reply = nullptr;
-    reply->deleteLater();
     return result;
 }
 
-QString TPost::FailureText(QNetworkReply *reply) const
+void TPost::Send()
 {
-    switch (m_break) {
-    case TBreak::TooLarge:
-        return QStringLiteral("Antwoord is te groot");
-    case TBreak::NoProgress:
-        return QStringLiteral("Geen antwoord van de server binnen %1 s").arg(m_limits.StallMs / MsPerSecond);
-    case TBreak::TooLong:
-        return QStringLiteral("Antwoord van de server niet compleet binnen %1 s").arg(m_limits.TotalMs / MsPerSecond);
-    case TBreak::None:
-    case TBreak::Cancelled:
+    Progress();
+    m_socket->write(m_request);
+}
+
+void TPost::BytesWritten(qint64 bytes)
+{
+    Progress();
+    const bool first = m_written == 0;
+    m_written += bytes;
+    if (m_written >= m_request.size())
+        Q_EMIT Status(THttpStatus::Connected);
+    else if (first)
+        Q_EMIT Status(THttpStatus::Transfer);
+}
+
+void TPost::Read()
+{
+    if (m_ended)
+        return;
+    // Head bytes count as progress too: an endless head meets its limit instead.
+    Progress();
+    const bool headBefore = m_reader.HeadRead();
+    const qsizetype bodyBefore = m_reader.Body().size();
+    const THttpResponseReader::TState state = m_reader.Feed(m_socket->readAll());
+    if (!headBefore && m_reader.HeadRead())
+        Q_EMIT WorkBegin(qMax<qint64>(m_reader.ContentLength(), 0));
+    if (m_reader.Body().size() != bodyBefore)
+        Q_EMIT Work(m_reader.Body().size());
+    switch (state) {
+    case THttpResponseReader::TState::Complete:
+        End({});
+        break;
+    case THttpResponseReader::TState::TooLarge:
+        DebugLog(DebugLevel::Requests, QStringLiteral("Post broken off: reply beyond its limit"));
+        End(QStringLiteral("Antwoord is te groot"));
+        break;
+    case THttpResponseReader::TState::Malformed:
+        End(UnreadableText);
+        break;
+    case THttpResponseReader::TState::Head:
+    case THttpResponseReader::TState::Body:
         break;
     }
-    const QNetworkReply::NetworkError error = reply->error();
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    // Qt wants the body once more for a connection closed before any reply byte, and for
-    // a redirect or a challenge, whose status then says what went wrong.
-    if (error == QNetworkReply::ContentReSendError && !status.isValid())
-        return ClosedText;
-    if (const int code = status.toInt(); status.isValid() && (code < 200 || code > 299))
-        return QStringLiteral("Server antwoordde met HTTP-status %1").arg(code);
-    if (error == QNetworkReply::SslHandshakeFailedError && !m_untrusted.isEmpty())
-        return QStringLiteral("Certificaat van de server niet vertrouwd (SHA-256 %1); het systeem moet dit "
-                              "certificaat vertrouwen")
-            .arg(m_untrusted);
-    if (error != QNetworkReply::NoError)
-        return NetworkErrorText(error);
-    if (!status.isValid())
-        return QStringLiteral("Onleesbaar antwoord van de server");
-    return {};
+}
+
+void TPost::SocketError(QAbstractSocket::SocketError error)
+{
+    if (m_ended)
+        return;
+    if (error == QAbstractSocket::RemoteHostClosedError) {
+        // What came before the close is read first; a reply that runs to the close ends here.
+        Read();
+        if (!m_ended)
+            End(m_reader.Closed() == THttpResponseReader::TState::Complete ? QString() : ClosedText);
+        return;
+    }
+    if (error == QAbstractSocket::SslHandshakeFailedError && !m_untrusted.isEmpty()) {
+        End(QStringLiteral("Certificaat van de server niet vertrouwd (SHA-256 %1); het systeem moet dit "
+                           "certificaat vertrouwen")
+                .arg(m_untrusted));
+        return;
+    }
+    End(SocketErrorText(error));
+}
+
+void TPost::SslErrors(const QList<QSslError> &errors)
+{
+    // Never ignored here: the system must trust the certificate.
+    QSslCertificate certificate = static_cast<QSslSocket *>(m_socket.get())->peerCertificate();
+    for (const QSslError &error : errors) {
+        if (certificate.isNull())
+            certificate = error.certificate();
+    }
+    if (!certificate.isNull())
+        m_untrusted = Fingerprint(certificate);
+}
+
+void TPost::End(const QString &failure)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_failure = failure;
+    for (const QByteArray &cookie : m_reader.Headers("set-cookie"))
+        m_cookies.setCookiesFromUrl(QNetworkCookie::parseCookies(cookie), m_url);
+    if (m_wait)
+        m_wait->quit();
 }
 
 void TPost::Cancel(const QString &why)
@@ -219,67 +291,26 @@ void TPost::Cancel(const QString &why)
 
 void TPost::BreakOff(TBreak reason, const QString &why)
 {
-    if (!TransferRunning() || m_break != TBreak::None)
+    if (!TransferRunning())
         return;
     DebugLog(DebugLevel::Requests, QStringLiteral("Post broken off: %1").arg(why));
     m_break = reason;
-    // Emits finished before it returns, which ends the wait in Run.
-    m_reply->abort();
+    switch (reason) {
+    case TBreak::NoProgress:
+        End(QStringLiteral("Geen antwoord van de server binnen %1 s").arg(m_limits.StallMs / MsPerSecond));
+        break;
+    case TBreak::TooLong:
+        End(QStringLiteral("Antwoord van de server niet compleet binnen %1 s").arg(m_limits.TotalMs / MsPerSecond));
+        break;
+    case TBreak::Cancelled:
+    case TBreak::None:
+        End({});
+        break;
+    }
 }
 
 void TPost::Progress()
 {
     m_offerCancel.start();
     m_stall.start();
-}
-
-void TPost::Connect(QNetworkReply *reply)
-{
-    // Qt passes the limit on to its transfer thread only once the request has started,
-    // which it does from the event loop: set it right after that.
-    QMetaObject::invokeMethod(reply, [reply] { reply->setReadBufferSize(ReadBufferBytes); }, Qt::QueuedConnection);
-    // Any sign of life restarts the wait for the next one. Qt reports nothing while the
-    // response headers come in, so a stream of headers ends as a post without progress.
-    connect(reply, &QNetworkReply::socketStartedConnecting, this, &TPost::Progress);
-    connect(reply, &QNetworkReply::requestSent, this, &TPost::Progress);
-    connect(reply, &QNetworkReply::uploadProgress, this, &TPost::Progress);
-    connect(reply, &QNetworkReply::metaDataChanged, this, &TPost::Progress);
-    connect(reply, &QNetworkReply::readyRead, this, &TPost::Progress);
-    connect(reply, &QNetworkReply::downloadProgress, this, &TPost::Progress);
-
-    connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { Q_EMIT Status(THttpStatus::Connecting); });
-    connect(reply, &QNetworkReply::uploadProgress, this, [this](qint64 sent, qint64) {
-        if (sent > 0)
-            Q_EMIT Status(THttpStatus::Transfer);
-    });
-    connect(reply, &QNetworkReply::requestSent, this, [this] { Q_EMIT Status(THttpStatus::Connected); });
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
-        const qint64 size = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-        Q_EMIT WorkBegin(size);
-        if (size > m_limits.MaxReplyBytes)
-            BreakOff(TBreak::TooLarge, QStringLiteral("announced %1 bytes").arg(size));
-    });
-    // An endless stream is cut off by size, before the bytes that would pass the limit
-    // are taken.
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
-        if (m_body.size() + reply->bytesAvailable() > m_limits.MaxReplyBytes)
-            BreakOff(TBreak::TooLarge, QStringLiteral("more than %1 bytes").arg(m_limits.MaxReplyBytes));
-        else
-            m_body.append(reply->readAll());
-    });
-    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 done, qint64) {
-        Q_EMIT Work(done);
-        if (done > m_limits.MaxReplyBytes)
-            BreakOff(TBreak::TooLarge, QStringLiteral("more than %1 bytes").arg(m_limits.MaxReplyBytes));
-    });
-    // An untrusted certificate is never accepted here: the system must trust it.
-    connect(reply, &QNetworkReply::sslErrors, this, [this, reply](const QList<QSslError> &errors) {
-        QSslCertificate certificate = reply->sslConfiguration().peerCertificate();
-        for (const QSslError &error : errors) {
-            if (certificate.isNull())
-                certificate = error.certificate();
-        }
-        if (!certificate.isNull())
-            m_untrusted = Fingerprint(certificate);
-    });
 }

@@ -1,14 +1,21 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QByteArray>
+#include <QList>
 #include <QObject>
-#include <QPointer>
+#include <QPair>
 #include <QString>
 #include <QTimer>
+#include <QUrl>
 
-class QNetworkAccessManager;
-class QNetworkReply;
-class QNetworkRequest;
+#include <memory>
+
+#include "uHttpResponse.h"
+
+class QEventLoop;
+class QNetworkCookieJar;
+class QSslError;
 
 // What the HTTP client reports of a post on its way; the connector window has a text
 // for each.
@@ -24,6 +31,16 @@ struct TPostLimits
     int TotalMs = 120 * 1000;       // still running after this long: the same
     // Far beyond any real reply (a day's callers and totals are tens of kilobytes).
     qsizetype MaxReplyBytes = 16 * 1024 * 1024;
+    // Status line and header lines: the service sends a handful.
+    qsizetype MaxHeadBytes = 64 * 1024;
+};
+
+// What is posted: the endpoint, the request headers and the body.
+struct TPostRequest
+{
+    QUrl Url;
+    QList<QPair<QByteArray, QByteArray>> Headers;
+    QByteArray Body;
 };
 
 // How a post ended. Failed carries the Dutch text of why.
@@ -38,23 +55,25 @@ struct TPostResult
     QString Error;
 };
 
-// One HTTP POST on the wire, from sending to its end: it waits for the reply in a local
-// event loop (everything else keeps running), reports progress, and ends by itself
-// within its limits. Made on the stack for each post; the transport keeps a pointer to
-// the one running.
+// One HTTP POST on a connection of its own, from connecting to its end: it waits for
+// the reply in a local event loop (everything else keeps running), reports progress,
+// keeps the reply within its limits and ends by itself. Its socket lives on this thread,
+// so a cut is a cut: Qt's own HTTP client goes on reading an endless head in its thread
+// after an abort. Made on the stack for each post; the transport keeps a pointer to the
+// one running.
 class TPost final : public QObject
 {
     Q_OBJECT
 public:
-    TPost(QNetworkAccessManager &http, const TPostLimits &limits);
+    TPost(QNetworkCookieJar &cookies, const TPostLimits &limits);
     TPost(const TPost &) = delete;
     TPost &operator=(const TPost &) = delete;
     ~TPost() override;
 
-    TPostResult Run(const QNetworkRequest &request, const QByteArray &body);
+    TPostResult Run(const TPostRequest &request);
     // Breaks the post off as cancelled (the user's "Afbreken", a sign-off).
     void Cancel(const QString &why);
-    // The request is on the wire and its reply has not ended.
+    // The request is on its way and its reply has not ended.
     bool TransferRunning() const;
 
 Q_SIGNALS:
@@ -64,19 +83,31 @@ Q_SIGNALS:
     void Stalled();
 
 private:
-    enum class TBreak { None, Cancelled, TooLarge, NoProgress, TooLong };
+    enum class TBreak { None, Cancelled, NoProgress, TooLong };
 
-    void Connect(QNetworkReply *reply);
+    void Send();
+    void BytesWritten(qint64 bytes);
+    void Read();
+    void SocketError(QAbstractSocket::SocketError error);
+    void SslErrors(const QList<QSslError> &errors);
+    void End(const QString &failure);
     void BreakOff(TBreak reason, const QString &why);
     void Progress();
-    QString FailureText(QNetworkReply *reply) const;
+    QByteArray RequestBytes(const TPostRequest &request) const;
 
-    QNetworkAccessManager &m_http;
+    QNetworkCookieJar &m_cookies;
     const TPostLimits m_limits;
-    QPointer<QNetworkReply> m_reply;
-    QByteArray m_body;
+    std::unique_ptr<QAbstractSocket> m_socket;
+    THttpResponseReader m_reader;
+    QUrl m_url;
+    QByteArray m_request;
+    qint64 m_written = 0;
+    bool m_running = false;
+    bool m_ended = false;
+    QString m_failure;
     QString m_untrusted;        // the peer certificate's fingerprint when it was not trusted
     TBreak m_break = TBreak::None;
+    QEventLoop *m_wait = nullptr;
     QTimer m_offerCancel;
     QTimer m_stall;
     QTimer m_total;

@@ -49,6 +49,15 @@ TAnalogNumber::TCells CellsOf(int number, int digits, int separatorPos)
     return cells;
 }
 
+// Decimal digits of a day figure; 0 and below have one.
+int DigitCount(int number)
+{
+    int count = 1;
+    for (int rest = std::max(number, 0); rest >= 10; rest /= 10)
+        ++count;
+    return count;
+}
+
 // `base` at the largest pixel size whose line height (internal leading included)
 // is at most `height`.
 QFont FontOfHeight(const QFont &base, int height)
@@ -139,6 +148,7 @@ void TAnalogNumber::SetBorderColor(const QColor &color)
 
 void TAnalogNumber::SetValue(int value)
 {
+    MakeRoomFor(value);
     m_value = value;
     m_valueCells = CellsOf(m_value, m_digits, m_separatorPos);
     m_topShowsNext = false;
@@ -149,6 +159,7 @@ void TAnalogNumber::SetValue(int value)
 void TAnalogNumber::SetNextValue(int value)
 {
     m_timer.stop();
+    MakeRoomFor(value);
     m_nextValue = value;
     m_nextCells = CellsOf(m_nextValue, m_digits, m_separatorPos);
     // The offsets are in pixels of the cell, which the layout decides.
@@ -169,6 +180,7 @@ void TAnalogNumber::ShowValue(int value)
 {
     m_timer.stop();
     m_offsets.fill(0);
+    MakeRoomFor(value);
     m_nextValue = value;
     m_nextCells = CellsOf(m_nextValue, m_digits, m_separatorPos);
     SetValue(value);
@@ -180,6 +192,8 @@ void TAnalogNumber::SetDigits(int digits)
     // The cells of both numbers depend on the count: 123 in four cells is 0123.
     ComputeCells();
     Invalidate();
+    updateGeometry();
+    MakeRoomFor(std::max(m_value, m_nextValue));
     if (Rolling())
         SetNextValue(m_nextValue);
     update();
@@ -189,6 +203,7 @@ void TAnalogNumber::SetDigitPicture(const QImage &picture)
 {
     m_digitPicture = picture;
     Invalidate();
+    updateGeometry();
     update();
 }
 
@@ -224,6 +239,11 @@ QSize TAnalogNumber::sizeHint() const
     if (m_digitPicture.isNull())
         return QWidget::sizeHint();
     return QSize(m_digits * m_digitPicture.width(), m_digitPicture.height());
+}
+
+QSize TAnalogNumber::minimumSizeHint() const
+{
+    return m_digitPicture.isNull() ? QWidget::minimumSizeHint() : sizeHint();
 }
 
 void TAnalogNumber::paintEvent(QPaintEvent *)
@@ -394,6 +414,23 @@ void TAnalogNumber::ComputeCells()
 {
     m_valueCells = CellsOf(m_value, m_digits, m_separatorPos);
     m_nextCells = CellsOf(m_nextValue, m_digits, m_separatorPos);
+}
+
+void TAnalogNumber::MakeRoomFor(int value)
+{
+    const bool separated = m_separatorPos >= 0 && m_separatorPos < m_digits;
+    const int wanted = std::min(DigitCount(value) + (separated ? 1 : 0), int(MaxDigits));
+    if (wanted <= m_digits)
+        return;
+    const int added = wanted - m_digits;
+    m_digits = wanted;
+    // The separator keeps its place counted from the right: minutes keep two decimals.
+    if (m_separatorPos >= 0)
+        m_separatorPos += added;
+    ComputeCells();
+    Invalidate();
+    updateGeometry();
+    emit DigitsGrown();
 }
 
 void TAnalogNumber::RollTick()

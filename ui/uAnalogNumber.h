@@ -13,7 +13,9 @@
 // about one `ClockRate` period; the new digit slides in from the top.
 // Every glyph is rendered once into the glyph strip and both numbers once into the roll
 // picture, so a roll tick and a paint only copy rectangles. The roll timer runs only
-// while a roll is under way. Owned by the window that places it (parent ownership).
+// while a roll is under way. A number with more digits than the cells hold gets more
+// cells (never a cut number): with a digit picture the control then asks for more width.
+// Owned by the window that places it (parent ownership).
 class TAnalogNumber final : public QWidget
 {
     Q_OBJECT
@@ -86,11 +88,15 @@ public:
     int Step() const { return Prepared().m_step; }
     QFont GlyphFont() const { return Prepared().m_glyphFont; }   // the font after fitting
 
-    // With a digit picture the cells decide the size; framed cells fit any size.
+    // With a digit picture the cells decide the size, and it is the least size too:
+    // squeezed, the cells would be cut. Framed cells fit any size.
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     void RollFinished();
+    // A number needed more cells than the control had: owners without a layout place it anew.
+    void DigitsGrown();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -109,6 +115,8 @@ private:
     void DrawRow(const TCells &cells, int y);
     void DrawRows();
     void ComputeCells();
+    // Adds cells, before the separator, until `value` fits whole.
+    void MakeRoomFor(int value);
     void RollTick();
 
     bool m_autoFontSize = true;

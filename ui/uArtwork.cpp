@@ -1,5 +1,7 @@
 #include "uArtwork.h"
 
+#include <functional>
+
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -158,11 +160,10 @@ QList<QImage> SmallCountdownFrames()
     return frames;
 }
 
-QImage SmallBackground(bool withEuros)
+QImage SmallBackground(int width)
 {
-    const int width = withEuros ? 500 : 410;
     constexpr int Height = 30;
-    QImage image(width, Height, QImage::Format_RGB32);
+    QImage image(qMax(1, width), Height, QImage::Format_RGB32);
     QPainter p(&image);
     QLinearGradient shade(0, 0, 0, Height);
     shade.setColorAt(0, QColor(70, 70, 78));
@@ -177,12 +178,6 @@ QImage SmallBackground(bool withEuros)
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QColor(140, 140, 150));
     p.drawRect(image.rect().adjusted(0, 0, -1, -1));
-    // Icons in the gaps left of the counters they name.
-    const QList<QIcon> icons = CounterIcons();
-    p.drawPixmap(24, 7, icons[0].pixmap(IconSize, IconSize));
-    p.drawPixmap(85, 7, icons[1].pixmap(IconSize, IconSize));
-    if (withEuros)
-        p.drawPixmap(300, 7, icons[3].pixmap(IconSize, IconSize));
     return image;
 }
 
@@ -192,7 +187,10 @@ QList<QIcon> CounterIcons()
             Badge(QColor(200, 120, 20), QStringLiteral("m")), Badge(QColor(180, 150, 20), QStringLiteral("€"))};
 }
 
-QIcon ApplicationIcon()
+namespace {
+
+// The application icon at each of its sizes, `decorate` drawing over each picture.
+QIcon RenderedIcon(const std::function<void(QPainter &, int)> &decorate)
 {
     // Drawn here rather than through Qt's SVG icon plug-in, which need not be installed.
     QSvgRenderer renderer(QStringLiteral(":/bvmonitor.svg"));
@@ -202,10 +200,34 @@ QIcon ApplicationIcon()
         pixmap.fill(Qt::transparent);
         QPainter p(&pixmap);
         renderer.render(&p);
+        if (decorate)
+            decorate(p, size);
         p.end();
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+} // namespace
+
+QIcon ApplicationIcon()
+{
+    return RenderedIcon({});
+}
+
+QIcon QuietIcon()
+{
+    // The application icon with a no-entry sign in its lower right corner.
+    return RenderedIcon([](QPainter &p, int size) {
+        p.setRenderHint(QPainter::Antialiasing);
+        const qreal sign = size * 0.55;
+        const QRectF disc(size - sign, size - sign, sign, sign);
+        p.setPen(QPen(Qt::white, qMax(1.0, size / 16.0)));
+        p.setBrush(QColor(200, 30, 30));
+        p.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
+        const qreal bar = sign * 0.16;
+        p.fillRect(QRectF(disc.left() + sign * 0.22, disc.center().y() - bar / 2, sign * 0.56, bar), Qt::white);
+    });
 }
 
 QIcon ToolIcon(TToolIcon which)

@@ -15,13 +15,15 @@ QList<QImage> CountdownFrames();
 // The small counter window's countdown: as many frames as CountdownFrames(), 18 x 18 on
 // white, so one cycle still takes one poll interval.
 QList<QImage> SmallCountdownFrames();
-// The small counter window's background strip: 410 x 30 without the euro counter,
-// 500 x 30 with it.
-QImage SmallBackground(bool withEuros);
+// The small counter window's background strip, 30 high: 410 wide without the euro
+// counter, 500 with it, wider where a counter needs more cells.
+QImage SmallBackground(int width);
 // 0 online, 1 calls, 2 minutes, 3 euros.
 QList<QIcon> CounterIcons();
 // The window and tray icon, from the one SVG that is also installed (desktop/).
 QIcon ApplicationIcon();
+// The tray icon while sounds and balloons keep quiet: the application icon, crossed out.
+QIcon QuietIcon();
 
 enum class TToolIcon { Stopped, Running, Setup, Sound, Callers, Totals, History, Graph, Info };
 QIcon ToolIcon(TToolIcon which);

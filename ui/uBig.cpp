@@ -8,6 +8,7 @@
 #include "uDayCounter.h"
 #include "uGlobal.h"
 #include "uSettings.h"
+#include "uScreenFit.h"
 #include "uWindowStates.h"
 
 namespace {
@@ -29,6 +30,7 @@ TfrmBig::TfrmBig(QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Belvora Webmaster Monitor"));
     new TWindowStates(this, [] { return QByteArrayList{TWindowStates::SkipTaskbar}; });
+    new TScreenFit(this);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
@@ -121,6 +123,12 @@ void TfrmBig::Arrange()
         part->setGeometry(x, 0, part->width(), height());
         x += part->width();
     }
+}
+
+void TfrmBig::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    WatchMinimise(this, m_watchedHandle, [this] { Q_EMIT MinimiseRequested(); });
 }
 
 void TfrmBig::resizeEvent(QResizeEvent *event)

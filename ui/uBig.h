@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
+#include <QWindow>
 
 class QLabel;
 class TAnalogNumber;
@@ -48,8 +50,12 @@ public:
 Q_SIGNALS:
     // Posted to the main window once the window has stored its place.
     void RestoreRequested();
+    // The title bar asked to minimise it: a window without a taskbar button (or, on
+    // Wayland, any minimised window) would be out of reach.
+    void MinimiseRequested();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -61,4 +67,6 @@ private:
     void FormResize();
     // Lays the visible panels out from the left edge, each over the full height.
     void Arrange();
+
+    QPointer<QWindow> m_watchedHandle;
 };

@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
+#include <QGraphicsTextItem>
 #include <QHash>
 #include <QLegend>
 #include <QLegendMarker>
@@ -53,10 +54,17 @@ constexpr int UprightAngle = -90;
 constexpr qreal AxisLabelPadding = 4.0;
 constexpr qreal MaxAxisShare = 0.4;
 constexpr qreal AxisChrome = 14.0;
-// Upright names shrink at most to this share of their font to fit.
-constexpr qreal SmallestFontScale = 0.75;
-// An axis' own font, before a fit made it smaller.
+// Names shrink at most to this share of their font to fit.
+constexpr qreal SmallestFontScale = 0.7;
+// An axis' own font, before a fit made it smaller, and its names before any was shortened.
 constexpr char BaseFontProperty[] = "bvBaseFont";
+constexpr char NamesProperty[] = "bvNames";
+constexpr qreal FontScaleStep = 0.05;
+// Room between two upright or stacked names.
+constexpr qreal NameGap = 1.0;
+// Marks the chart's own value labels among its child items; they stand above the series.
+constexpr int ValueLabelKey = 0;
+constexpr qreal ValueLabelZ = 10.0;
 
 // At most two decimals, without trailing zeros: 12,5 and 7 rather than 12,50 and 7,00.
 QString ShortNumber(double value)
@@ -402,12 +410,6 @@ void FitPieAndLegend(QChart &chart, QPieSeries &pie, int labels, bool legend)
     ApplyPie(pie, best.Pie);
 }
 
-// Value labels of points and bars, in the form Qt Charts gives them.
-QString ValueText(const QChart &chart, double value, int precision = 6)
-{
-    return chart.locale().toString(value, 'g', precision);
-}
-
 // The chart's first axis of a kind: the value axis or the axis of names.
 template <typename TAxis>
 TAxis *FirstAxis(const QChart &chart)
@@ -431,40 +433,97 @@ qreal ContentHeight(QChart &chart)
     return chart.rect().height() - top - bottom - chart.margins().top() - chart.margins().bottom() - title;
 }
 
-// Names along the bottom turn upright when they do not fit side by side, in a smaller
-// font where the longest would be cut short (Qt gives the axis at most a share of the
-// chart's height); names that would not even fit upright, or beside horizontal bars one
-// above the other, are left out rather than shown as a row of dots.
+// The same across: what Qt shares out between the plot and the axes beside it.
+qreal ContentWidth(QChart &chart)
+{
+    qreal left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
+    if (chart.layout())
+        chart.layout()->getContentsMargins(&left, &top, &right, &bottom);
+    return chart.rect().width() - left - right - chart.margins().left() - chart.margins().right();
+}
+
+// A category as the monitor named it: escaped for the chart's markup, with invisible
+// marks that keep repeated names apart.
+QString PlainName(QString name)
+{
+    name.remove(QChar(0x200B));
+    name.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
+    name.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+    name.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+    name.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    return name;
+}
+
+// `base` at `scale` of its size.
+QFont Scaled(QFont base, qreal scale)
+{
+    if (base.pixelSize() > 0)
+        base.setPixelSize(qMax(1, int(base.pixelSize() * scale)));
+    else
+        base.setPointSizeF(base.pointSizeF() * scale);
+    return base;
+}
+
+// Every category keeps its name. Along the bottom names stand side by side, or upright
+// where they do not fit, in a smaller font where they stand too close; beside horizontal
+// bars they stand one above the other, smaller where they crowd. A name longer than the
+// room Qt gives the axis (a share of the chart's height, or of its width beside
+// horizontal bars) is shortened with "…". Upright, Qt's own shortening is off: it
+// measures an upright name against the room for a flat one and leaves only dots. Only in
+// a chart too small for the smallest font are the names left out.
 void FitCategories(QChart &chart, QBarCategoryAxis &categories)
 {
     if (categories.count() == 0)
         return;
     if (!categories.property(BaseFontProperty).isValid())
         categories.setProperty(BaseFontProperty, categories.labelsFont());
-    QFont font = categories.property(BaseFontProperty).value<QFont>();
-    const QFontMetricsF metrics(font);
+    if (!categories.property(NamesProperty).isValid())
+        categories.setProperty(NamesProperty, categories.categories());
+    const QStringList names = categories.property(NamesProperty).toStringList();
+    const QFont base = categories.property(BaseFontProperty).value<QFont>();
     const QRectF plot = chart.plotArea();
     const bool bottom = categories.alignment() == Qt::AlignBottom;
-    // Qt gives each name the plot's length over one more than their number, less padding.
-    const qreal slot = (bottom ? plot.width() : plot.height()) / (categories.count() + 1) - 2 * AxisLabelPadding;
+    // Qt gives a flat name the plot's length over one more than their number, less padding;
+    // upright or stacked names stand a category's length apart, and Qt hides one at the
+    // plot's edge that is thicker than that.
+    const qreal length = bottom ? plot.width() : plot.height();
+    const qreal slot = length / (names.size() + 1) - 2 * AxisLabelPadding;
+    const qreal spacing = length / names.size();
     qreal widest = 0.0;
-    const QStringList names = categories.categories();
     for (const QString &name : names)
-        widest = qMax(widest, metrics.horizontalAdvance(name));
+        widest = qMax(widest, QFontMetricsF(base).horizontalAdvance(PlainName(name)));
     const bool upright = bottom && widest + 2 * LabelSpacing > slot;
-    if (upright) {
-        const qreal room = MaxAxisShare * ContentHeight(chart) - AxisChrome;
-        if (widest > room && room > 0.0) {
-            const qreal scale = qMax(SmallestFontScale, room / widest);
-            if (font.pixelSize() > 0)
-                font.setPixelSize(qMax(1, int(font.pixelSize() * scale)));
-            else
-                font.setPointSizeF(font.pointSizeF() * scale);
-        }
+    const auto thin = [spacing](const QFont &font) {
+        return TextSize(font, QStringLiteral("0")).height() + NameGap <= spacing;
+    };
+    QFont font = base;
+    bool fits = bottom && !upright ? true : thin(base);
+    for (qreal scale = 1.0 - FontScaleStep; !fits && scale >= SmallestFontScale - 0.001; scale -= FontScaleStep) {
+        font = Scaled(base, scale);
+        fits = thin(font);
     }
+    const qreal room = bottom ? (upright ? MaxAxisShare * ContentHeight(chart) - AxisChrome : slot)
+                              : MaxAxisShare * ContentWidth(chart) - AxisChrome;
+    QStringList shown;
+    const QFontMetricsF metrics(font);
+    for (const QString &name : names) {
+        QString text = name;
+        const QString plain = PlainName(name);
+        if (metrics.horizontalAdvance(plain) > room) {
+            text = metrics.elidedText(plain, Qt::ElideRight, qMax(room, 0.0)).toHtmlEscaped();
+            while (shown.contains(text) || (text != name && names.contains(text)))
+                text += QChar(0x200B);
+        }
+        shown.append(text);
+    }
+    if (categories.categories() != shown) {
+        categories.clear();
+        categories.append(shown);
+    }
+    categories.setTruncateLabels(bottom && !upright);
     categories.setLabelsFont(font);
     categories.setLabelsAngle(upright ? UprightAngle : 0);
-    categories.setLabelsVisible(metrics.height() <= slot);
+    categories.setLabelsVisible(fits);
 }
 
 // Raises the top of the value axis so that the highest value's label stands inside the
@@ -479,131 +538,206 @@ void MakeRoom(QValueAxis &values, qreal top, qreal room, qreal length)
     values.setLabelFormat(values.max() >= 10.0 ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
 }
 
-void FitBars(QChart &chart, QAbstractBarSeries &bars, bool shown)
+// One value of a bar, line or point chart and the name of its category.
+struct TChartValue
 {
-    const QList<QBarSet *> sets = bars.barSets();
-    QValueAxis *values = FirstAxis<QValueAxis>(chart);
-    if (sets.isEmpty() || !values)
-        return;
-    QBarSet &set = *sets.first();
-    // Outside the bars, labels take the axes' colour, not the one meant for inside a bar.
-    set.setLabelColor(values->labelsColor());
-    double top = 0.0;
-    for (int i = 0; i < set.count(); ++i)
-        top = qMax(top, set.at(i));
-    // One decimal on the largest bar, as many significant digits on the others.
-    const int precision = top >= 1.0 ? int(std::floor(std::log10(top))) + 2 : 2;
-    bars.setLabelsFormat(QStringLiteral("@value"));
-    bars.setLabelsPrecision(precision);
-    bars.setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    const QFontMetricsF metrics(set.labelFont());
-    qreal widest = 0.0;
-    for (int i = 0; i < set.count(); ++i)
-        widest = qMax(widest, metrics.horizontalAdvance(ValueText(chart, set.at(i), precision)));
-    const qreal high = metrics.height();
-    const bool horizontal = bars.type() == QAbstractSeries::SeriesTypeHorizontalBar;
-    const QRectF plot = chart.plotArea();
-    const qreal slot = (horizontal ? plot.height() : plot.width()) / qMax(1, set.count());
-    // Beside a horizontal bar a label needs its width; above a bar its height, or its
-    // width when it stands upright because the bars are narrower than the text.
-    bool upright = false;
-    qreal room = horizontal ? widest : high;
-    bool fits = high <= slot;
-    if (!horizontal && widest > slot) {
-        upright = true;
-        room = widest;
+    double Value = 0.0;
+    QString Name;
+};
+
+// The text a label style gives a value along axes: whole numbers and percentages in the
+// user's form. `named` false leaves the name to the axis.
+QString AxisValueText(int labels, const TChartValue &value, double total, int index, bool named)
+{
+    const QLocale locale;
+    const QString whole = locale.toString(qRound64(value.Value));
+    const QString percent =
+        locale.toString(total > 0.0 ? qRound64(value.Value * 100.0 / total) : qint64(0)) + QStringLiteral(" %");
+    const QString ofTotal = percent + QStringLiteral(" van ") + locale.toString(qRound64(total));
+    const auto withName = [&](const QString &figure) {
+        return named ? value.Name + QLatin1Char(' ') + figure : figure;
+    };
+    switch (labels) {
+    case LabelsNone:
+        return {};
+    case LabelsValue:
+        return whole;
+    case LabelsPercent:
+        return percent;
+    case LabelsNamePercent:
+        return withName(percent);
+    case LabelsNameValue:
+        return withName(whole);
+    case LabelsPercentTotal:
+        return ofTotal;
+    case LabelsNamePercentTotal:
+        return withName(ofTotal);
+    case LabelsXValue:
+        return QString::number(index);
+    default: // name, legend text
+        return named ? value.Name : QString();
     }
-    bars.setLabelsAngle(upright ? UprightAngle : 0);
-    bars.setLabelsVisible(shown && fits);
-    MakeRoom(*values, top, shown && fits ? room + ValueLabelOffset : 0.0, horizontal ? plot.width() : plot.height());
 }
 
-// Point labels stand centred above their points; a label that would cover one already
-// placed is left out, the largest values placing theirs first.
-void FitPoints(QChart &chart, QXYSeries &line, QAbstractSeries &series, int labels)
+void RemoveValueLabels(QChart &chart)
 {
-    const bool shown = labels != LabelsNone;
-    const QString format = labels == LabelsXValue ? QStringLiteral("@xPoint") : QStringLiteral("@yPoint");
-    QValueAxis *values = FirstAxis<QValueAxis>(chart);
-    const QList<QPointF> points = line.points();
-    double top = 0.0;
-    for (const QPointF &point : points)
-        top = qMax(top, point.y());
-    auto *area = qobject_cast<QAreaSeries *>(&series);
-    const QFont font = area ? area->pointLabelsFont() : line.pointLabelsFont();
-    const QFontMetricsF metrics(font);
-    const auto *marked = qobject_cast<QScatterSeries *>(&series);
-    const qreal markerRoom = marked ? marked->markerSize() / 2.0 : 0.0;
-    if (values)
-        MakeRoom(*values, top, shown ? metrics.height() + ValueLabelOffset + markerRoom : 0.0,
-                 chart.plotArea().height());
+    const QList<QGraphicsItem *> children = chart.childItems();
+    for (QGraphicsItem *child : children) {
+        if (child->data(ValueLabelKey).toBool())
+            delete child;
+    }
+}
 
-    QList<int> order(points.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return points[a].y() > points[b].y(); });
-    QList<QRectF> placed;
-    QList<bool> visible(points.size(), false);
-    // Unclipped labels may stand above the plot's top edge, into the room made there, and
-    // beside it, clear of the value axis' own labels.
-    const QRectF plot = chart.plotArea();
-    const QRectF room(chart.rect().left(), plot.top() - metrics.height(), chart.rect().width(),
-                      plot.height() + metrics.height());
-    // Qt puts a label's baseline this far above its point: past the marker or the line.
-    const auto *scatter = qobject_cast<QScatterSeries *>(&series);
-    const qreal pen = (area ? area->pen() : line.pen()).widthF();
-    const qreal baseline = (scatter ? scatter->markerSize() / 2.0 + pen : pen / 2.0) + LabelSpacing;
-    QList<QRectF> obstacles;
-    if (values && values->tickCount() > 1) {
-        const QFontMetricsF axisMetrics(values->labelsFont());
-        for (int k = 0; k < values->tickCount(); ++k) {
-            const qreal y = plot.bottom() - k * plot.height() / (values->tickCount() - 1);
-            obstacles.append(QRectF(chart.rect().left(), y - axisMetrics.height() / 2.0, plot.left() - chart.rect().left(),
-                                    axisMetrics.height()));
-        }
+// Qt's own point and bar labels can show the bare value only: these are the chart's.
+void AddValueLabel(QChart &chart, const QString &text, const QFont &font, const QColor &colour, const QRectF &rect,
+                   bool upright)
+{
+    auto *item = new QGraphicsTextItem(&chart);
+    item->document()->setDocumentMargin(0.0);
+    item->setFont(font);
+    item->setDefaultTextColor(colour);
+    item->setPlainText(text);
+    item->setData(ValueLabelKey, true);
+    item->setZValue(ValueLabelZ);
+    if (upright) {
+        // Turned about its top-left corner, the text then runs upwards from the bottom.
+        item->setRotation(UprightAngle);
+        item->setPos(rect.left(), rect.bottom());
+    } else {
+        item->setPos(rect.topLeft());
     }
-    // Scatter markers are drawn over labels: a label keeps clear of the other markers.
-    QList<QRectF> markers;
-    if (scatter) {
-        const qreal half = scatter->markerSize() / 2.0;
-        for (const QPointF &point : points) {
-            const QPointF at = chart.mapToPosition(point, &series);
-            markers.append(QRectF(at.x() - half, at.y() - half, 2 * half, 2 * half));
-        }
+}
+
+// The values' labels: on the end of a bar or above a point, flat or, above bars
+// narrower than the text, upright; the largest values choose first, and a label that
+// would cover another text or a marker, or leave the chart, is left out. Labels that name
+// their values do so where every label finds a place; otherwise they show the figures
+// and the axis names the values. The value axis reaches high enough for the labels.
+void PlaceValueLabels(QChart &chart, QAbstractSeries &series, const QList<TChartValue> &values, int labels,
+                      bool horizontal, bool bars, qreal markerSize)
+{
+    RemoveValueLabels(chart);
+    QValueAxis *axis = FirstAxis<QValueAxis>(chart);
+    double total = 0.0, top = 0.0;
+    for (const TChartValue &value : values) {
+        total += value.Value;
+        top = qMax(top, value.Value);
     }
-    const auto covers = [](const QList<QRectF> &rects, const QRectF &rect, int own = -1) {
-        for (int j = 0; j < rects.size(); ++j) {
-            if (j != own && rects[j].intersects(rect))
-                return true;
-        }
-        return false;
-    };
-    for (const int i : order) {
-        const QString text = labels == LabelsXValue ? ValueText(chart, points[i].x()) : ValueText(chart, points[i].y());
-        const qreal width = metrics.horizontalAdvance(text);
-        const QPointF at = chart.mapToPosition(points[i], &series);
-        const QRectF rect(at.x() - width / 2.0, at.y() - baseline - metrics.ascent(), width, metrics.height());
-        const QRectF spaced = rect.adjusted(-LabelSpacing, 0.0, LabelSpacing, 0.0);
-        if (!room.contains(rect) || covers(placed, spaced) || covers(markers, rect, i) || covers(obstacles, rect))
-            continue;
-        placed.append(rect);
-        visible[i] = true;
-    }
-    const bool all = std::all_of(visible.begin(), visible.end(), [](bool v) { return v; });
-    if (area) {
-        // An area labels all its points or none.
-        area->setPointLabelsFormat(format);
-        area->setPointLabelsClipping(false);
-        area->setPointLabelsVisible(shown && all);
+    if (labels == LabelsNone || values.isEmpty()) {
+        if (axis)
+            MakeRoom(*axis, top, 0.0, 0.0);
         return;
     }
-    line.setPointLabelsFormat(format);
-    line.setPointLabelsClipping(false);
-    line.setPointLabelsVisible(shown);
-    line.clearPointsConfiguration(QXYSeries::PointConfiguration::LabelVisibility);
-    for (int i = 0; i < points.size(); ++i) {
-        if (!visible[i])
-            line.setPointConfiguration(i, QXYSeries::PointConfiguration::LabelVisibility, false);
+    const QFont font = axis ? axis->labelsFont() : chart.font();
+    const QColor colour = axis ? axis->labelsColor() : QColor(Qt::black);
+    const QFontMetricsF metrics(font);
+    QList<int> order(values.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return values[a].Value > values[b].Value; });
+    const auto at = [&](int i) {
+        return chart.mapToPosition(horizontal ? QPointF(values[i].Value, i) : QPointF(i, values[i].Value), &series);
+    };
+    const qreal gap = ValueLabelOffset + markerSize / 2.0;
+    const QList<bool> tries = ShowsName(labels) ? QList<bool>{true, false} : QList<bool>{false};
+    for (const bool named : tries) {
+        QStringList texts;
+        qreal widest = 0.0;
+        for (int i = 0; i < values.size(); ++i) {
+            texts.append(AxisValueText(labels, values[i], total, i, named));
+            widest = qMax(widest, metrics.horizontalAdvance(texts.last()));
+        }
+        QRectF plot = chart.plotArea();
+        const qreal spacing = (horizontal ? plot.height() : plot.width()) / values.size();
+        const bool upright = bars && !horizontal && widest + 2 * LabelSpacing > spacing;
+        if (axis) {
+            const qreal room = horizontal || upright ? widest : metrics.height();
+            MakeRoom(*axis, top, room + gap, horizontal ? plot.width() : plot.height());
+            LayOut(chart);
+            plot = chart.plotArea();
+        }
+        // Texts already there: the value axis' labels beside the plot.
+        QList<QRectF> placed;
+        if (axis && axis->tickCount() > 1 && !horizontal) {
+            const QFontMetricsF axisMetrics(axis->labelsFont());
+            for (int k = 0; k < axis->tickCount(); ++k) {
+                const qreal y = plot.bottom() - k * plot.height() / (axis->tickCount() - 1);
+                placed.append(QRectF(chart.rect().left(), y - axisMetrics.height() / 2.0,
+                                     plot.left() - AxisLabelPadding - chart.rect().left(), axisMetrics.height()));
+            }
+        }
+        // Markers are drawn over labels: a label keeps clear of the other markers.
+        QList<QRectF> markers;
+        for (int i = 0; markerSize > 0.0 && i < values.size(); ++i)
+            markers.append(QRectF(at(i) - QPointF(markerSize, markerSize) / 2.0, QSizeF(markerSize, markerSize)));
+        QList<std::pair<int, QRectF>> shown;
+        int wanted = 0;
+        for (const int i : order) {
+            if (texts[i].isEmpty())
+                continue;
+            ++wanted;
+            const QPointF end = at(i);
+            const qreal width = metrics.horizontalAdvance(texts[i]);
+            const qreal height = metrics.height();
+            const QRectF rect = horizontal ? QRectF(end.x() + gap, end.y() - height / 2.0, width, height)
+                : upright                  ? QRectF(end.x() - height / 2.0, end.y() - gap - width, height, width)
+                                           : QRectF(end.x() - width / 2.0, end.y() - gap - height, width, height);
+            const QRectF spaced = rect.adjusted(-LabelSpacing, -LabelSpacing, LabelSpacing, LabelSpacing);
+            bool free = chart.rect().contains(rect)
+                && std::none_of(placed.begin(), placed.end(), [&](const QRectF &r) { return r.intersects(spaced); });
+            for (int m = 0; free && m < markers.size(); ++m)
+                free = m == i || !markers[m].intersects(rect);
+            if (!free)
+                continue;
+            placed.append(rect);
+            shown.append({i, rect});
+        }
+        if (named && shown.size() < wanted)
+            continue;
+        for (const auto &[index, rect] : shown)
+            AddValueLabel(chart, texts[index], font, colour, rect, upright);
+        return;
     }
+}
+
+// The values of the chart's one bar set, line or point series, by category.
+QList<TChartValue> ChartValues(const QChart &chart, QAbstractSeries &series)
+{
+    QStringList names;
+    if (const QBarCategoryAxis *categories = FirstAxis<QBarCategoryAxis>(chart))
+        names = categories->property(NamesProperty).toStringList();
+    QList<TChartValue> values;
+    if (auto *bars = qobject_cast<QAbstractBarSeries *>(&series)) {
+        const QList<QBarSet *> sets = bars->barSets();
+        if (sets.isEmpty())
+            return values;
+        for (int i = 0; i < sets.first()->count(); ++i)
+            values.append({sets.first()->at(i), PlainName(names.value(i))});
+        return values;
+    }
+    auto *area = qobject_cast<QAreaSeries *>(&series);
+    const QXYSeries *line = area ? area->upperSeries() : qobject_cast<QXYSeries *>(&series);
+    if (!line)
+        return values;
+    const QList<QPointF> points = line->points();
+    for (int i = 0; i < points.size(); ++i)
+        values.append({points[i].y(), PlainName(names.value(i))});
+    return values;
+}
+
+void FitAxisLabels(QChart &chart, QAbstractSeries &series, int labels)
+{
+    auto *bars = qobject_cast<QAbstractBarSeries *>(&series);
+    if (bars) {
+        bars->setLabelsVisible(false);
+    } else if (auto *area = qobject_cast<QAreaSeries *>(&series)) {
+        area->setPointLabelsVisible(false);
+    } else if (auto *line = qobject_cast<QXYSeries *>(&series)) {
+        line->setPointLabelsVisible(false);
+    }
+    const auto *scatter = qobject_cast<QScatterSeries *>(&series);
+    PlaceValueLabels(chart, series, ChartValues(chart, series), labels,
+                     series.type() == QAbstractSeries::SeriesTypeHorizontalBar, bars != nullptr,
+                     scatter ? scatter->markerSize() : 0.0);
 }
 
 } // namespace
@@ -611,27 +745,33 @@ void FitPoints(QChart &chart, QXYSeries &line, QAbstractSeries &series, int labe
 void FitChartLabels(QChart &chart, int labels, bool legend)
 {
     const QList<QAbstractSeries *> all = chart.series();
-    if (all.isEmpty())
+    if (all.isEmpty()) {
+        RemoveValueLabels(chart);
         return;
+    }
     QAbstractSeries &series = *all.first();
     if (chart.locale() != QLocale())
         chart.setLocale(QLocale());
     chart.setLocalizeNumbers(true);
 
     if (auto *pie = qobject_cast<QPieSeries *>(&series)) {
+        RemoveValueLabels(chart);
         FitPieAndLegend(chart, *pie, labels, legend);
         return;
     }
-    if (QBarCategoryAxis *categories = FirstAxis<QBarCategoryAxis>(chart)) {
+    QBarCategoryAxis *categories = FirstAxis<QBarCategoryAxis>(chart);
+    if (categories) {
         FitCategories(chart, *categories);
         LayOut(chart);
     }
-    if (auto *bars = qobject_cast<QAbstractBarSeries *>(&series)) {
-        FitBars(chart, *bars, labels != LabelsNone);
-    } else if (auto *area = qobject_cast<QAreaSeries *>(&series)) {
-        if (area->upperSeries())
-            FitPoints(chart, *area->upperSeries(), series, labels);
-    } else if (auto *line = qobject_cast<QXYSeries *>(&series)) {
-        FitPoints(chart, *line, series, labels);
+    FitAxisLabels(chart, series, labels);
+    // Room made above the values widens the value axis' labels, and so narrows the plot
+    // the names were fitted to: once more, then the values' labels to the final plot.
+    if (categories) {
+        const QRectF plot = chart.plotArea();
+        FitCategories(chart, *categories);
+        LayOut(chart);
+        if (chart.plotArea() != plot)
+            FitAxisLabels(chart, series, labels);
     }
 }

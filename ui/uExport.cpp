@@ -6,16 +6,15 @@
 
 #include "uClock.h"
 #include "uCsv.h"
+#include "uDayStore.h"
 #include "uGlobal.h"
-#include "uHistory.h"
 #include "uPlatform.h"
+#include "uUnits.h"
 
 namespace Export {
 
 namespace {
 
-constexpr double SecondsPerMinute = 60.0;
-constexpr double CentsPerEuro = 100.0;
 const QString Title = QStringLiteral("Exporteren");
 
 } // namespace
@@ -50,7 +49,7 @@ TTable ListRows(const QTreeView &list)
     return table;
 }
 
-TTable DayRows(const THistoryGraph &history)
+TTable DayRows(const TDayStore &history)
 {
     // Everything but the time of day is a figure.
     TTable table{{}, {1, 2, 3, 4}};
@@ -61,7 +60,7 @@ TTable DayRows(const THistoryGraph &history)
         const THistorySample &s = history.Sample(i);
         rows << QStringList{Clock::FromLocalSeconds(s.Time).toString(QStringLiteral("HH:mm:ss")),
                             QString::number(s.Online), QString::number(s.Callers),
-                            FormatFixed2(s.Seconds / SecondsPerMinute), FormatFixed2(s.Cents / CentsPerEuro)};
+                            FormatFixed2(MinutesFromSeconds(s.Seconds)), FormatFixed2(double(s.Cents) / CentsPerEuro)};
     }
     return table;
 }

@@ -7,7 +7,7 @@
 #include "uCsv.h"
 
 class QTreeView;
-class THistoryGraph;
+class TDayStore;
 
 // What the lists and the day graph write to CSV files for a spreadsheet.
 namespace Export {
@@ -23,7 +23,7 @@ struct TTable
 // one row per line. Its figures are the columns it aligns to the right.
 TTable ListRows(const QTreeView &list);
 // One row per sample of the day: time, online, callers, minutes and euros.
-TTable DayRows(const THistoryGraph &history);
+TTable DayRows(const TDayStore &history);
 // Asks where to save, proposing `name` with the date in the documents folder, and
 // writes the file; a failure is told. False when nothing was written.
 bool SaveCsv(const QString &name, const QDate &date, const TTable &table);

@@ -25,7 +25,10 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
+
+#include <utility>
 
 #include "uAnalogNumber.h"
 #include "uArtwork.h"
@@ -38,16 +41,18 @@
 #include "uFetcher.h"
 #include "uFetcherWindow.h"
 #include "uFreshness.h"
+#include "uDayStore.h"
 #include "uHistory.h"
+#include "uHistoryBox.h"
 #include "uListView.h"
 #include "uMonitor.h"
-#include "uNoDrawPanel.h"
 #include "uNotifier.h"
 #include "uOptions.h"
 #include "uParser.h"
 #include "uPayout.h"
 #include "uPlatform.h"
 #include "uSettings.h"
+#include "uScreenFit.h"
 #include "uSmall.h"
 #include "uTotalsChart.h"
 #include "uVersionCheck.h"
@@ -60,6 +65,7 @@ constexpr int CallersBalloonMs = 2500;
 constexpr int TabOnline = 0;
 constexpr int TabTotals = 1;
 constexpr int TabHistory = 2;
+constexpr int TabOverview = 3;
 
 bool InternetConnected()
 {
@@ -145,6 +151,8 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
         return states;
     });
     TWindowStates::KeepOthersAbove(this);
+    new TScreenFit(this);
+    TScreenFit::FitEveryWindow(this);
 
     m_tray = new QSystemTrayIcon(Artwork::ApplicationIcon(), this);
     m_tray->setToolTip(windowTitle());
@@ -184,7 +192,7 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
 
     pnlGraph->setVisible(Settings.Graph);
     pcInfo->setVisible(Settings.Info);
-    ShowTab(qBound(0, Settings.List, 2));
+    ShowTab(qBound(0, Settings.List, TabOverview));
     UpdateActions();
     m_ready = true;
 }
@@ -217,7 +225,7 @@ TfrmMain::~TfrmMain()
     Settings.ChartItem = cbxType->currentIndex();
     SaveSettings();
     if (!m_monitor->SaveHistory())
-        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_monitor->History().LastError()));
+        DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(m_monitor->DayStore().LastError()));
 }
 
 void TfrmMain::UpdateActions()
@@ -278,6 +286,8 @@ void TfrmMain::PageChanged(int index)
         TotalsRowSelected();
     } else if (index == TabHistory) {
         CallerListClick(lvHistory);
+    } else if (index == TabOverview) {
+        ShowOverview(true);
     }
     UpdateActions();
 }
@@ -288,7 +298,7 @@ void TfrmMain::CallerListClick(TListView *list)
     if (pcMain->currentIndex() != (list == lvCallers ? TabOnline : TabHistory))
         return;
     // The history list drives the panel only while the details page is the one showing.
-    if (list == lvHistory && pcInfo->currentWidget() != pnDetails)
+    if (list == lvHistory && !pcInfo->currentWidget()->isAncestorOf(pnDetails))
         return;
     const int row = list->SelectedRow();
     auto &rows = static_cast<TCallerRows &>(*list->Rows());
@@ -326,15 +336,22 @@ void TfrmMain::resizeEvent(QResizeEvent *event)
 
 void TfrmMain::FormResize()
 {
+    // The user's share, not the last width: the window is resized while hidden behind the
+    // counter windows or in the tray, and a share scaled from such a width drifts.
     const int client = splMain->width();
-    const int old = m_lastClientWidth;
-    m_lastClientWidth = client;
-    if (!isVisible() || pcInfo->isHidden() || old <= 0 || old == client || pcMain->width() < 33)
+    if (pcInfo->isHidden() || client <= 0)
         return;
     const int split = splMain->handleWidth();
-    const int w = int((qint64(pcInfo->width()) + split) * client / old) - split;
-    if (w > 16 && client - w > 16)
+    const int w = int(m_infoShare * client) - split;
+    if (w > 16 && client - w > 16 && splMain->sizes().value(1) != w)
         splMain->setSizes({client - w - split, w});
+}
+
+void TfrmMain::InfoSplitMoved()
+{
+    const int client = splMain->width();
+    if (client > 0 && !pcInfo->isHidden())
+        m_infoShare = double(pcInfo->width() + splMain->handleWidth()) / client;
 }
 
 void TfrmMain::showEvent(QShowEvent *event)
@@ -344,6 +361,7 @@ void TfrmMain::showEvent(QShowEvent *event)
         m_countdownFrame = 0;
         tiCountdown.start();
     }
+    WatchWindowState();
     if (!m_activated)
         QMetaObject::invokeMethod(this, &TfrmMain::FirstActivation, Qt::QueuedConnection);
 }
@@ -448,7 +466,7 @@ void TfrmMain::tiUpdateTimer()
         if (++m_tickCount >= TicksPerHistorySave) {
             m_tickCount = 0;
             if (!m_monitor->SaveHistory()) {
-                TickFailed(m_monitor->History().LastError());
+                TickFailed(m_monitor->DayStore().LastError());
                 return;
             }
         }
@@ -494,6 +512,15 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
         if (!m_countdownFrames.isEmpty())
             painter.drawImage(0, 0, m_countdownFrames[m_countdownFrame % m_countdownFrames.size()]);
         return true;
+    }
+    if (watched == splMain && event->type() == QEvent::Resize) {
+        FormResize();
+        return false;
+    }
+    if (watched == pcInfo && event->type() == QEvent::Show) {
+        // The splitter gives a panel shown again the width it had: the share decides.
+        QMetaObject::invokeMethod(this, &TfrmMain::FormResize, Qt::QueuedConnection);
+        return false;
     }
     if (watched == chtTotals && event->type() == QEvent::Resize) {
         chtTotalsResize();
@@ -587,21 +614,37 @@ void TfrmMain::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    // Hiding inside the state change confuses the window system: do it right after.
     if (windowState() & Qt::WindowMinimized)
-        QMetaObject::invokeMethod(this, &TfrmMain::Minimise, Qt::QueuedConnection);
+        MinimiseRequested();
     else if (windowState() & Qt::WindowMaximized)
         QMetaObject::invokeMethod(this, &TfrmMain::Maximise, Qt::QueuedConnection);
 }
 
+void TfrmMain::WatchWindowState()
+{
+    WatchMinimise(this, m_watchedHandle, [this] { MinimiseRequested(); });
+}
+
+void TfrmMain::MinimiseRequested()
+{
+    if (m_minimiseRequested)
+        return;
+    m_minimiseRequested = true;
+    // Hiding inside the state change confuses the window system: do it right after.
+    QMetaObject::invokeMethod(this, &TfrmMain::Minimise, Qt::QueuedConnection);
+}
+
 void TfrmMain::Minimise()
 {
-    if (!(windowState() & Qt::WindowMinimized) || frmSmall)
+    if (!std::exchange(m_minimiseRequested, false) || frmSmall || !isVisible())
         return;
     if (Settings.NoMini) {
-        // Without a tray there is no way back from hidden: stay minimised then.
-        if (!QSystemTrayIcon::isSystemTrayAvailable() || !m_tray->isVisible())
+        if (!QSystemTrayIcon::isSystemTrayAvailable() || !m_tray->isVisible()) {
+            // Without a tray there is no way back from hidden: stay minimised then. On
+            // Wayland only the compositor can bring it back, or a restore showing it anew.
+            m_minimisedByCompositor = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
             return;
+        }
         hide();
         m_hiddenToTray = true;
         return;
@@ -626,14 +669,18 @@ void TfrmMain::Maximise()
     if (!frmBig) {
         frmBig = new TfrmBig;
         connect(frmBig, &TfrmBig::RestoreRequested, this, &TfrmMain::Restore, Qt::QueuedConnection);
+        // Minimised, the program shows its minimised face: the small window or the tray.
+        connect(frmBig, &TfrmBig::MinimiseRequested, this, [this] {
+            if (frmBig)
+                frmBig->close();
+            MinimiseRequested();
+        }, Qt::QueuedConnection);
     }
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, Settings.LargeW, Settings.LargeH);
-    const QSize size(qMin(Settings.LargeW, area.width()), qMin(Settings.LargeH, area.height()));
+    const QRect area = TScreenFit::AvailableArea(this);
+    const QSize size = QSize(Settings.LargeW, Settings.LargeH).boundedTo(area.size());
     frmBig->resize(size);
     // A place saved on a screen that is gone would put the window out of reach.
-    frmBig->move(qBound(area.left(), Settings.LargePos.x(), area.left() + area.width() - size.width()),
-                 qBound(area.top(), Settings.LargePos.y(), area.top() + area.height() - size.height()));
+    frmBig->move(TScreenFit::Inside(QRect(Settings.LargePos, size), area));
     frmBig->pnOnline->setVisible(Settings.ShowOnline);
     frmBig->pnCalls->setVisible(Settings.ShowCalls);
     frmBig->pnMin->setVisible(Settings.ShowMinutes);
@@ -658,7 +705,7 @@ void TfrmMain::BindCountersHere()
     BindCounters(anOnline, anCalls, pbHistory, anEuros, anMinutes);
 }
 
-void TfrmMain::BindCounters(TAnalogNumber *online, TAnalogNumber *calls, QWidget *graphBox, TAnalogNumber *euros,
+void TfrmMain::BindCounters(TAnalogNumber *online, TAnalogNumber *calls, THistoryBox *graphBox, TAnalogNumber *euros,
                             TAnalogNumber *minutes)
 {
     m_boundCounters = {online, calls, minutes, euros};
@@ -668,7 +715,10 @@ void TfrmMain::BindCounters(TAnalogNumber *online, TAnalogNumber *calls, QWidget
         if (m_boundCounters[i])
             m_boundCounters[i]->ShowValue(values[i]);
     }
-    m_monitor->History().Attach(graphBox);
+    if (graphBox)
+        graphBox->ShowGraph(&m_monitor->History());
+    else
+        m_monitor->History().Detach();
 }
 
 void TfrmMain::MoveCounters()
@@ -705,6 +755,9 @@ void TfrmMain::Restore()
     if (frmBig)
         frmBig->close();
     BindCountersHere();
+    // Wayland has no way to ask for a minimised window back; one shown anew comes back.
+    if (std::exchange(m_minimisedByCompositor, false))
+        hide();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     showNormal();
     raise();

@@ -33,6 +33,7 @@ class QSystemTrayIcon;
 class QTabWidget;
 class QTreeWidget;
 class QWidget;
+class QWindow;
 class TAnalogNumber;
 class TCallerDetails;
 class TFreshness;
@@ -44,8 +45,9 @@ class TfrmBig;
 class TFetcher;
 class TfrmFetcher;
 class TfrmSmall;
-class TNoDrawPaintBox;
+class THistoryBox;
 class TNotifier;
+class TOverviewPage;
 
 // The program's one permanent window and the root object of a run. It loads the
 // settings, owns the connector and the monitor, hands the monitor its views and
@@ -131,13 +133,18 @@ private:
     void ShowInfoPanel();
     // Keeps the info panel's share of the width when the window is resized.
     void FormResize();
+    // The user moved the split: that is the share to keep.
+    void InfoSplitMoved();
     void btnHistoryUpdateClick();
     void HistoryFetched(const TFetchReply &reply);
+    // A minimise asked for by the title bar, the tray or the window manager.
+    void MinimiseRequested();
+    void WatchWindowState();
     void Minimise();
     void Maximise();
     void BindCountersHere();
     // The counters the monitor's figures go to, shown at once; and the graph's place.
-    void BindCounters(TAnalogNumber *online, TAnalogNumber *calls, QWidget *graphBox, TAnalogNumber *euros,
+    void BindCounters(TAnalogNumber *online, TAnalogNumber *calls, THistoryBox *graphBox, TAnalogNumber *euros,
                       TAnalogNumber *minutes);
     // Rolls the bound counters to the monitor's figures; one not in view just shows them.
     void MoveCounters();
@@ -190,6 +197,8 @@ private:
     void QuietChanged();
     void ExportList(TListView *list, const QString &name);
     void ExportDay();
+    // The overview of the last days: `reread` reads the day files again.
+    void ShowOverview(bool reread);
 
     // Before the monitor: the monitor goes first, while its requests can still end.
     std::unique_ptr<TFetcher> m_connector;
@@ -202,6 +211,10 @@ private:
     bool m_ready = false;
     bool m_activated = false;
     bool m_hiddenToTray = false;
+    bool m_minimiseRequested = false;
+    // Left minimised on Wayland, where only showing it anew brings it back.
+    bool m_minimisedByCompositor = false;
+    QPointer<QWindow> m_watchedHandle;
     bool m_serverMessagePending = false;
     QString m_serverAction;
     TCallerList HistoryCallers;
@@ -239,7 +252,8 @@ private:
     TListView *lvHistory = nullptr;
     QTreeWidget *lvTotalDetails = nullptr;
     TCallerDetails *pnDetails = nullptr;
-    int m_lastClientWidth = 0;
+    // The info panel's width with the splitter handle, as a share of the splitter's.
+    double m_infoShare = 0.4;
     QLabel *lblHistoryCount = nullptr;
     QLabel *lblHistoryNotice = nullptr;
     QPushButton *btnHistoryUpdate = nullptr;
@@ -256,7 +270,7 @@ private:
     QAction *mnuShortNames = nullptr;
     QList<QAction *> mnuChartTypes;
     QWidget *pnlGraph = nullptr;
-    TNoDrawPaintBox *pbHistory = nullptr;
+    THistoryBox *pbHistory = nullptr;
     QLabel *lblVMax = nullptr;
     QLabel *lblVMin = nullptr;
     QLabel *stItem = nullptr;
@@ -278,6 +292,8 @@ private:
     TFreshness *m_freshness = nullptr;
     bool m_infoShowsOutlook = false;
     QMenu *pmTray = nullptr;
+    bool m_trayShowsQuiet = false;
     QMenu *pmGraph = nullptr;
     QAction *mnuYesterday = nullptr;
+    TOverviewPage *tsOverview = nullptr;
 };

@@ -35,6 +35,7 @@ constexpr int LegendMinWidth = 150;
 constexpr int PieStyle = 5;
 constexpr int LastChartStyle = 6;
 constexpr int ChartMargin = 6;
+constexpr int ChoiceLength = 8;
 
 } // namespace
 
@@ -63,6 +64,11 @@ QWidget *TfrmMain::CreateChartPage()
                        QStringLiteral("Land")});
     top->addWidget(cbxType);
     top->addStretch(1);
+    // The info panel may be narrow: the choices shorten rather than set its least width.
+    for (QComboBox *combo : {cbxChart, cbxType}) {
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setMinimumContentsLength(ChoiceLength);
+    }
     layout->addLayout(top);
 
     chtTotals = new QChartView;

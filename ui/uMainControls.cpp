@@ -21,10 +21,13 @@
 #include "uDayCounter.h"
 #include "uArtwork.h"
 #include "uDetails.h"
+#include "uHistoryBox.h"
 #include "uListColumns.h"
 #include "uListView.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
+#include "uOverview.h"
+#include "uScrollPage.h"
 #include "uSettings.h"
 
 namespace {
@@ -210,7 +213,7 @@ QWidget *TfrmMain::CreateGraphStrip()
     grid->addWidget(stItem);
     layout->addWidget(labels);
 
-    pbHistory = new TNoDrawPaintBox;
+    pbHistory = new THistoryBox;
     pbHistory->setObjectName(QStringLiteral("pbHistory"));
     layout->addWidget(pbHistory, 1);
     return pnlGraph;
@@ -246,7 +249,9 @@ QWidget *TfrmMain::CreateInfoPanel()
     lvTotalDetails->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Waarde")});
     pnDetails = new TCallerDetails(lvTotalDetails);
     pnDetails->TotalsActive = [this] { return pcMain->currentWidget() == lvTotals; };
-    pcInfo->addTab(pnDetails, QStringLiteral("&Details"));
+    // On a short screen (or at a large scale) the details scroll rather than push the
+    // window past the screen's edge.
+    pcInfo->addTab(new TScrollPage(pnDetails), QStringLiteral("&Details"));
 
     pcInfo->addTab(CreateChartPage(), QStringLiteral("&Grafiek"));
     connect(pcInfo, &QTabWidget::currentChanged, this, [this](int index) {
@@ -273,6 +278,9 @@ void TfrmMain::CreateControls()
     connect(lvTotals, &QAbstractItemView::doubleClicked, this, &TfrmMain::ShowInfoPanel);
     pcMain->addTab(lvTotals, QStringLiteral("&Totalen"));
     pcMain->addTab(CreateHistoryPage(), QStringLiteral("&Historie"));
+    tsOverview = new TOverviewPage(ProgramDir);
+    tsOverview->setObjectName(QStringLiteral("tsOverview"));
+    pcMain->addTab(tsOverview, QStringLiteral("Over&zicht"));
     connect(pcMain, &QTabWidget::currentChanged, this, &TfrmMain::PageChanged);
     for (TListView *list : {lvCallers, lvHistory}) {
         connect(list, &QAbstractItemView::clicked, this, [this, list] { CallerListClick(list); });
@@ -290,6 +298,9 @@ void TfrmMain::CreateControls()
     splMain->setStretchFactor(0, 1);
     splMain->setStretchFactor(1, 0);
     splMain->setSizes({520, 340});
+    splMain->installEventFilter(this);
+    pcInfo->installEventFilter(this);
+    connect(splMain, &QSplitter::splitterMoved, this, &TfrmMain::InfoSplitMoved);
 
     // The graph strip keeps its height when the window changes size; the user sets it.
     splGraph = new QSplitter(Qt::Vertical);

@@ -4,32 +4,39 @@
 #include "uMain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QToolTip>
 
 #include <array>
 #include <functional>
 
 #include "uAnalogNumber.h"
+#include "uArtwork.h"
 #include "uBig.h"
 #include "uClock.h"
 #include "uDayCounter.h"
+#include "uDayStore.h"
 #include "uExport.h"
 #include "uFetcher.h"
 #include "uForecast.h"
 #include "uFreshness.h"
 #include "uHistory.h"
+#include "uHistoryBox.h"
 #include "uListView.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
+#include "uOverview.h"
 #include "uSettings.h"
 #include "uSmall.h"
+#include "uUnits.h"
 
 namespace {
 
-constexpr int HalfHour = 30;
-constexpr int Hour = 60;
+constexpr int HalfHour = MinutesPerHour / 2;
 // From this many failed transfers in a row the connection counts as lost.
 constexpr int FailuresShown = 3;
 
@@ -55,6 +62,10 @@ void TfrmMain::CreateOutlook()
     m_freshness = new TFreshness(*m_monitor, this);
     connect(m_freshness, &TFreshness::Changed, this, &TfrmMain::ShowOutlook);
     connect(m_monitor.get(), &TBelvoraMonitor::ReplyProcessed, this, &TfrmMain::ShowOutlook);
+    connect(m_monitor.get(), &TBelvoraMonitor::ReplyProcessed, this, [this] { ShowOverview(false); });
+    connect(tsOverview, &TOverviewPage::ExportRequested, this, [this] {
+        Export::SaveCsv(QStringLiteral("overzicht"), Clock::Now().date(), tsOverview->ExportRows());
+    });
     connect(m_connector.get(), &TFetcher::FailuresChanged, this, &TfrmMain::ShowOutlook);
     CreateTrayMenu();
     CreateGraphMenu();
@@ -64,9 +75,13 @@ void TfrmMain::CreateOutlook()
 void TfrmMain::CreateTrayMenu()
 {
     pmTray = new QMenu(this);
+    // The way back where a click on the tray icon does nothing.
+    connect(pmTray->addAction(QStringLiteral("Tonen")), &QAction::triggered, this, &TfrmMain::Restore);
+    pmTray->addAction(acStartStop);
+    pmTray->addSeparator();
     const QList<std::pair<QString, std::function<void()>>> snoozes = {
         {QStringLiteral("Stil voor 30 minuten"), [this] { m_quiet.SnoozeFor(Clock::Now(), HalfHour); }},
-        {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), Hour); }},
+        {QStringLiteral("Stil voor 1 uur"), [this] { m_quiet.SnoozeFor(Clock::Now(), MinutesPerHour); }},
         {QStringLiteral("Stil tot morgen"), [this] { m_quiet.SnoozeUntilTomorrow(Clock::Now()); }},
     };
     QAction *tomorrow = nullptr; // the last snooze
@@ -160,6 +175,19 @@ void TfrmMain::ShowOutlook()
     }
     lblInfo->setToolTip(strip);
     m_tray->setToolTip(TrayToolTip());
+    // A hint on show tells the new age as well, not only the next one.
+    if (QToolTip::isVisible()) {
+        QWidget *under = QApplication::widgetAt(QCursor::pos());
+        if (under && under->window() == frmSmall && under->toolTip().isEmpty())
+            under = frmSmall;
+        if (under && !under->toolTip().isEmpty() && under->toolTip() != QToolTip::text())
+            QToolTip::showText(QCursor::pos(), under->toolTip(), under);
+    }
+    const bool quiet = m_quiet.IsQuiet(Clock::Now());
+    if (quiet != m_trayShowsQuiet) {
+        m_trayShowsQuiet = quiet;
+        m_tray->setIcon(quiet ? Artwork::QuietIcon() : Artwork::ApplicationIcon());
+    }
 }
 
 QString TfrmMain::ConnectionText() const
@@ -204,7 +232,22 @@ void TfrmMain::ExportList(TListView *list, const QString &name)
 
 void TfrmMain::ExportDay()
 {
-    const THistoryGraph &history = m_monitor->History();
+    const TDayStore &history = m_monitor->DayStore();
     Export::SaveCsv(QStringLiteral("dag"), Clock::FromLocalSeconds(history.DayStart()).date(),
                     Export::DayRows(history));
+}
+
+void TfrmMain::ShowOverview(bool reread)
+{
+    if (!reread && pcMain->currentWidget() != tsOverview)
+        return;
+    const TDayStore &history = m_monitor->DayStore();
+    const QDate today = Clock::Now().date();
+    std::optional<THistorySample> live;
+    if (history.Count() > 0 && Clock::FromLocalSeconds(history.DayStart()).date() == today)
+        live = history.Sample(history.Count() - 1);
+    if (reread)
+        tsOverview->Reload(today, live);
+    else
+        tsOverview->SetLive(today, live);
 }

@@ -4,7 +4,7 @@
 
 // A paint box that never erases its background: its owner paints every pixel, so
 // skipping the erase avoids flicker on the graph strips.
-class TNoDrawPaintBox final : public QWidget
+class TNoDrawPaintBox : public QWidget
 {
     Q_OBJECT
 public:

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,13 +27,17 @@
 #include "uPayoutEditor.h"
 #include "uPlatform.h"
 #include "uQuiet.h"
+#include "uScrollPage.h"
 #include "uSettings.h"
 #include "uTriggerEditor.h"
+#include "uUnits.h"
 
 TfrmOptions *frmOptions = nullptr;
 
 namespace {
 
+constexpr int MinimumWidth = 425;
+constexpr int MinimumHeight = 305;
 constexpr int TabOptions = 0;
 constexpr int TabCommunication = 1;
 constexpr int TabTriggers = 3;
@@ -42,8 +47,8 @@ constexpr int SpinMinimum = 10;
 constexpr int IntervalMaximum = 300;
 constexpr int TickEvery = 10;
 // What the quiet hours offer before the user set any: the night.
-constexpr int DefaultQuietFrom = 22 * 3600;
-constexpr int DefaultQuietTo = 7 * 3600;
+constexpr int DefaultQuietFrom = 22 * SecondsPerHour;
+constexpr int DefaultQuietTo = 7 * SecondsPerHour;
 const QStringList SoundFilters{QStringLiteral("Sound files (*.wav)"), QStringLiteral("All files (*.*)")};
 
 // A key or password as typed, without the blanks and line end that a paste brings along.
@@ -52,12 +57,20 @@ QString Typed(const QLineEdit *edit)
     return edit->text().trimmed();
 }
 
+// Enter on a focused button presses that button (a play button plays); elsewhere OK.
 QPushButton *MakeButton(const QString &name, const QString &text, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(name);
-    button->setAutoDefault(false);
     return button;
+}
+
+// A field's caption, read out with the field it names.
+QLabel *Caption(const QString &text, QWidget *field, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setBuddy(field);
+    return label;
 }
 
 QLineEdit *MakeEdit(const QString &name, QWidget *parent)
@@ -81,24 +94,24 @@ TfrmOptions::TfrmOptions(QWidget *parent)
 {
     frmOptions = this;
     setWindowTitle(QStringLiteral("Opties"));
-    setMinimumSize(425, 305);
 
     pgOptions = new QTabWidget(this);
     pgOptions->setObjectName(QStringLiteral("pgOptions"));
-    pgOptions->addTab(CreateOptionsPage(), QStringLiteral("&Opties"));
-    pgOptions->addTab(CreateCommunicationPage(), QStringLiteral("&Communicatie"));
-    pgOptions->addTab(CreateAccountsPage(), QStringLiteral("&Accounts"));
+    // Each page scrolls where the screen is too short for the dialog (a large scale).
+    pgOptions->addTab(new TScrollPage(CreateOptionsPage()), QStringLiteral("&Opties"));
+    pgOptions->addTab(new TScrollPage(CreateCommunicationPage()), QStringLiteral("&Communicatie"));
+    pgOptions->addTab(new TScrollPage(CreateAccountsPage()), QStringLiteral("&Accounts"));
     tsTriggers = new TTriggerEditor(pgOptions);
     tsTriggers->setObjectName(QStringLiteral("tsTriggers"));
     tsTriggers->Browse = [this](const QStringList &filters, std::function<void(const QString &)> chosen) {
         BrowseFile(filters, std::move(chosen));
     };
-    pgOptions->addTab(tsTriggers, QStringLiteral("&Triggers"));
+    pgOptions->addTab(new TScrollPage(tsTriggers), QStringLiteral("&Triggers"));
     tsPayout = new TPayoutEditor(pgOptions);
     tsPayout->setObjectName(QStringLiteral("tsPayout"));
     tsPayout->ShowInfo = [this](const QString &text) { lblInfo->setText(text); };
     tsPayout->DialogOpen = [this] { return frmOptions == this; };
-    pgOptions->addTab(tsPayout, QStringLiteral("&Uitbetaling"));
+    pgOptions->addTab(new TScrollPage(tsPayout), QStringLiteral("&Uitbetaling"));
 
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
@@ -108,7 +121,6 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     lblInfo->setTextFormat(Qt::PlainText); // shows the server's error texts
     btnCancel = new QPushButton(QStringLiteral("Annuleren"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
@@ -126,6 +138,9 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     connect(btnCancel, &QPushButton::clicked, this, &TfrmOptions::btnCancelClick);
     FormCreate();
     connect(pgOptions, &QTabWidget::currentChanged, this, &TfrmOptions::pgOptionsChange);
+    // At least the classic size, but never less than the contents need at this font and
+    // scale: a fixed least size would let the layout squeeze the fields.
+    resize(sizeHint().expandedTo(QSize(MinimumWidth, MinimumHeight)));
 }
 
 TfrmOptions::~TfrmOptions()
@@ -177,7 +192,7 @@ QWidget *TfrmOptions::CreateOptionsPage()
     auto *quiet = new QHBoxLayout;
     quiet->addWidget(chkQuiet);
     quiet->addWidget(teQuietFrom);
-    quiet->addWidget(new QLabel(QStringLiteral("tot"), page));
+    quiet->addWidget(Caption(QStringLiteral("tot"), teQuietTo, page));
     quiet->addWidget(teQuietTo);
     quiet->addStretch(1);
     connect(chkQuiet, &QCheckBox::toggled, teQuietFrom, &QWidget::setEnabled);
@@ -191,28 +206,28 @@ QWidget *TfrmOptions::CreateOptionsPage()
     lblVersion->setStyleSheet(QStringLiteral("color: grey"));
 
     auto *grid = new QGridLayout(page);
-    grid->addWidget(new QLabel(QStringLiteral("Geluid bij beller online"), page), 0, 0);
+    grid->addWidget(Caption(QStringLiteral("Geluid bij beller online"), eUpSound, page), 0, 0);
     grid->addWidget(eUpSound, 0, 1, 1, 2);
     grid->addWidget(btnOpenUp, 0, 3);
     grid->addWidget(SpeedButton1, 0, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Geluid bij beller offline"), page), 1, 0);
+    grid->addWidget(Caption(QStringLiteral("Geluid bij beller offline"), eDownSound, page), 1, 0);
     grid->addWidget(eDownSound, 1, 1, 1, 2);
     grid->addWidget(btnOpenDown, 1, 3);
     grid->addWidget(SpeedButton2, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Update interval"), page), 2, 0);
+    grid->addWidget(Caption(QStringLiteral("Update interval"), tbInterval, page), 2, 0);
     grid->addWidget(tbInterval, 2, 1);
     grid->addWidget(seInterval, 2, 2);
     grid->addWidget(new QLabel(QStringLiteral("seconden"), page), 2, 3, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Altijd op voorgrond"), page), 3, 0);
+    grid->addWidget(Caption(QStringLiteral("Altijd op voorgrond"), chkForeground, page), 3, 0);
     grid->addWidget(chkForeground, 3, 1);
     grid->addWidget(chkFGMini, 3, 2, 1, 3);
     grid->addWidget(chkNoMini, 4, 1, 1, 4);
     grid->addWidget(chkBalloonTips, 5, 1, 1, 4);
     grid->addWidget(chkAutostart, 6, 1, 1, 4);
     grid->addLayout(quiet, 7, 1, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Belvora Key"), page), 8, 0);
+    grid->addWidget(Caption(QStringLiteral("Belvora Key"), mBVKey, page), 8, 0);
     grid->addWidget(mBVKey, 8, 1, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Wachtwoord"), page), 9, 0);
+    grid->addWidget(Caption(QStringLiteral("Wachtwoord"), ePass, page), 9, 0);
     grid->addWidget(ePass, 9, 1, 1, 4);
     grid->addWidget(lblVersion, 10, 0, 1, 5);
 
@@ -232,11 +247,11 @@ QWidget *TfrmOptions::CreateCommunicationPage()
     eMobile = MakeEdit(QStringLiteral("eMobile"), page);
     eMSN = MakeEdit(QStringLiteral("eMSN"), page);
     auto *grid = new QGridLayout(page);
-    grid->addWidget(new QLabel(QStringLiteral("E-mail "), page), 0, 0);
+    grid->addWidget(Caption(QStringLiteral("E-mail "), eEmail, page), 0, 0);
     grid->addWidget(eEmail, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Mobiel"), page), 1, 0);
+    grid->addWidget(Caption(QStringLiteral("Mobiel"), eMobile, page), 1, 0);
     grid->addWidget(eMobile, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("MSN"), page), 2, 0);
+    grid->addWidget(Caption(QStringLiteral("MSN"), eMSN, page), 2, 0);
     grid->addWidget(eMSN, 2, 1);
     grid->setRowStretch(3, 1);
     for (QLineEdit *edit : {eEmail, eMobile, eMSN})
@@ -256,8 +271,11 @@ QWidget *TfrmOptions::CreateAccountsPage()
     lvAccounts->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvAccounts->setHeaderLabels({QStringLiteral("Key"), QStringLiteral("Naam"), QStringLiteral("Actief")});
     lvAccounts->setColumnWidth(0, 165);
-    lvAccounts->setColumnWidth(1, 100);
-    lvAccounts->setColumnWidth(2, 40);
+    // The names take the room the keys and the state leave.
+    lvAccounts->header()->setStretchLastSection(false);
+    lvAccounts->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    lvAccounts->header()->setMinimumSectionSize(40);
+    lvAccounts->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     btnDel = MakeButton(QStringLiteral("btnDel"), QStringLiteral("&Verwijder"), page);
 
     auto *group = new QGroupBox(page);
@@ -268,9 +286,10 @@ QWidget *TfrmOptions::CreateAccountsPage()
     Edit1 = MakeEdit(QStringLiteral("Edit1"), group);
     Edit1->hide();
     auto *groupLayout = new QHBoxLayout(group);
-    groupLayout->addWidget(new QLabel(QStringLiteral("Key"), group));
+    groupLayout->addWidget(Caption(QStringLiteral("Key"), eAKey, group));
     groupLayout->addWidget(eAKey, 1);
-    btnAdd = MakeButton(QStringLiteral("btnAdd"), QStringLiteral("&Toevoegen"), page);
+    // Alt+T is the "&Triggers" tab's.
+    btnAdd = MakeButton(QStringLiteral("btnAdd"), QStringLiteral("To&evoegen"), page);
 
     auto *grid = new QGridLayout(page);
     grid->addWidget(lvAccounts, 0, 0);

@@ -14,6 +14,7 @@
 #include "uArtwork.h"
 #include "uFetcher.h"
 #include "uGlobal.h"
+#include "uNumbers.h"
 #include "uPayout.h"
 #include "uPlatform.h"
 #include "uSettings.h"
@@ -249,7 +250,7 @@ void TPayoutEditor::RebuildRules()
         TPayoutRule *rule = FindPayoutRule(item == 0 ? QString() : TPProgs[item - 1]->ProgCode.text(), true);
         const int country = cbxCountry->findText(CellText(row, ColCountry), Qt::MatchExactly) - 1;
         const int access = cbxAccess->findText(CellText(row, ColAccess), Qt::MatchExactly) - 1;
-        const double amount = ParseAmount(CellText(row, ColAmount));
+        const double amount = ReadPointOrLocaleNumber(CellText(row, ColAmount)).value_or(0.0);
         // A text that is in neither list means all, like an empty cell.
         if (amount != 0.0)
             rule->Amounts.Set(qMax(country, -1), qMax(access, -1), amount);
@@ -299,7 +300,7 @@ void TPayoutEditor::sgPayoutKeyDown(int key)
         return;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (column == ColAmount) {
-            SetCellText(row, column, AmountText(ParseAmount(CellText(row, column))));
+            SetCellText(row, column, AmountText(ReadPointOrLocaleNumber(CellText(row, column)).value_or(0.0)));
             AddRowIfLast(row);
         } else {
             ShowCellEditor(true);

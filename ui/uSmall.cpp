@@ -11,17 +11,31 @@
 #include "uAnalogNumber.h"
 #include "uDayCounter.h"
 #include "uArtwork.h"
-#include "uNoDrawPanel.h"
+#include "uHistoryBox.h"
 #include "uGlobal.h"
 #include "uSettings.h"
+#include "uScreenFit.h"
 #include "uWindowStates.h"
 
 namespace {
 
 constexpr int GraphXWithEuros = 392;
 constexpr int GraphXWithoutEuros = 300;
-const QSize WideStrip(500, 30);
-const QSize NarrowStrip(410, 30);
+constexpr int WideStripWidth = 500;
+constexpr int NarrowStripWidth = 410;
+constexpr int StripHeight = 30;
+constexpr int IconY = 7;
+constexpr int IconSize = 16;
+// Places with the cells the counters have at first; a counter that needed more cells
+// pushes everything right of it by its extra width.
+const QRect OnlinePlace(45, 6, 28, 19);
+const QRect CallsPlace(106, 5, 56, 19);
+const QRect CountdownPlace(165, 6, 18, 18);
+const QRect MinutesPlace(185, 6, 112, 18);
+const QRect EurosPlace(319, 6, 70, 18);
+constexpr int OnlineIconX = 24;
+constexpr int CallsIconX = 85;
+constexpr int EurosIconX = 300;
 
 } // namespace
 
@@ -35,30 +49,40 @@ TfrmSmall::TfrmSmall(const QImage &digitPicture, QWidget *parent)
     new TWindowStates(this, [] { return QByteArrayList{TWindowStates::SkipTaskbar, TWindowStates::Above}; });
 
     im1 = new QLabel(this);
-    im1->setGeometry(QRect(QPoint(0, 0), NarrowStrip));
-    im1->setPixmap(QPixmap::fromImage(Artwork::SmallBackground(false)));
+    im1->setGeometry(0, 0, NarrowStripWidth, StripHeight);
+    im1->setPixmap(QPixmap::fromImage(Artwork::SmallBackground(NarrowStripWidth)));
     im2 = new QLabel(this);
-    im2->setGeometry(QRect(QPoint(0, 0), WideStrip));
-    im2->setPixmap(QPixmap::fromImage(Artwork::SmallBackground(true)));
+    im2->setGeometry(0, 0, WideStripWidth, StripHeight);
+    im2->setPixmap(QPixmap::fromImage(Artwork::SmallBackground(WideStripWidth)));
+    const QList<QIcon> icons = Artwork::CounterIcons();
+    for (const int index : {0, 1, 3}) {
+        auto *icon = new QLabel(this);
+        icon->setPixmap(icons[index].pixmap(IconSize, IconSize));
+        icon->resize(IconSize, IconSize);
+        m_icons.append(icon);
+    }
 
-    anOnline = CreateCounter(digitPicture, 2, QStringLiteral("Online bellers"), 15, QRect(45, 6, 28, 19));
-    anCalls = CreateCounter(digitPicture, 4, QStringLiteral("Aantal bellers vandaag"), 15, QRect(106, 5, 56, 19));
-    anMinutes = CreateCounter(digitPicture, 8, QStringLiteral("Aantal minuten vandaag"), 14, QRect(185, 6, 112, 18));
+    anOnline = CreateCounter(digitPicture, 2, QStringLiteral("Online bellers"), 15, OnlinePlace);
+    anCalls = CreateCounter(digitPicture, 4, QStringLiteral("Aantal bellers vandaag"), 15, CallsPlace);
+    anMinutes = CreateCounter(digitPicture, 8, QStringLiteral("Aantal minuten vandaag"), 14, MinutesPlace);
     anMinutes->SetSeparatorPos(5);
-    anEuros = CreateCounter(digitPicture, 5, QStringLiteral("Verdiende Euro's vandaag"), 14, QRect(319, 6, 70, 18));
+    anEuros = CreateCounter(digitPicture, 5, QStringLiteral("Verdiende Euro's vandaag"), 14, EurosPlace);
 
     ilCountdown = Artwork::SmallCountdownFrames();
     pbCountdown = new QWidget(this);
-    pbCountdown->setGeometry(165, 6, 18, 18);
+    pbCountdown->setGeometry(CountdownPlace);
     pbCountdown->installEventFilter(this);
     connect(&tiCountdown, &QTimer::timeout, this, &TfrmSmall::tiCountdownTimer);
 
-    pbMiniGraph = new TNoDrawPaintBox(this);
+    pbMiniGraph = new THistoryBox(this);
     pbMiniGraph->setGeometry(GraphXWithEuros, 6, 34, 18);
     // The graph handles its own presses; one must not reach the window and close it.
     pbMiniGraph->setAttribute(Qt::WA_NoMousePropagation);
 
+    new TScreenFit(this);
     ApplyEuroLayout();
+    for (TAnalogNumber *counter : {anOnline, anCalls, anMinutes, anEuros})
+        connect(counter, &TAnalogNumber::DigitsGrown, this, &TfrmSmall::ApplyEuroLayout);
 }
 
 TAnalogNumber *TfrmSmall::CreateCounter(const QImage &digitPicture, int digits, const QString &hint, int fontSize,
@@ -77,12 +101,38 @@ TAnalogNumber *TfrmSmall::CreateCounter(const QImage &digitPicture, int digits, 
 void TfrmSmall::ApplyEuroLayout()
 {
     const bool euros = !PayoutRules.empty();
+    anEuros->setVisible(euros);
+    int shift = 0;
+    // A counter as wide as its cells, and what stands right of it moved on by its growth.
+    const auto place = [&shift](QWidget *counter, const QRect &base) {
+        const int grown = qMax(0, counter->sizeHint().width() - base.width());
+        counter->setGeometry(base.translated(shift, 0).adjusted(0, 0, grown, 0));
+        shift += grown;
+    };
+    m_icons[0]->move(OnlineIconX, IconY);
+    place(anOnline, OnlinePlace);
+    m_icons[1]->move(CallsIconX + shift, IconY);
+    place(anCalls, CallsPlace);
+    pbCountdown->move(CountdownPlace.topLeft() + QPoint(shift, 0));
+    place(anMinutes, MinutesPlace);
+    m_icons[2]->move(EurosIconX + shift, IconY);
+    m_icons[2]->setVisible(euros);
+    if (euros)
+        place(anEuros, EurosPlace);
+    pbMiniGraph->move((euros ? GraphXWithEuros : GraphXWithoutEuros) + shift, pbMiniGraph->y());
+
+    // The window is as large as the background strip it shows.
+    const int width = (euros ? WideStripWidth : NarrowStripWidth) + shift;
+    QLabel *shown = euros ? im2 : im1;
     im1->setVisible(!euros);
     im2->setVisible(euros);
-    anEuros->setVisible(euros);
-    pbMiniGraph->move(euros ? GraphXWithEuros : GraphXWithoutEuros, pbMiniGraph->y());
-    // The window is as large as the background strip it shows.
-    setFixedSize(euros ? WideStrip : NarrowStrip);
+    if (shown->width() != width) {
+        shown->setGeometry(0, 0, width, StripHeight);
+        shown->setPixmap(QPixmap::fromImage(Artwork::SmallBackground(width)));
+    }
+    setFixedSize(width, StripHeight);
+    if (isVisible())
+        TScreenFit::Fit(this);
 }
 
 void TfrmSmall::showEvent(QShowEvent *event)

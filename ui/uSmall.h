@@ -9,7 +9,7 @@
 
 class QLabel;
 class TAnalogNumber;
-class TNoDrawPaintBox;
+class THistoryBox;
 
 // The small counter window: a borderless always-on-top strip with the four day counters,
 // a countdown picture and the day graph in miniature, shown instead of the minimised main
@@ -32,14 +32,15 @@ public:
     void SetCountdownInterval(int milliseconds);
     void RestartCountdown();
     int CountdownFrame() const { return m_countdownTag; }
-    // Shows the euro counter and the wide strip while payout rules exist.
+    // Shows the euro counter and the wide strip while payout rules exist, and makes room
+    // for counters that needed more cells.
     void ApplyEuroLayout();
 
     TAnalogNumber *anOnline = nullptr;
     TAnalogNumber *anCalls = nullptr;
     TAnalogNumber *anMinutes = nullptr;
     TAnalogNumber *anEuros = nullptr;
-    TNoDrawPaintBox *pbMiniGraph = nullptr;
+    THistoryBox *pbMiniGraph = nullptr;
     QLabel *im1 = nullptr;
     QLabel *im2 = nullptr;
     QWidget *pbCountdown = nullptr;
@@ -65,6 +66,7 @@ private:
     void tiCountdownTimer();
 
     QList<QImage> ilCountdown;
+    QList<QLabel *> m_icons;   // beside the online, calls and euro counters
     int m_countdownTag = 0;   // the countdown frame shown
     bool m_dragging = false;
     QPoint m_dragOffset;      // press point relative to the window's top-left

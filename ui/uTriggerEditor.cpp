@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "uNumbers.h"
 #include "uPlatform.h"
 #include "uTriggers.h"
 
@@ -56,6 +57,14 @@ QString WhyColumnText(const TTrigger &trigger)
     return percent ? trigger.Value + why : why + trigger.Value;
 }
 
+// A field's caption, read out with the field it names.
+QLabel *Caption(const QString &text, QWidget *field, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setBuddy(field);
+    return label;
+}
+
 QComboBox *MakeChoice(const QString &name, const QStringList &items, int initial, QWidget *parent)
 {
     auto *combo = new QComboBox(parent);
@@ -86,17 +95,14 @@ void TTriggerEditor::CreateControls()
     lvTrigger->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvTrigger->setHeaderLabels({QStringLiteral("Wanneer"), QStringLiteral("Wat"), QStringLiteral("Waarom"),
                                 QStringLiteral("Actie"), QStringLiteral("Actief")});
-    for (int c = 0; c < 5; ++c)
-        lvTrigger->setColumnWidth(c, ColumnWidths[c]);
 
-    btnTAdd = new QPushButton(QStringLiteral("&Toevoegen"), this);
+    // Alt+T is the "&Triggers" tab's.
+    btnTAdd = new QPushButton(QStringLiteral("To&evoegen"), this);
     btnTAdd->setObjectName(QStringLiteral("btnTAdd"));
     btnTEdit = new QPushButton(QStringLiteral("Wijzigen"), this);
     btnTEdit->setObjectName(QStringLiteral("btnTEdit"));
     btnTDel = new QPushButton(QStringLiteral("&Verwijder"), this);
     btnTDel->setObjectName(QStringLiteral("btnTDel"));
-    for (QPushButton *button : {btnTAdd, btnTEdit, btnTDel})
-        button->setAutoDefault(false);
 
     auto *gbData = new QGroupBox(QStringLiteral("Gegevens"), this);
     cbxWhen = MakeChoice(QStringLiteral("cbxWhen"), WhenItems, -1, gbData);
@@ -118,29 +124,28 @@ void TTriggerEditor::CreateControls()
     btnPlay = new QPushButton(QStringLiteral("\u25B6"), gbData);
     btnPlay->setObjectName(QStringLiteral("btnPlay"));
     btnPlay->setEnabled(false);
-    for (QPushButton *button : {btnBrowse, btnPlay}) {
-        button->setAutoDefault(false);
+    // Enter on a focused button presses it (the play button plays), as in the whole dialog.
+    for (QPushButton *button : {btnBrowse, btnPlay})
         button->setFixedWidth(24);
-    }
     cbxTType = MakeChoice(QStringLiteral("cbxTType"), TypeItems, TriggerRepeat::OnceUntilNext, gbData);
 
     auto *grid = new QGridLayout(gbData);
-    grid->addWidget(new QLabel(QStringLiteral("Wanneer"), gbData), 0, 0);
+    grid->addWidget(Caption(QStringLiteral("Wanneer"), cbxWhen, gbData), 0, 0);
     grid->addWidget(cbxWhen, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("tijd"), gbData), 0, 2);
+    grid->addWidget(Caption(QStringLiteral("tijd"), eWhen, gbData), 0, 2);
     grid->addWidget(eWhen, 0, 3);
     grid->addWidget(chkTActive, 0, 4, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Wat"), gbData), 1, 0);
+    grid->addWidget(Caption(QStringLiteral("Wat"), cbxWhat, gbData), 1, 0);
     grid->addWidget(cbxWhat, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Waarom"), gbData), 1, 2);
+    grid->addWidget(Caption(QStringLiteral("Waarom"), cbxWhy, gbData), 1, 2);
     grid->addWidget(cbxWhy, 1, 3);
     grid->addWidget(eWhy, 1, 4, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Actie"), gbData), 2, 0);
+    grid->addWidget(Caption(QStringLiteral("Actie"), cbxAction, gbData), 2, 0);
     grid->addWidget(cbxAction, 2, 1);
     grid->addWidget(eAction, 2, 2, 1, 3);
     grid->addWidget(btnBrowse, 2, 5);
     grid->addWidget(btnPlay, 2, 6);
-    grid->addWidget(new QLabel(QStringLiteral("Type"), gbData), 3, 0);
+    grid->addWidget(Caption(QStringLiteral("Type"), cbxTType, gbData), 3, 0);
     grid->addWidget(cbxTType, 3, 1, 1, 4);
 
     auto *buttons = new QVBoxLayout;
@@ -204,6 +209,12 @@ void TTriggerEditor::RefreshList()
         item->setText(3, ItemText(ActionItems, trigger.Action));
         item->setText(4, trigger.Active ? QStringLiteral("Ja") : QStringLiteral("Nee"));
     }
+    // At least the usual widths, and wide enough for every text ("80% onder gisteren").
+    const QAbstractItemView &view = *lvTrigger;
+    for (int c = 0; c < lvTrigger->columnCount(); ++c) {
+        lvTrigger->setColumnWidth(
+            c, qMax(ColumnWidths[c], qMax(lvTrigger->header()->sectionSizeHint(c), view.sizeHintForColumn(c))));
+    }
 }
 
 int TTriggerEditor::SelectedRow() const
@@ -216,12 +227,7 @@ void TTriggerEditor::lvTriggerSelectItem(int row)
 {
     if (TriggerChanged && CurrentTrigger && !ApplyTriggerEdit()) {
         // The edit stays with its trigger until its time is put right.
-        const auto it = std::find_if(TTriggers.begin(), TTriggers.end(),
-                                     [this](const auto &t) { return t.get() == CurrentTrigger; });
-        const QSignalBlocker blocker(lvTrigger);
-        lvTrigger->clearSelection();
-        if (it != TTriggers.end())
-            lvTrigger->topLevelItem(int(it - TTriggers.begin()))->setSelected(true);
+        SelectCurrentTrigger();
         return;
     }
     TriggerChanged = false;
@@ -267,7 +273,7 @@ void TTriggerEditor::WriteEditor(TTrigger &trigger) const
 QString TTriggerEditor::StoredValue() const
 {
     // Plain, so that another locale reads it back the same.
-    const std::optional<double> value = ReadThreshold(eWhy->text());
+    const std::optional<double> value = ReadLocaleThenCommaOrPointNumber(eWhy->text());
     return value ? ThresholdText(*value) : eWhy->text();
 }
 
@@ -276,15 +282,20 @@ bool TTriggerEditor::WhenTextAccepted() const
     // A time the evaluator cannot read would stop every poll's trigger pass at this trigger.
     if (IsValidWhenText(cbxWhen->currentIndex(), eWhen->text()))
         return true;
+    // The form the kind of condition needs, so the user sees what to type.
+    const QString expected = cbxWhen->currentIndex() == TriggerWhen::Between
+        ? QStringLiteral("twee tijden, zoals 12:00 14:00")
+        : QStringLiteral("een tijd, zoals 14:30");
     Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, QStringLiteral("Opties"),
-                                QStringLiteral("Ongeldige tijd: ") + eWhen->text());
+                                QStringLiteral("Ongeldige tijd: ") + eWhen->text() + QStringLiteral("\nVerwacht: ")
+                                    + expected);
     return false;
 }
 
 bool TTriggerEditor::ValueAccepted() const
 {
     // The threshold is compared as a number; text would silently compare as 0.
-    if (eWhy->text().isEmpty() || ReadThreshold(eWhy->text()))
+    if (eWhy->text().isEmpty() || ReadLocaleThenCommaOrPointNumber(eWhy->text()))
         return true;
     Platform::Get().ShowMessage(TPlatform::TMessageKind::Warning, QStringLiteral("Opties"),
                                 QStringLiteral("Ongeldig getal: ") + eWhy->text());
@@ -313,6 +324,7 @@ void TTriggerEditor::btnTAddClick()
         return;
     CurrentTrigger = AddFromEditor();
     RefreshList();
+    SelectCurrentTrigger();
 }
 
 void TTriggerEditor::btnTEditClick()
@@ -334,7 +346,21 @@ bool TTriggerEditor::ApplyTriggerEdit()
     }
     TriggerChanged = false;
     RefreshList();
+    SelectCurrentTrigger();
     return true;
+}
+
+void TTriggerEditor::SelectCurrentTrigger()
+{
+    const auto it = std::find_if(TTriggers.begin(), TTriggers.end(),
+                                 [this](const auto &t) { return t.get() == CurrentTrigger; });
+    if (it == TTriggers.end())
+        return;
+    // Silently: the editor already shows this trigger, and its pending edit stays.
+    const QSignalBlocker blocker(lvTrigger);
+    QTreeWidgetItem *row = lvTrigger->topLevelItem(int(it - TTriggers.begin()));
+    lvTrigger->setCurrentItem(row);
+    lvTrigger->scrollToItem(row);
 }
 
 void TTriggerEditor::btnTDelClick()

@@ -81,6 +81,8 @@ private:
     bool ValueAccepted() const;
     bool CompareAccepted() const;
     int SelectedRow() const;
+    // The highlighted row is that of `CurrentTrigger`, so the buttons act on what is edited.
+    void SelectCurrentTrigger();
 
     // Filling the editor from a trigger is no edit of the user's.
     bool m_filling = false;

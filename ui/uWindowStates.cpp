@@ -90,10 +90,21 @@ public:
             || window->findChild<TWindowStates *>(QString(), Qt::FindDirectChildrenOnly))
             return false;
         const QPointer<QWidget> owner = m_owner;
-        auto *states = new TWindowStates(window, [owner] {
-            return owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)
-                ? QByteArrayList{TWindowStates::Above}
-                : QByteArrayList{};
+        const QPointer<QWidget> shown = window;
+        auto *states = new TWindowStates(window, [owner, shown] {
+            QByteArrayList wanted;
+            if (!owner || !shown)
+                return wanted;
+            if (owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+                wanted.append(TWindowStates::Above);
+            // A dialog of the owner (the options) goes with it: no taskbar button of its own
+            // where the owner has none.
+            const QWidget *parent = shown->parentWidget();
+            const auto *ownerStates = owner->findChild<TWindowStates *>(QString(), Qt::FindDirectChildrenOnly);
+            if (parent && parent->window() == owner && ownerStates
+                && ownerStates->Wanted().contains(TWindowStates::SkipTaskbar))
+                wanted.append(TWindowStates::SkipTaskbar);
+            return wanted;
         });
         states->Shown();
         return false;
@@ -161,4 +172,17 @@ void TWindowStates::Apply(bool mapped)
     else
         AddToProperty(connection, window, state, atoms);
     xcb_flush(connection);
+}
+
+void WatchMinimise(QWidget *widget, QPointer<QWindow> &watched, std::function<void()> minimised)
+{
+    QWindow *handle = widget->windowHandle();
+    if (!handle || handle == watched)
+        return;
+    watched = handle;
+    QObject::connect(handle, &QWindow::windowStateChanged, widget,
+                     [minimised = std::move(minimised)](Qt::WindowState state) {
+                         if (state == Qt::WindowMinimized)
+                             minimised();
+                     });
 }

@@ -2,6 +2,8 @@
 
 #include <QByteArrayList>
 #include <QObject>
+#include <QPointer>
+#include <QWindow>
 
 #include <functional>
 
@@ -22,8 +24,11 @@ public:
 
     // Every other window the program shows while `owner` stays on top (dialogs, message
     // boxes, file dialogs) stays on top as well: a window manager may otherwise stack it
-    // under `owner`, out of sight while it waits for an answer.
+    // under `owner`, out of sight while it waits for an answer. A dialog of `owner`'s own
+    // has no taskbar button while `owner` has none.
     static void KeepOthersAbove(QWidget *owner);
+    // The states the window wants now.
+    QByteArrayList Wanted() const { return m_wanted(); }
     // For a window that is being shown already: its states now.
     void Shown();
 
@@ -41,3 +46,9 @@ private:
     bool m_watchingHandle = false;
     bool m_pending = false;
 };
+
+// Calls `minimised` when the widget's window is minimised. Wayland never reports that
+// state to the widget, so the request (the title bar's button) is caught on the window
+// itself. Call it at every show: a window may get a new handle; `watched` keeps the one
+// watched already.
+void WatchMinimise(QWidget *widget, QPointer<QWindow> &watched, std::function<void()> minimised);

@@ -1,10 +1,12 @@
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 #include <unistd.h>
 
+#include "tProcessState.h"
 #include "uClock.h"
 #include "uDebugLog.h"
 #include "uSettings.h"
@@ -23,9 +25,8 @@ class TestDebugLog final : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
-    void cleanupTestCase();
+    void cleanup();
     void writesByLevel_data();
     void writesByLevel();
     void formatsLines();
@@ -35,26 +36,17 @@ private Q_SLOTS:
     void refusesLogOfOthers();
 
 private:
-    QTemporaryDir m_dir;
-    QString m_oldDir;
+    std::optional<TProcessState> m_state;
 };
-
-void TestDebugLog::initTestCase()
-{
-    m_oldDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir.path()));
-    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 3, 5), QTime(7, 8, 9)); });
-}
 
 void TestDebugLog::init()
 {
-    QFile::remove(DebugLogFileName);
+    m_state.emplace(QDateTime(QDate(2026, 3, 5), QTime(7, 8, 9)));
 }
 
-void TestDebugLog::cleanupTestCase()
+void TestDebugLog::cleanup()
 {
-    Clock::SetNowFunction(nullptr);
-    QDir::setCurrent(m_oldDir);
+    m_state.reset();
 }
 
 void TestDebugLog::writesByLevel_data()
@@ -137,7 +129,7 @@ void TestDebugLog::refusesLogOfOthers()
 {
     // Prepared by someone else in a folder both can write: the account key must not go there.
     QFETCH(QString, prepared);
-    const QString target = m_dir.filePath("elsewhere");
+    const QString target = m_state->FilePath("elsewhere");
     QFile::remove(target);
     if (prepared == "link" || prepared == "chmod" || prepared == "chown") {
         QFile file(prepared == "link" ? target : QString(DebugLogFileName));

@@ -1,9 +1,13 @@
 #include <QLocale>
 #include <QTest>
 
+#include <optional>
+
+#include "tProcessState.h"
 #include "tTestData.h"
 #include "uAccounts.h"
 #include "uGlobal.h"
+#include "uNumbers.h"
 #include "uPayout.h"
 
 Q_DECLARE_METATYPE(QLocale::Language)
@@ -13,6 +17,7 @@ class TestGlobal final : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void init();
+    void cleanup();
     void codeTables();
     void cutsToCapacity();
     void totalsTexts_data();
@@ -27,19 +32,24 @@ private Q_SLOTS:
     void earnsEuros_data();
     void earnsEuros();
     void rulesApplyPerProgramme();
-    void parsesAmounts_data();
-    void parsesAmounts();
-    void readsStoredNumbers_data();
-    void readsStoredNumbers();
+    void readsPointOrLocaleNumbers_data();
+    void readsPointOrLocaleNumbers();
+    void readsCommaOrPointNumbers_data();
+    void readsCommaOrPointNumbers();
     void readsAccountReplies();
+
+private:
+    std::optional<TProcessState> m_state;
 };
 
 void TestGlobal::init()
 {
-    TPProgs.clear();
-    PayoutRules.clear();
-    TAccounts.clear();
-    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+    m_state.emplace();
+}
+
+void TestGlobal::cleanup()
+{
+    m_state.reset();
 }
 
 void TestGlobal::codeTables()
@@ -260,31 +270,33 @@ void TestGlobal::rulesApplyPerProgramme()
     QCOMPARE(FindPayoutRule("XY", false), PayoutRules[1].get()); // also when it comes second
 }
 
-void TestGlobal::parsesAmounts_data()
+void TestGlobal::readsPointOrLocaleNumbers_data()
 {
     QTest::addColumn<QLocale::Language>("language");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("expected");
+    QTest::addColumn<double>("expected"); // -1: no number
     QTest::newRow("point, dutch") << QLocale::Dutch << "0.35" << 0.35;
     QTest::newRow("point, english") << QLocale::English << "0.35" << 0.35;
-    QTest::newRow("comma, dutch") << QLocale::Dutch << "0,35" << 0.35;
-    QTest::newRow("comma, english") << QLocale::English << "0,35" << 0.0; // no number in English
-    QTest::newRow("not a number") << QLocale::Dutch << "veel" << 0.0;
-    QTest::newRow("empty") << QLocale::Dutch << "" << 0.0;
-    QTest::newRow("nan") << QLocale::Dutch << "nan" << 0.0;
-    QTest::newRow("infinity, english") << QLocale::English << "inf" << 0.0;
-    QTest::newRow("infinity") << QLocale::Dutch << "-inf" << 0.0;
+    QTest::newRow("comma, dutch") << QLocale::Dutch << " 0,35 " << 0.35;
+    QTest::newRow("comma, english") << QLocale::English << "0,35" << -1.0; // no number in English
+    QTest::newRow("not a number") << QLocale::Dutch << "veel" << -1.0;
+    QTest::newRow("empty") << QLocale::Dutch << "" << -1.0;
+    QTest::newRow("nan") << QLocale::Dutch << "nan" << -1.0;
+    QTest::newRow("infinity, english") << QLocale::English << "inf" << -1.0;
+    QTest::newRow("infinity") << QLocale::Dutch << "-inf" << -1.0;
+    QTest::newRow("infinity with a point") << QLocale::Dutch << "1.0e999" << -1.0;
 }
 
-void TestGlobal::parsesAmounts()
+void TestGlobal::readsPointOrLocaleNumbers()
 {
     QFETCH(QLocale::Language, language);
     QFETCH(QString, text);
+    QFETCH(double, expected);
     QLocale::setDefault(QLocale(language));
-    QTEST(ParseAmount(text), "expected");
+    QCOMPARE(ReadPointOrLocaleNumber(text).value_or(-1.0), expected);
 }
 
-void TestGlobal::readsStoredNumbers_data()
+void TestGlobal::readsCommaOrPointNumbers_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("expected"); // -1: no number
@@ -294,14 +306,15 @@ void TestGlobal::readsStoredNumbers_data()
     QTest::newRow("exponent") << "2,5e-05" << 2.5e-05;
     QTest::newRow("not finite") << "nan" << -1.0;
     QTest::newRow("text") << "twee" << -1.0;
+    QTest::newRow("grouped, the user's form") << "1,234.5" << 1234.5;
 }
 
-void TestGlobal::readsStoredNumbers()
+void TestGlobal::readsCommaOrPointNumbers()
 {
     QFETCH(QString, text);
     QFETCH(double, expected);
     QLocale::setDefault(QLocale(QLocale::English)); // a file written in Dutch, read in English
-    QCOMPARE(ReadStoredNumber(text).value_or(-1.0), expected);
+    QCOMPARE(ReadCommaOrPointNumber(text).value_or(-1.0), expected);
 }
 
 void TestGlobal::readsAccountReplies()

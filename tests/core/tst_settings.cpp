@@ -1,12 +1,14 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tProcessState.h"
 #include "uDataFolder.h"
 #include "uGlobal.h"
 #include "uIniFile.h"
@@ -43,6 +45,7 @@ class TestSettings final : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void init();
+    void cleanup();
     void missingFileGivesDefaults();
     void readsIntervals_data();
     void readsIntervals();
@@ -60,22 +63,24 @@ private Q_SLOTS:
     void foreignEntries();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString Ini() const { return m_dir->filePath("bvsettings.ini"); }
+    std::optional<TProcessState> m_state;
+    QString Ini() const { return m_state->FilePath("bvsettings.ini"); }
 };
 
 void TestSettings::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    Settings = TSettings();
-    PayoutRules.clear();
-    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+    m_state.emplace();
+}
+
+void TestSettings::cleanup()
+{
+    m_state.reset();
 }
 
 void TestSettings::missingFileGivesDefaults()
 {
-    LoadSettings(m_dir->path());
-    QCOMPARE(ProgramDir, m_dir->path() + "/");
+    LoadSettings(m_state->Folder());
+    QCOMPARE(ProgramDir, m_state->Folder() + "/");
     QCOMPARE(Settings.Interval, 10);
     QCOMPARE(Settings.SmallPos, QPoint(FallbackScreenWidth - 410, 0));
     QCOMPARE(Settings.LargePos, QPoint(0, 0));
@@ -93,8 +98,8 @@ void TestSettings::missingFileGivesDefaults()
     // The first start of a version stores it, and only it, and makes the folders.
     TIniFile ini(Ini());
     QCOMPARE(ini.ReadString("settings", "version"), AppVersion);
-    QVERIFY(QDir(m_dir->filePath("Bitmaps")).exists());
-    QVERIFY(QDir(m_dir->filePath("History")).exists());
+    QVERIFY(QDir(m_state->FilePath("Bitmaps")).exists());
+    QVERIFY(QDir(m_state->FilePath("History")).exists());
     // It may hold a password: nobody else may read it.
     QCOMPARE(QFile::permissions(Ini()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
 }
@@ -118,7 +123,7 @@ void TestSettings::readsIntervals()
     QFETCH(QByteArray, line);
     QFETCH(int, expected);
     WriteAll(Ini(), "[settings]\r\n" + line + "\r\n");
-    LoadSettings(m_dir->path());
+    LoadSettings(m_state->Folder());
     QCOMPARE(Settings.Interval, expected);
 }
 
@@ -126,7 +131,7 @@ void TestSettings::nonNumericValuesGiveDefaults()
 {
     WriteAll(Ini(), "[window]\r\nsmallX=links\r\nlargeW=breed\r\nmainFG=ja\r\nNoMini=2\r\n"
                     "[chart]\r\ntype=\r\n[debug]\r\noptions=$6\r\n");
-    LoadSettings(m_dir->path());
+    LoadSettings(m_state->Folder());
     QCOMPARE(Settings.SmallPos.x(), FallbackScreenWidth - 410);
     QCOMPARE(Settings.LargeW, 640);
     QCOMPARE(Settings.MainFG, true);
@@ -156,7 +161,7 @@ void TestSettings::handWrittenFileSurvivesSave()
         "options=6\r\n";
     WriteAll(Ini(), original);
     QFile::setPermissions(Ini(), QFile::permissions(Ini()) | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    LoadSettings(m_dir->path());
+    LoadSettings(m_state->Folder());
     QCOMPARE(Settings.Password, QString("p=w"));
     QCOMPARE(Settings.List, 2);
     QCOMPARE(Settings.SmallPos.x(), 100);
@@ -185,7 +190,7 @@ void TestSettings::keepsUnownedKeysOverRepeatedSaves()
     WriteAll(Ini(), "[settings]\r\nfetchurl=http://localhost:1234/\r\nversionurl=http://v/\r\n"
                     "[debug]\r\noptions=7\r\n");
     for (int i = 0; i < 3; ++i) {
-        LoadSettings(m_dir->path());
+        LoadSettings(m_state->Folder());
         Settings.FetchUrl = "http://changed/";
         Settings.Debug = 0;
         Settings.Key = QString("K%1").arg(i);
@@ -200,37 +205,37 @@ void TestSettings::keepsUnownedKeysOverRepeatedSaves()
 
 void TestSettings::preparesFoldersOnlyOnNewVersion()
 {
-    WriteAll(m_dir->filePath("AB.bmp"), "b");
-    WriteAll(m_dir->filePath("01-01-2026.hlg"), "h");
+    WriteAll(m_state->FilePath("AB.bmp"), "b");
+    WriteAll(m_state->FilePath("01-01-2026.hlg"), "h");
     WriteAll(Ini(), "[settings]\r\nversion=" + AppVersion.toLatin1() + "\r\n");
-    LoadSettings(m_dir->path());
-    QVERIFY(!QDir(m_dir->filePath("Bitmaps")).exists());
-    QVERIFY(QFile::exists(m_dir->filePath("AB.bmp")));
+    LoadSettings(m_state->Folder());
+    QVERIFY(!QDir(m_state->FilePath("Bitmaps")).exists());
+    QVERIFY(QFile::exists(m_state->FilePath("AB.bmp")));
 
     // The new version is stored at once: a password in the file keeps it from others.
     WriteAll(Ini(), "[settings]\r\nversion=1.3.1.19\r\npassword=pw\r\n");
     QFile::setPermissions(Ini(), QFile::permissions(Ini()) | QFileDevice::ReadOther);
-    LoadSettings(m_dir->path());
+    LoadSettings(m_state->Folder());
     QCOMPARE(QFile::permissions(Ini()) & QFileDevice::ReadOther, QFileDevice::Permissions());
-    QVERIFY(QFile::exists(m_dir->filePath("Bitmaps/AB.bmp")));
-    QVERIFY(QFile::exists(m_dir->filePath("History/01-01-2026.hlg")));
-    QVERIFY(!QFile::exists(m_dir->filePath("AB.bmp")));
+    QVERIFY(QFile::exists(m_state->FilePath("Bitmaps/AB.bmp")));
+    QVERIFY(QFile::exists(m_state->FilePath("History/01-01-2026.hlg")));
+    QVERIFY(!QFile::exists(m_state->FilePath("AB.bmp")));
     QCOMPARE(TIniFile(Ini()).ReadString("settings", "version"), AppVersion);
 }
 
 void TestSettings::failedMoveLeavesFile()
 {
-    QDir(m_dir->path()).mkpath("Bitmaps");
-    WriteAll(m_dir->filePath("Bitmaps/AB.bmp"), "old");
-    WriteAll(m_dir->filePath("AB.bmp"), "new");
-    LoadSettings(m_dir->path());
-    QCOMPARE(ReadAll(m_dir->filePath("AB.bmp")), QByteArray("new"));
-    QCOMPARE(ReadAll(m_dir->filePath("Bitmaps/AB.bmp")), QByteArray("old"));
+    QDir(m_state->Folder()).mkpath("Bitmaps");
+    WriteAll(m_state->FilePath("Bitmaps/AB.bmp"), "old");
+    WriteAll(m_state->FilePath("AB.bmp"), "new");
+    LoadSettings(m_state->Folder());
+    QCOMPARE(ReadAll(m_state->FilePath("AB.bmp")), QByteArray("new"));
+    QCOMPARE(ReadAll(m_state->FilePath("Bitmaps/AB.bmp")), QByteArray("old"));
 }
 
 void TestSettings::roundTripsEveryField()
 {
-    LoadSettings(m_dir->path());
+    LoadSettings(m_state->Folder());
     QFile::remove(Ini()); // made anew by the save: it holds the password, for its owner only
     for (int pass = 0; pass < 4; ++pass) {
         // Flag k holds bit `pass` of k + 1: every flag is true in one pass and false in
@@ -268,7 +273,7 @@ void TestSettings::roundTripsEveryField()
         Settings = s;
         QVERIFY(SaveSettings());
         Settings = TSettings();
-        LoadSettings(m_dir->path());
+        LoadSettings(m_state->Folder());
         QVERIFY2(Settings == s, qPrintable(QString("pass %1").arg(pass)));
     }
     QCOMPARE(QFile::permissions(Ini()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
@@ -280,7 +285,7 @@ void TestSettings::savesPayoutRules()
     WriteAll(Ini(), ("[payout]\r\nCount=2\r\nitem0cc-1=" + PayoutRow("", "0,1") + "\r\nitem1cc0="
                      + PayoutRow("AB", "0,35") + "\r\nitem1cc1=" + PayoutRow("ABX", "0,5") + "\r\n")
                         .toLatin1());
-    LoadSettings(m_dir->path());
+    LoadSettings(m_state->Folder());
     QCOMPARE(int(PayoutRules.size()), 2);
     QCOMPARE(PayoutRules[1]->Amounts.At(1, -1), 0.5);
     QCOMPARE(PayoutRules[0]->ProgCode.text(), QString());
@@ -291,7 +296,7 @@ void TestSettings::savesPayoutRules()
     QVERIFY(SaveSettings());
     PayoutRules.clear();
     QLocale::setDefault(QLocale::c()); // started once with LC_ALL=C: "0,35" must still read
-    LoadSettings(m_dir->path());
+    LoadSettings(m_state->Folder());
     QCOMPARE(int(PayoutRules.size()), 2);
     QCOMPARE(PayoutRules[1]->Amounts.At(0, -1), 0.35);
     TIniFile ini(Ini());
@@ -300,7 +305,7 @@ void TestSettings::savesPayoutRules()
     // No rules left: Count 0 is written and the next start has none.
     PayoutRules.clear();
     QVERIFY(SaveSettings());
-    LoadSettings(m_dir->path());
+    LoadSettings(m_state->Folder());
     QVERIFY(PayoutRules.empty());
     QCOMPARE(TIniFile(Ini()).ReadString("payout", "Count"), QString("0"));
 }
@@ -313,7 +318,7 @@ void TestSettings::keepsHandEditedPayoutRows()
                      + PayoutRow("ABC", "twee") + "\r\nitem1cc0=" + PayoutRow("CD", "1") + "\r\n")
                         .toLatin1());
     FindPayoutRule("XY", true);
-    LoadSettings(m_dir->path());
+    LoadSettings(m_state->Folder());
     QCOMPARE(int(PayoutRules.size()), 1);
     QCOMPARE(PayoutRules[0]->ProgCode.text(), QString("AB"));
     QCOMPARE(PayoutRules[0]->Amounts.At(-1, -1), 0.5);
@@ -327,7 +332,7 @@ void TestSettings::keepsHandEditedPayoutRows()
     // Without a Count no row is read.
     PayoutRules.clear();
     WriteAll(Ini(), ("[payout]\r\nitem0cc-1=" + PayoutRow("", "1") + "\r\n").toLatin1());
-    LoadSettings(m_dir->path());
+    LoadSettings(m_state->Folder());
     QVERIFY(PayoutRules.empty());
 }
 
@@ -354,8 +359,8 @@ void TestSettings::programFolderChoice()
     QFETCH(int, mode);
     QFETCH(bool, foreign);
     QFETCH(bool, portable);
-    const QString bin = m_dir->filePath("bin");
-    const QString data = m_dir->filePath("home/.local/share/bvmonitor");
+    const QString bin = m_state->FilePath("bin");
+    const QString data = m_state->FilePath("home/.local/share/bvmonitor");
     QVERIFY(QDir().mkpath(bin));
     if (!layout.isEmpty()) {
         QVERIFY(QDir(bin).mkpath(QFileInfo(layout).path()));
@@ -395,15 +400,15 @@ void TestSettings::foreignEntries()
 {
     QFETCH(QString, name);
     QFETCH(QString, how);
-    const QString folder = m_dir->filePath("data");
+    const QString folder = m_state->FilePath("data");
     QVERIFY(QDir().mkpath(folder + "/History"));
     QVERIFY(QDir().mkpath(folder + "/Bitmaps"));
-    QVERIFY(QDir().mkpath(m_dir->filePath("elsewhere")));
+    QVERIFY(QDir().mkpath(m_state->FilePath("elsewhere")));
     WriteAll(folder + "/bvsettings.ini", "[settings]\r\n");
     const QString path = QDir::cleanPath(folder + "/" + name);
     if (how == "link") {
         QVERIFY(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
-        QVERIFY(QFile::link(m_dir->filePath("elsewhere"), path));
+        QVERIFY(QFile::link(m_state->FilePath("elsewhere"), path));
     } else if (how == "chmod") {
         QCOMPARE(::chmod(QFile::encodeName(path).constData(), 01777), 0);
     } else if (how == "chown") {

@@ -4,12 +4,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include "tProcessState.h"
 #include "tRecordingPlatform.h"
 #include "uClock.h"
 #include "uDebugLog.h"
 #include "uIniFile.h"
 #include "uSettings.h"
 #include "uTriggers.h"
+#include "uUnits.h"
 
 namespace {
 
@@ -69,23 +73,21 @@ private Q_SLOTS:
     void comparesWithYesterday();
 
 private:
+    std::optional<TProcessState> m_state;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
     QStringList &Events() { return m_platform->Events(); }
 };
 
 void TestTriggers::init()
 {
-    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
-    Settings = TSettings();
-    TTriggers.clear();
-    LastTriggerTime = 0;
+    m_state.emplace();
     m_platform = std::make_unique<TRecordingPlatformGuard>();
 }
 
 void TestTriggers::cleanup()
 {
     m_platform.reset();
-    QLocale::setDefault(QLocale::c());
+    m_state.reset();
 }
 
 void TestTriggers::parsesLines_data()
@@ -357,7 +359,7 @@ void TestTriggers::atFiresOnce()
     QCOMPARE(acted, QList<qint64>{At(14, 29, 50)}); // exactly one interval ahead counts
     QCOMPARE(trigger.State, 1); // not holding for the rest of the day
     // The next day it acts again.
-    EvaluateTriggers(At(14, 29, 50) + Clock::SecondsPerDay, TFigureBlock());
+    EvaluateTriggers(At(14, 29, 50) + SecondsPerDay, TFigureBlock());
     QCOMPARE(Events().size(), 2);
 }
 

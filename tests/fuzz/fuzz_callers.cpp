@@ -9,7 +9,7 @@
 
 #include "tTestData.h"
 #include "uClock.h"
-#include "uHistory.h"
+#include "uDayStore.h"
 #include "uMonitor.h"
 #include "uPayout.h"
 
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(monitor->TotalsRows().RowCount() == totalsRows);
         FUZZ_CHECK(codes.size() == qsizetype(monitor->Totals.size()));
         FUZZ_CHECK(monitor->NewCallerCount <= 5 || monitor->NewCallersText.isEmpty());
-        FUZZ_CHECK(monitor->History().Count() <= THistoryGraph::Capacity);
+        FUZZ_CHECK(monitor->DayStore().Count() <= TDayStore::Capacity);
     }
     // No triggers are set: nothing from a reply reaches the desktop.
     for (const QString &event : Fuzz::TakePlatformEvents())

@@ -1,10 +1,13 @@
-// Today's day history file, read, written and read again.
+// Today's day history file, read, written and read again; and its totals read from its
+// tail, as the overview reads them.
 //
 // Input: the whole file.
 
 #include "fFuzz.h"
 
-#include "uHistory.h"
+#include "uDayStore.h"
+#include "uDayTotals.h"
+#include "uUnits.h"
 
 namespace {
 
@@ -24,15 +27,22 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString name = THistoryGraph().DayFileName();
+    const QString name = TDayStore().DayFileName();
     Fuzz::WriteFile(name, Fuzz::Bytes(data, size));
-    THistoryGraph read;
-    FUZZ_CHECK(read.Count() >= 0 && read.Count() <= THistoryGraph::Capacity);
+    TDayStore read;
+    // The tail's last good line lies inside the day and holds no figure below zero.
+    const TDayTotal total = ReadDayTotal(name, read.DayStart());
+    FUZZ_CHECK(total.Present && (total.Last || total.Damaged || size == 0));
+    if (total.Last) {
+        FUZZ_CHECK(total.Last->Time >= read.DayStart() && total.Last->Time < read.DayStart() + SecondsPerDay);
+        FUZZ_CHECK(total.Last->Callers >= 0 && total.Last->Seconds >= 0 && total.Last->Cents >= 0);
+    }
+    FUZZ_CHECK(read.Count() >= 0 && read.Count() <= TDayStore::Capacity);
     FUZZ_CHECK(read.SaveDay());
     const QByteArray written = Fuzz::ReadFile(name);
 
     // What was written reads back sample for sample, and writes the same bytes again.
-    THistoryGraph again;
+    TDayStore again;
     FUZZ_CHECK(again.Count() == read.Count());
     for (int i = 0; i < read.Count(); ++i)
         FUZZ_CHECK(Fields(again.Sample(i)) == Fields(read.Sample(i)));

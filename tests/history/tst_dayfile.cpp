@@ -3,13 +3,14 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTemporaryDir>
+#include <QPainter>
 #include <QTest>
-#include <QWidget>
 
-#include <memory>
+#include <optional>
 
+#include "tProcessState.h"
 #include "uClock.h"
+#include "uDayStore.h"
 #include "uDebugLog.h"
 #include "uHistory.h"
 #include "uSettings.h"
@@ -66,52 +67,42 @@ private Q_SLOTS:
     void readsYesterday();
 
 private:
-    void SetNow(const QDateTime &now);
+    void SetNow(const QDateTime &now) { m_state->SetNow(now); }
     QString DayFile(const QDate &date) const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QDateTime m_now;
+    std::optional<TProcessState> m_state;
 };
 
 void TestDayFile::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    ProgramDir = m_dir->path() + QLatin1Char('/');
-    SetNow(QDateTime(Day, QTime(14, 30)));
+    m_state.emplace(QDateTime(Day, QTime(14, 30)));
 }
 
 void TestDayFile::cleanup()
 {
-    Clock::SetNowFunction(nullptr);
-}
-
-void TestDayFile::SetNow(const QDateTime &now)
-{
-    m_now = now;
-    Clock::SetNowFunction([this] { return m_now; });
+    m_state.reset();
 }
 
 QString TestDayFile::DayFile(const QDate &date) const
 {
-    return ProgramDir + QStringLiteral("History/") + date.toString(QStringLiteral("dd-MM-yyyy")) + QStringLiteral(".hlg");
+    return m_state->FilePath(QStringLiteral("History/") + date.toString(QStringLiteral("dd-MM-yyyy")) + QStringLiteral(".hlg"));
 }
 
 void TestDayFile::startsEmptyWithoutFile()
 {
-    THistoryGraph history;
+    TDayStore history;
     QCOMPARE(history.DayStart(), Clock::LocalSeconds(QDateTime(Day, QTime(0, 0))));
     QCOMPARE(history.Count(), 0);
-    for (int v = 0; v < THistoryGraph::SeriesCount; ++v) {
+    for (int v = 0; v < THistorySample::SeriesCount; ++v) {
         QCOMPARE(history.MaxValue(v), 0);
         QCOMPARE(history.MinValue(v), 0);
     }
     QVERIFY(!QFile::exists(history.DayFileName()));
 
     // A folder where the day file should be cannot be read: an empty day, and a trace.
-    QVERIFY(QDir::setCurrent(m_dir->path()));
     Settings.Debug = DebugLevel::Requests;
     QDir().mkpath(history.DayFileName());
-    THistoryGraph unreadable;
+    TDayStore unreadable;
     Settings.Debug = 0;
     QCOMPARE(unreadable.Count(), 0);
     QVERIFY(ReadAll(DebugLogFileName).contains("History.LoadDay"));
@@ -119,7 +110,7 @@ void TestDayFile::startsEmptyWithoutFile()
 
 void TestDayFile::emptyDaySavesEmptyFile()
 {
-    THistoryGraph history;
+    TDayStore history;
     QVERIFY(history.SaveDay());
     QVERIFY(QFile::exists(DayFile(Day)));
     QCOMPARE(ReadAll(DayFile(Day)), QByteArray());
@@ -127,7 +118,7 @@ void TestDayFile::emptyDaySavesEmptyFile()
 
 void TestDayFile::writesTheDocumentedLine()
 {
-    THistoryGraph history;
+    TDayStore history;
     const qint64 time = history.DayStart() + 52200;
     history.AddSample(time, 3, 41, 15620, 1234);
     QVERIFY(history.SaveDay());
@@ -139,7 +130,7 @@ void TestDayFile::roundTripIsByteIdentical()
     QByteArray first;
     QList<QList<int>> written;
     {
-        THistoryGraph history;
+        TDayStore history;
         const qint64 start = history.DayStart();
         history.AddSample(start + 10, 0, 0, 0, 0);
         history.AddSample(start + 20, -5, 2147483647, -2147483647 - 1, 7);
@@ -149,12 +140,15 @@ void TestDayFile::roundTripIsByteIdentical()
         QVERIFY(history.SaveDay());
         first = ReadAll(DayFile(Day));
     }
-    THistoryGraph reread;
+    TDayStore reread;
     QCOMPARE(reread.Count(), written.size());
     for (int i = 0; i < reread.Count(); ++i)
         QCOMPARE(Fields(reread.Sample(i)), written[i]);
     QVERIFY(reread.SaveDay());
     QCOMPARE(ReadAll(DayFile(Day)), first);
+    // The extremes of what was read span every sample, not only the first.
+    QCOMPARE(reread.MaxValue(THistorySample::SeriesCallers), 2147483647);
+    QCOMPARE(reread.MinValue(THistorySample::SeriesEuro), -1234);
 }
 
 void TestDayFile::scansLines_data()
@@ -187,7 +181,7 @@ void TestDayFile::scansLines()
     QFETCH(QByteArray, line);
     QFETCH(QList<int>, fields);
     WriteAll(DayFile(Day), line + "\r\n" + "1,2,3,4,5\r\n");
-    THistoryGraph history;
+    TDayStore history;
     QCOMPARE(history.Count(), 2);
     QCOMPARE(Fields(history.Sample(0)), fields);
     // The damaged line takes exactly one slot; the next line is unaffected.
@@ -215,7 +209,7 @@ void TestDayFile::splitsLines()
     QFETCH(QByteArray, content);
     QFETCH(QList<int>, times);
     WriteAll(DayFile(Day), content);
-    THistoryGraph history;
+    TDayStore history;
     QList<int> read;
     for (int i = 0; i < history.Count(); ++i)
         read << history.Sample(i).Time;
@@ -225,12 +219,12 @@ void TestDayFile::splitsLines()
 void TestDayFile::ignoresLinesBeyondCapacity()
 {
     QByteArray content;
-    for (int i = 1; i <= THistoryGraph::Capacity + 1; ++i)
+    for (int i = 1; i <= TDayStore::Capacity + 1; ++i)
         content += QByteArray::number(i) + ",1,2,3,4\r\n";
     WriteAll(DayFile(Day), content);
-    THistoryGraph history;
-    QCOMPARE(history.Count(), THistoryGraph::Capacity);
-    QCOMPARE(history.Sample(THistoryGraph::Capacity - 1).Time, THistoryGraph::Capacity);
+    TDayStore history;
+    QCOMPARE(history.Count(), TDayStore::Capacity);
+    QCOMPARE(history.Sample(TDayStore::Capacity - 1).Time, TDayStore::Capacity);
 }
 
 void TestDayFile::survivesAnyContent_data()
@@ -258,20 +252,22 @@ void TestDayFile::survivesAnyContent()
 {
     QFETCH(QByteArray, content);
     WriteAll(DayFile(Day), content);
-    THistoryGraph history;
-    QVERIFY(history.Count() <= THistoryGraph::Capacity);
+    TDayStore history;
+    QVERIFY(history.Count() <= TDayStore::Capacity);
     // Drawing whatever was read must not fail either, in every series and size.
-    QWidget target;
-    target.resize(500, 48);
-    history.Attach(&target);
-    for (int series = 0; series < THistoryGraph::SeriesCount; ++series) {
-        history.SetSeries(series);
-        QVERIFY(!target.grab().isNull());
+    THistoryGraph graph(history);
+    QImage view(500, 48, QImage::Format_RGB32);
+    QPainter painter(&view);
+    graph.Attach(500, 48);
+    for (int series = 0; series < THistorySample::SeriesCount; ++series) {
+        graph.SetSeries(series);
+        graph.Paint(painter, view.rect());
     }
-    history.SetShowTimeLabels(false);
-    target.resize(34, 18);
-    QVERIFY(!target.grab().isNull());
+    graph.SetShowTimeLabels(false);
+    graph.SetSize(34, 18);
+    graph.Paint(painter, view.rect());
     history.AddSample(history.DayStart() + 100, 2147483647, -2147483647 - 1, 5, 5);
+    graph.Paint(painter, view.rect());
 }
 
 void TestDayFile::readsYesterday_data()
@@ -292,6 +288,9 @@ void TestDayFile::readsYesterday_data()
         << "garbage\r\n" + line(y + 86399, 400) + line(y + 86400, 999) + line(y - 1, 7) + line(y + 43200, 100)
         << 43200 << 100 << -1;
     QTest::newRow("the second before the day") << line(y - 1, 7) + line(y + 86000, 5) << 0 << -1 << 5;
+    QTest::newRow("the day's first second") << line(y, 7) + line(y + 86000, 5) << 0 << 7 << 5;
+    QTest::newRow("two at one time: the first") << line(y + 600, 7) + line(y + 600, 8) + line(y + 86000, 5) << 600
+                                                << 7 << 5;
     QTest::newRow("the second after the day") << line(y + 86000, 5) + line(y + 86400, 999) << 86399 << 5 << 5;
     QTest::newRow("ends early: no day value") << line(y + 28800, 10) + line(y + 85799, 150) << 85799 << 150 << -1;
     // At 03:00 the clock goes back to 02:00: 25 hours of samples, in the order taken.
@@ -311,16 +310,21 @@ void TestDayFile::readsYesterday()
     QFETCH(int, callersAtEnd);
     if (file != "-")
         WriteAll(DayFile(Day.addDays(-1)), file);
-    THistoryGraph history;
+    TDayStore history;
     const TDayReference &yesterday = history.Yesterday();
     QCOMPARE(yesterday.DayStart(), history.DayStart() - 86400);
-    QCOMPARE(yesterday.ValueAt(THistoryGraph::SeriesCallers, askAt).value_or(-1), callersThen);
-    QCOMPARE(yesterday.DayValue(THistoryGraph::SeriesCallers).value_or(-1), callersAtEnd);
+    QCOMPARE(yesterday.ValueAt(THistorySample::SeriesCallers, askAt).value_or(-1), callersThen);
+    QCOMPARE(yesterday.DayValue(THistorySample::SeriesCallers).value_or(-1), callersAtEnd);
+    // A forecast needs both, and something yesterday at this time.
+    QCOMPARE(ForecastDay(1.0, yesterday.ValueAt(THistorySample::SeriesCallers, askAt),
+                         yesterday.DayValue(THistorySample::SeriesCallers))
+                 .has_value(),
+             callersThen > 0 && callersAtEnd >= 0);
 }
 
 void TestDayFile::dayChangesAtMidnightNotBefore()
 {
-    THistoryGraph history;
+    TDayStore history;
     const qint64 start = history.DayStart();
     QVERIFY(!history.AddSample(start + 100, 1, 2, 3, 4));
     QVERIFY(!history.AddSample(start + 86399, 5, 6, 7, 8));
@@ -338,7 +342,7 @@ void TestDayFile::dayChangesAtMidnightNotBefore()
     QCOMPARE(Fields(history.Sample(0)), (QList<int>{int(start + 86400), 9, 1, 2, 3}));
     // The day just ended is now yesterday, the base of the new day's comparisons.
     QCOMPARE(history.Yesterday().Count(), 2);
-    QCOMPARE(history.Yesterday().DayValue(THistoryGraph::SeriesCallers), 6);
+    QCOMPARE(history.Yesterday().DayValue(THistorySample::SeriesCallers), 6);
     QCOMPARE(history.MaxValue(0), 9);
     QCOMPARE(history.MinValue(0), 9);
     QCOMPARE(history.DayFileName(), DayFile(Day.addDays(1)));
@@ -346,7 +350,7 @@ void TestDayFile::dayChangesAtMidnightNotBefore()
 
 void TestDayFile::newDayTakesTheClocksDate()
 {
-    THistoryGraph history;
+    TDayStore history;
     const qint64 start = history.DayStart();
     history.AddSample(start + 10, 1, 1, 1, 1);
     history.AddSample(start + 20, 2, 2, 2, 2);
@@ -360,21 +364,21 @@ void TestDayFile::newDayTakesTheClocksDate()
 
 void TestDayFile::dropsSamplesBeyondCapacity()
 {
-    THistoryGraph history;
+    TDayStore history;
     const qint64 start = history.DayStart();
-    for (int i = 0; i < THistoryGraph::Capacity; ++i)
+    for (int i = 0; i < TDayStore::Capacity; ++i)
         QVERIFY(!history.AddSample(start + i * 5, 1, i, 0, 0));
-    QCOMPARE(history.Count(), THistoryGraph::Capacity);
-    QCOMPARE(history.Sample(THistoryGraph::Capacity - 1).Callers, THistoryGraph::Capacity - 1);
+    QCOMPARE(history.Count(), TDayStore::Capacity);
+    QCOMPARE(history.Sample(TDayStore::Capacity - 1).Callers, TDayStore::Capacity - 1);
     QVERIFY(!history.AddSample(start + 86399, 99, 99, 99, 99));
-    QCOMPARE(history.Count(), THistoryGraph::Capacity);
+    QCOMPARE(history.Count(), TDayStore::Capacity);
     QCOMPARE(history.MaxValue(0), 1);
 }
 
 void TestDayFile::namesTheFileByDate()
 {
     SetNow(QDateTime(QDate(2027, 3, 1), QTime(23, 59, 59)));
-    THistoryGraph history;
+    TDayStore history;
     QCOMPARE(history.DayFileName(), ProgramDir + QStringLiteral("History/01-03-2027.hlg"));
 
     // A folder name is taken as it is, placeholders and all.
@@ -386,7 +390,7 @@ void TestDayFile::namesTheFileByDate()
 
 void TestDayFile::createsMissingFolder()
 {
-    THistoryGraph history;
+    TDayStore history;
     history.AddSample(history.DayStart() + 1, 1, 2, 3, 4);
     QVERIFY(!QDir(ProgramDir + QStringLiteral("History")).exists());
     QVERIFY(history.SaveDay());
@@ -397,14 +401,13 @@ void TestDayFile::reportsSaveFailureAndStillChangesDay()
 {
     // A plain file where the folder should be: no day file can be written.
     WriteAll(ProgramDir + QStringLiteral("History"), "not a folder");
-    THistoryGraph history;
+    TDayStore history;
     const qint64 start = history.DayStart();
     history.AddSample(start + 1, 1, 2, 3, 4);
     QVERIFY(!history.SaveDay());
     QVERIFY(!history.LastError().isEmpty());
 
     SetNow(QDateTime(Day.addDays(1), QTime(0, 0, 1)));
-    QVERIFY(QDir::setCurrent(m_dir->path()));
     Settings.Debug = DebugLevel::Requests;
     QVERIFY(history.AddSample(start + 86401, 5, 6, 7, 8));
     Settings.Debug = 0;

@@ -55,10 +55,9 @@ class TestGraph final : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void roundsHalfToEven_data();
-    void roundsHalfToEven();
     void mapsWorldToPixels_data();
     void mapsWorldToPixels();
+    void resetMapsThePictureOntoItself();
     void niceTop_data();
     void niceTop();
     void niceTopLeavesLowPicturesAlone();
@@ -77,24 +76,6 @@ private Q_SLOTS:
     void polylineEqualsChainOfLines();
     void emptyPictureIgnoresDrawing();
 };
-
-void TestGraph::roundsHalfToEven_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<double>("rounded");
-    QTest::newRow("0.5") << 0.5 << 0.0;
-    QTest::newRow("1.5") << 1.5 << 2.0;
-    QTest::newRow("2.5") << 2.5 << 2.0;
-    QTest::newRow("-2.5") << -2.5 << -2.0;
-    QTest::newRow("2.51") << 2.51 << 3.0;
-}
-
-void TestGraph::roundsHalfToEven()
-{
-    QFETCH(double, value);
-    QFETCH(double, rounded);
-    QCOMPARE(RoundHalfEven(value), rounded);
-}
 
 void TestGraph::mapsWorldToPixels_data()
 {
@@ -143,6 +124,17 @@ void TestGraph::mapsWorldToPixels()
     QCOMPARE(graph.PlotWidth(), width - margins[0] - margins[2]);
     QCOMPARE(graph.PlotHeight(), height - margins[1] - margins[3]);
     QCOMPARE(horizontal ? graph.XToPixel(value) : graph.YToPixel(value), pixel);
+}
+
+void TestGraph::resetMapsThePictureOntoItself()
+{
+    TGraph graph;
+    graph.SetSize(10, 10);
+    graph.Reset();
+    // The world 0..10 on 10 pixels: eleven values share them.
+    QCOMPARE(graph.XToPixel(10), 9);
+    QCOMPARE(graph.YToPixel(0), 9);
+    QCOMPARE(graph.YToPixel(10), 0);
 }
 
 void TestGraph::niceTop_data()
@@ -313,6 +305,10 @@ void TestGraph::lineLeavesEndPointOut()
     QCOMPARE(graph.PenX(), 8);
     QCOMPARE(graph.PenY(), 5);
     QCOMPARE(PaintedCount(picture), 5 + 4);
+    // After a reset the pen stands in the top-left corner.
+    graph.Reset();
+    graph.LineTo(0, 9);
+    QVERIFY(IsColor(graph.Bitmap(), 0, 0, Ink));
 }
 
 void TestGraph::fillRectLeavesRightAndBottomOut()
@@ -330,6 +326,11 @@ void TestGraph::fillRectLeavesRightAndBottomOut()
     graph.FillRect(0, 0, 10, 10);
     picture = graph.Bitmap();
     QCOMPARE(PaintedCount(picture), 3 * 3);
+    // A reset fills again.
+    graph.Reset();
+    graph.SetBrushColor(Ink);
+    graph.FillRect(0, 0, 1, 1);
+    QVERIFY(IsColor(graph.Bitmap(), 0, 0, Ink));
 }
 
 void TestGraph::dottedPenSkipsPixels()

@@ -1,55 +1,71 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 
 #include <memory>
+#include <optional>
 
+#include "tProcessState.h"
 #include "uClock.h"
+#include "uDayStore.h"
 #include "uHistory.h"
-#include "uSettings.h"
 
 namespace {
 
 const QDate Day(2026, 12, 7);
-const QColor Marker(255, 0, 0);
 
 QColor ButtonFace()
 {
     return QGuiApplication::palette().color(QPalette::Button);
 }
 
-// An opaque strip like the main window's paint box.
-std::unique_ptr<QWidget> Strip(int width, int height)
+// What a view of this size shows of the graph.
+QImage View(THistoryGraph &graph, int width, int height)
 {
-    auto strip = std::make_unique<QWidget>();
-    strip->setAttribute(Qt::WA_OpaquePaintEvent);
-    strip->resize(width, height);
-    return strip;
+    QImage view(width, height, QImage::Format_RGB32);
+    view.fill(Qt::magenta);
+    QPainter painter(&view);
+    graph.Paint(painter, view.rect());
+    return view;
 }
 
-QImage View(QWidget &target)
+// The whole day's picture: a view as wide as the day shows it from 00:00.
+QImage WholeDay(THistoryGraph &graph, int height)
 {
-    return target.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    graph.SetSize(THistoryGraph::DayPixels, height);
+    return View(graph, THistoryGraph::DayPixels, height);
 }
 
-void SendMouse(QWidget &target, QEvent::Type type, int x, Qt::MouseButton button, Qt::MouseButtons buttons)
+// The top row of the sample bar standing in column x; -1 without one.
+int BarTop(const QImage &view, int x)
 {
-    const QPointF at(x, 5);
-    QMouseEvent event(type, at, target.mapToGlobal(at), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(&target, &event);
+    for (int y = 0; y < view.height(); ++y) {
+        if (view.pixelColor(x, y) == THistoryGraph::SampleColor)
+            return y;
+    }
+    return -1;
 }
 
-void Drag(QWidget &target, int fromX, int toX)
+int CountInRow(const QImage &view, int y, const QColor &color)
 {
-    SendMouse(target, QEvent::MouseButtonPress, fromX, Qt::LeftButton, Qt::LeftButton);
-    SendMouse(target, QEvent::MouseMove, toX, Qt::NoButton, Qt::LeftButton);
+    int count = 0;
+    for (int x = 0; x < view.width(); ++x)
+        count += view.pixelColor(x, y) == color ? 1 : 0;
+    return count;
+}
+
+// The picture down to the plot's bottom: a time label the view's edge would cut is
+// left out of the view, so below it the view and the picture differ on purpose.
+// 48 pixels high, the baseline lies on row 39.
+QImage Plot(const QImage &image)
+{
+    constexpr int PlotRows = 40;
+    return image.copy(0, 0, image.width(), PlotRows);
 }
 
 } // namespace
@@ -69,61 +85,65 @@ private Q_SLOTS:
     void incrementalMatchesFullRedraw_data();
     void incrementalMatchesFullRedraw();
     void viewFollowsNewestSample();
+    void placedWhenFirstDrawn();
     void dragging_data();
     void dragging();
-    void dragIgnoresMovesWithoutButton();
-    void wideTargetShowsWholeDay();
+    void dragNeedsPressAndLeftButton();
+    void wideViewShowsWholeDay();
     void miniGraphFillsItsHeight();
     void newDayShowsItsStart();
-    void reattachWithOtherLabelsRedraws();
-    void resizedTargetRedraws();
-    void detachedTargetIsLeftAlone();
+    void labelsFollowTheAttachedView();
+    void detachedGraphAsksNoRepaint();
     void yesterdayBehindToday();
 
 private:
-    void SetNow(const QDateTime &now);
+    // A day store and its graph, made after the test has placed its files and clock.
+    THistoryGraph &Make();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QDateTime m_now;
+    std::optional<TProcessState> m_state;
+    std::unique_ptr<TDayStore> m_store;
+    std::unique_ptr<THistoryGraph> m_graph;
 };
 
 void TestHistoryGraph::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    ProgramDir = m_dir->path() + QLatin1Char('/');
-    SetNow(QDateTime(Day, QTime(12, 0)));
+    m_state.emplace(QDateTime(Day, QTime(12, 0)));
 }
 
 void TestHistoryGraph::cleanup()
 {
-    Clock::SetNowFunction(nullptr);
+    m_graph.reset();
+    m_store.reset();
+    m_state.reset();
 }
 
-void TestHistoryGraph::SetNow(const QDateTime &now)
+THistoryGraph &TestHistoryGraph::Make()
 {
-    m_now = now;
-    Clock::SetNowFunction([this] { return m_now; });
+    m_graph.reset();
+    m_store = std::make_unique<TDayStore>();
+    m_graph = std::make_unique<THistoryGraph>(*m_store);
+    return *m_graph;
 }
 
 void TestHistoryGraph::emptyDayShowsGridAndAxis()
 {
-    THistoryGraph history;
-    auto strip = Strip(864, 48);
-    history.Attach(strip.get());
-    QCOMPARE(history.MaxText(), QStringLiteral("0"));
-    QCOMPARE(history.MinText(), QStringLiteral("0"));
-    QCOMPARE(history.ScaleTop(), 1);
-    // Tiny glyphs below 50 pixels: margins 3 and 9, so the plot ends at row 39.
-    QCOMPARE(history.Baseline(), 39);
+    THistoryGraph &graph = Make();
+    graph.Attach(864, 48);
+    QCOMPARE(graph.MaxText(), QStringLiteral("0"));
+    QCOMPARE(graph.MinText(), QStringLiteral("0"));
 
-    const QImage picture = history.Graph().Bitmap();
-    QCOMPARE(picture.size(), QSize(864, 48));
+    // Tiny glyphs below 50 pixels: margins 3 and 9, so the plot ends at row 39.
+    const QImage picture = View(graph, 864, 48);
     QCOMPARE(picture.pixelColor(100, 2), ButtonFace());           // above the plot
     QCOMPARE(picture.pixelColor(100, 20), THistoryGraph::PlotColor);
     QCOMPARE(picture.pixelColor(100, 35), THistoryGraph::GridColor); // solid grid line
     // From the baseline up the grid lines are dotted and solid in turn.
     QCOMPARE(picture.pixelColor(101, 27), THistoryGraph::GridColor);
     QVERIFY(picture.pixelColor(100, 31) != picture.pixelColor(101, 31));
+    // The grid's first line, dotted, lies on the baseline just below the plot.
+    QCOMPARE(picture.pixelColor(100, 39), THistoryGraph::GridColor);
+    QCOMPARE(picture.pixelColor(101, 39), ButtonFace());
+    QCOMPARE(picture.pixelColor(0, 40), THistoryGraph::AxisColor);   // 00:00 tick
     QCOMPARE(picture.pixelColor(3, 39), THistoryGraph::AxisColor);   // 00:05 tick
     QCOMPARE(picture.pixelColor(3, 40), THistoryGraph::AxisColor);
     QCOMPARE(picture.pixelColor(3, 41), ButtonFace());
@@ -135,29 +155,37 @@ void TestHistoryGraph::emptyDayShowsGridAndAxis()
     QCOMPARE(picture.pixelColor(27, 43), TGraph::GlyphBackground);
     QCOMPARE(picture.pixelColor(54, 42), ButtonFace());              // 01:30 has no label
     QCOMPARE(picture.pixelColor(72, 20), THistoryGraph::AxisColor);  // 02:00 has
+    // "22:00" centred on 792: its second "2" at columns 786..788, full across its middle.
+    QCOMPARE(picture.pixelColor(787, 44), QColor(Qt::black));
 }
 
 void TestHistoryGraph::scaleGrowsOnlyWhenExceeded()
 {
-    THistoryGraph history;
-    auto strip = Strip(864, 48);
-    history.Attach(strip.get());
-    const qint64 start = history.DayStart();
-    history.AddSample(start + 3600, 3, 0, 0, 0);
-    QCOMPARE(history.ScaleTop(), 5);
+    THistoryGraph &graph = Make();
+    graph.Attach(864, 48);
+    const qint64 start = m_store->DayStart();
+    // The plot spans rows 3..38; a value v under the scale top T stands from row
+    // 3 + round((T - v) x 36 / (T + 1)) down to the baseline.
+    m_store->AddSample(start + 4000, 3, 0, 0, 0);  // column 40; 3 gives the top 5
+    QCOMPARE(BarTop(View(graph, 864, 48), 40), 15);
 
-    // A pixel no sample touches tells whether the picture was redrawn.
-    history.Graph().SetPenColor(Marker);
-    history.Graph().Line(700, 10, 701, 10);
-    history.AddSample(start + 3700, 5, 0, 0, 0);
-    QCOMPARE(history.ScaleTop(), 5);
-    QCOMPARE(history.Graph().Bitmap().pixelColor(700, 10), Marker);
-    QCOMPARE(history.MaxText(), QStringLiteral("5"));
+    m_store->AddSample(start + 4100, 5, 0, 0, 0);
+    QImage view = View(graph, 864, 48);
+    QCOMPARE(BarTop(view, 40), 15);
+    QCOMPARE(BarTop(view, 41), 3);
+    QCOMPARE(graph.MaxText(), QStringLiteral("5"));
 
-    history.AddSample(start + 3800, 6, 0, 0, 0);
-    QCOMPARE(history.ScaleTop(), 10);
-    QVERIFY(history.Graph().Bitmap().pixelColor(700, 10) != Marker);
-    QCOMPARE(history.MaxText(), QStringLiteral("6"));
+    // 6 lies above 5: the whole day is drawn anew under the top 10.
+    m_store->AddSample(start + 4200, 6, 0, 0, 0);
+    view = View(graph, 864, 48);
+    QCOMPARE(BarTop(view, 40), 26);
+    QCOMPARE(BarTop(view, 41), 19);
+    QCOMPARE(BarTop(view, 42), 16);
+    QCOMPARE(graph.MaxText(), QStringLiteral("6"));
+
+    // Another series draws the day anew: its callers are all 0, under the top 1.
+    graph.SetSeries(THistorySample::SeriesCallers);
+    QCOMPARE(BarTop(View(graph, 864, 48), 40), 21);
 }
 
 void TestHistoryGraph::texts_data()
@@ -173,6 +201,7 @@ void TestHistoryGraph::texts_data()
     QTest::newRow("Minuten halves to even") << 2 << QList<int>{90, 150} << "2" << "2";
     QTest::newRow("Euro 12.50 to 12") << 3 << QList<int>{1250} << "12" << "12";
     QTest::newRow("Euro 13.50 to 14") << 3 << QList<int>{1350, 1349} << "14" << "13";
+    QTest::newRow("the first sample sets both") << 0 << QList<int>{-5, -2} << "-2" << "-5";
 }
 
 void TestHistoryGraph::texts()
@@ -182,52 +211,53 @@ void TestHistoryGraph::texts()
     QFETCH(QString, maxText);
     QFETCH(QString, minText);
 
-    THistoryGraph history;
-    history.SetSeries(series);
-    qint64 time = history.DayStart() + 60;
+    THistoryGraph &graph = Make();
+    graph.SetSeries(series);
+    qint64 time = m_store->DayStart() + 60;
     for (const int v : values) {
         int fields[4] = {0, 0, 0, 0};
         fields[series] = v;
-        history.AddSample(time, fields[0], fields[1], fields[2], fields[3]);
+        m_store->AddSample(time, fields[0], fields[1], fields[2], fields[3]);
         time += 10;
     }
-    QCOMPARE(history.MaxText(), maxText);
-    QCOMPARE(history.MinText(), minText);
+    QCOMPARE(graph.MaxText(), maxText);
+    QCOMPARE(graph.MinText(), minText);
 }
 
 void TestHistoryGraph::reportsChangedTexts()
 {
-    THistoryGraph history;
-    QSignalSpy spy(&history, &THistoryGraph::ExtremesChanged);
-    const qint64 start = history.DayStart();
-    history.AddSample(start + 10, 4, 10, 120, 100);
+    THistoryGraph &graph = Make();
+    QSignalSpy spy(&graph, &THistoryGraph::ExtremesChanged);
+    const qint64 start = m_store->DayStart();
+    m_store->AddSample(start + 5, 0, 0, 0, 0);
+    QCOMPARE(spy.count(), 0); // still 0 and 0
+    m_store->AddSample(start + 10, 4, 10, 120, 100);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.last().at(0).toString(), QStringLiteral("4"));
-    QCOMPARE(spy.last().at(1).toString(), QStringLiteral("4"));
-    history.AddSample(start + 20, 4, 11, 130, 100);
+    QCOMPARE(spy.last().at(1).toString(), QStringLiteral("0"));
+    m_store->AddSample(start + 20, 4, 11, 130, 100);
     QCOMPARE(spy.count(), 1); // nothing shown changed
-    history.AddSample(start + 30, 2, 12, 140, 100);
+    m_store->AddSample(start + 30, -2, 12, 140, 100);
     QCOMPARE(spy.count(), 2);
-    QCOMPARE(spy.last().at(1).toString(), QStringLiteral("2"));
-    history.SetSeries(THistoryGraph::SeriesMinutes);
+    QCOMPARE(spy.last().at(1).toString(), QStringLiteral("-2"));
+    graph.SetSeries(THistorySample::SeriesMinutes);
     QCOMPARE(spy.count(), 3);
     QCOMPARE(spy.last().at(0).toString(), QStringLiteral("2"));
 }
 
 void TestHistoryGraph::selectorCyclesThreeSeries()
 {
-    THistoryGraph history;
-    QCOMPARE(history.SeriesName(), QStringLiteral("Online"));
-    history.NextSeries();
-    QCOMPARE(history.SeriesName(), QStringLiteral("Bellers"));
-    history.NextSeries();
-    QCOMPARE(history.SeriesName(), QStringLiteral("Minuten"));
-    history.NextSeries();
-    QCOMPARE(history.Series(), THistoryGraph::SeriesOnline);
-    history.SetSeries(THistoryGraph::SeriesEuro);
-    QCOMPARE(history.SeriesName(), QStringLiteral("Euro"));
-    history.NextSeries();
-    QCOMPARE(history.Series(), THistoryGraph::SeriesCallers);
+    THistoryGraph &graph = Make();
+    QStringList names{graph.SeriesName()};
+    for (int i = 0; i < 3; ++i) {
+        graph.NextSeries();
+        names << graph.SeriesName();
+    }
+    QCOMPARE(names, QStringList({"Online", "Bellers", "Minuten", "Online"}));
+    graph.SetSeries(THistorySample::SeriesEuro);
+    QCOMPARE(graph.SeriesName(), QStringLiteral("Euro"));
+    graph.NextSeries();
+    QCOMPARE(graph.SeriesName(), QStringLiteral("Bellers"));
 }
 
 void TestHistoryGraph::incrementalMatchesFullRedraw_data()
@@ -248,236 +278,231 @@ void TestHistoryGraph::incrementalMatchesFullRedraw()
     QFETCH(int, height);
     QFETCH(bool, labels);
 
-    THistoryGraph history;
-    history.SetShowTimeLabels(labels);
-    history.SetSeries(series);
-    auto strip = Strip(864, height);
-    history.Attach(strip.get());
-    const qint64 start = history.DayStart();
+    THistoryGraph &graph = Make();
+    graph.SetShowTimeLabels(labels);
+    graph.SetSeries(series);
+    graph.Attach(THistoryGraph::DayPixels, height);
+    const qint64 start = m_store->DayStart();
     // The first sample fixes the scale; the rest, zeros and negatives included, fit under it.
-    history.AddSample(start + 60, 100, 100, 100, 100);
-    const int top = history.ScaleTop();
+    m_store->AddSample(start + 60, 100, 100, 100, 100);
     QRandomGenerator random(7);
     for (int i = 0; i < 3000; ++i) {
         const int v = random.bounded(-3, 101);
-        history.AddSample(start + 120 + i * 7 + random.bounded(7), v, v, v, v);
+        m_store->AddSample(start + 120 + i * 7 + random.bounded(7), v, v, v, v);
     }
-    QCOMPARE(history.ScaleTop(), top);
-    const QImage incremental = history.Graph().Bitmap().copy();
-    history.Redraw();
-    QCOMPARE(history.ScaleTop(), top);
-    QCOMPARE(history.Graph().Bitmap(), incremental);
+    const QImage incremental = View(graph, THistoryGraph::DayPixels, height);
+    graph.Redraw();
+    QCOMPARE(View(graph, THistoryGraph::DayPixels, height), incremental);
 }
 
 void TestHistoryGraph::viewFollowsNewestSample()
 {
-    THistoryGraph history;
-    auto strip = Strip(400, 48);
-    history.Attach(strip.get());
-    QCOMPARE(history.VisibleSeconds(), 40000);
-    QCOMPARE(history.MaxScroll(), 46400);
-    View(*strip);
-    // Placed to end 5 minutes before now (12:00).
-    QCOMPARE(history.ScrollOffset(), 43200 - 40000 - 300);
+    THistoryGraph &graph = Make();
+    graph.Attach(400, 48);
+    // 400 columns show 40000 s; placed to end 5 minutes before now (12:00): 2900 s, column 29.
+    const QImage placed = View(graph, 400, 48);
+    const qint64 start = m_store->DayStart();
+    m_store->AddSample(start + 42900, 1, 1, 1, 1); // at the view's last second: still inside
+    const QImage inside = View(graph, 400, 48);
+    // Beyond it the view moves to end one second before the sample: 3199 s, column 32.
+    m_store->AddSample(start + 43200, 1, 1, 1, 1);
+    const QImage followed = View(graph, 400, 48);
 
-    const qint64 start = history.DayStart();
-    history.AddSample(start + 42900, 1, 1, 1, 1);
-    QCOMPARE(history.ScrollOffset(), 2900); // at the view's last second: still inside
-    history.AddSample(start + 43200, 1, 1, 1, 1);
-    QCOMPARE(history.ScrollOffset(), 43200 - 40000 - 1);
-    const QImage view = View(*strip);
-    const int column = history.Graph().XToPixel(history.ScrollOffset());
-    QCOMPARE(view, history.Graph().Bitmap().copy(column, 0, 400, 48));
+    const QImage day = WholeDay(graph, 48);
+    QCOMPARE(Plot(placed), Plot(day.copy(29, 0, 400, 48)));
+    QCOMPARE(Plot(inside), Plot(day.copy(29, 0, 400, 48)));
+    QCOMPARE(Plot(followed), Plot(day.copy(32, 0, 400, 48)));
+}
+
+void TestHistoryGraph::placedWhenFirstDrawn()
+{
+    THistoryGraph &graph = Make();
+    graph.Attach(400, 48);
+    // Drawn at 12:00 before any paint (the second sample, the first one under the
+    // scale): the view is placed then, not at 13:00's paint.
+    m_store->AddSample(m_store->DayStart() + 600, 1, 1, 1, 1);
+    m_store->AddSample(m_store->DayStart() + 700, 1, 1, 1, 1);
+    m_state->SetNow(QDateTime(Day, QTime(13, 0)));
+    const QImage view = View(graph, 400, 48);
+    QCOMPARE(Plot(view), Plot(WholeDay(graph, 48).copy(29, 0, 400, 48)));
 }
 
 void TestHistoryGraph::dragging_data()
 {
     QTest::addColumn<int>("toX");
-    QTest::addColumn<int>("offset");
-    // Pressed at column 200 with the view at 2900 s.
-    QTest::newRow("right shows earlier") << 210 << 1900;
-    QTest::newRow("left shows later") << 100 << 12900;
+    QTest::addColumn<int>("column");
+    // Pressed at column 200 with the view at 2900 s; 100 s per pixel.
+    QTest::newRow("right shows earlier") << 210 << 19;
+    QTest::newRow("left shows later") << 100 << 129;
     QTest::newRow("stops at 00:00") << 250 << 0;
-    QTest::newRow("stops at the end") << -500 << 46400;
+    QTest::newRow("stops at the end") << -500 << 464;
 }
 
 void TestHistoryGraph::dragging()
 {
     QFETCH(int, toX);
-    QFETCH(int, offset);
+    QFETCH(int, column);
 
-    THistoryGraph history;
-    auto strip = Strip(400, 48);
-    history.Attach(strip.get());
-    View(*strip);
-    QCOMPARE(history.ScrollOffset(), 2900);
-
-    Drag(*strip, 200, toX);
-    QVERIFY(history.Dragging());
-    QCOMPARE(history.ScrollOffset(), offset);
-    const QImage during = View(*strip);
-    const int column = offset <= 0 ? 0 : history.Graph().XToPixel(offset);
-    QCOMPARE(during, history.Graph().Bitmap().copy(column, 0, 400, 48));
-
-    SendMouse(*strip, QEvent::MouseButtonRelease, toX, Qt::LeftButton, Qt::NoButton);
-    QVERIFY(!history.Dragging());
-    QCOMPARE(View(*strip), during);
+    THistoryGraph &graph = Make();
+    graph.Attach(400, 48);
+    View(graph, 400, 48);
+    graph.MouseDown(200);
+    graph.MouseMove(toX, true);
+    const QImage during = View(graph, 400, 48);
+    graph.MouseUp();
+    const QImage after = View(graph, 400, 48);
+    const QImage day = WholeDay(graph, 48);
+    QCOMPARE(Plot(during), Plot(day.copy(column, 0, 400, 48)));
+    QCOMPARE(after, during);
 }
 
-void TestHistoryGraph::dragIgnoresMovesWithoutButton()
+void TestHistoryGraph::dragNeedsPressAndLeftButton()
 {
-    THistoryGraph history;
-    auto strip = Strip(400, 48);
-    history.Attach(strip.get());
-    View(*strip);
-    SendMouse(*strip, QEvent::MouseButtonPress, 200, Qt::RightButton, Qt::RightButton);
-    SendMouse(*strip, QEvent::MouseMove, 100, Qt::NoButton, Qt::RightButton);
-    QCOMPARE(history.ScrollOffset(), 2900);
-    SendMouse(*strip, QEvent::MouseButtonRelease, 100, Qt::RightButton, Qt::NoButton);
-    SendMouse(*strip, QEvent::MouseMove, 50, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(history.ScrollOffset(), 2900);
+    THistoryGraph &graph = Make();
+    graph.Attach(400, 48);
+    const QImage placed = View(graph, 400, 48);
+    graph.MouseDown(200);
+    graph.MouseMove(100, false);
+    QCOMPARE(View(graph, 400, 48), placed);
+    graph.MouseUp();
+    graph.MouseMove(50, true);
+    QCOMPARE(View(graph, 400, 48), placed);
+    // Letting go of the view ends a drag as well.
+    graph.MouseDown(200);
+    graph.Detach();
+    graph.Attach(400, 48);
+    graph.MouseMove(100, true);
+    QCOMPARE(View(graph, 400, 48), placed);
 }
 
-void TestHistoryGraph::wideTargetShowsWholeDay()
+void TestHistoryGraph::wideViewShowsWholeDay()
 {
-    THistoryGraph history;
-    history.AddSample(history.DayStart() + 80000, 3, 3, 3, 3);
-    auto strip = Strip(1000, 48);
-    history.Attach(strip.get());
-    QCOMPARE(history.VisibleSeconds(), 100000);
-    QCOMPARE(history.MaxScroll(), -13600);
-
-    const QImage picture = history.Graph().Bitmap().copy();
-    const QImage view = View(*strip);
-    QCOMPARE(view.copy(0, 0, 864, 48), picture);
+    THistoryGraph &graph = Make();
+    m_store->AddSample(m_store->DayStart() + 80000, 3, 3, 3, 3);
+    graph.Attach(1000, 48);
+    const QImage view = View(graph, 1000, 48);
     for (int y = 0; y < 48; y += 7)
         QCOMPARE(view.pixelColor(950, y), ButtonFace());
-
-    Drag(*strip, 500, 300);
-    QCOMPARE(View(*strip), view);
-    Drag(*strip, 300, 900);
-    QCOMPARE(View(*strip), view);
+    // It cannot be dragged.
+    graph.MouseDown(500);
+    graph.MouseMove(300, true);
+    QCOMPARE(View(graph, 1000, 48), view);
+    graph.MouseDown(300);
+    graph.MouseMove(900, true);
+    QCOMPARE(View(graph, 1000, 48), view);
+    QCOMPARE(Plot(view.copy(0, 0, 864, 48)), Plot(WholeDay(graph, 48)));
 }
 
 void TestHistoryGraph::miniGraphFillsItsHeight()
 {
-    THistoryGraph history;
-    history.SetShowTimeLabels(false);
-    auto strip = Strip(34, 18);
-    history.Attach(strip.get());
-    QCOMPARE(history.Graph().Margins().Top, 0);
-    QCOMPARE(history.Graph().Margins().Bottom, 0);
-    QCOMPARE(history.Baseline(), 18);
-    const QImage picture = history.Graph().Bitmap();
-    // Every 5-minute mark is a full-height line; between them lies the plot.
-    for (int y = 0; y < 18; ++y) {
-        QCOMPARE(picture.pixelColor(3, y), THistoryGraph::AxisColor);
-        QCOMPARE(picture.pixelColor(36, y), THistoryGraph::AxisColor);
+    THistoryGraph &graph = Make();
+    graph.SetShowTimeLabels(false);
+    // 18 pixels end the grid on a solid line, 20 on a dotted one.
+    for (const int height : {18, 20}) {
+        graph.Attach(THistoryGraph::DayPixels, height);
+        const QImage picture = View(graph, THistoryGraph::DayPixels, height);
+        // Every 5-minute mark is a full-height line; between them lies the plot.
+        for (int y = 0; y < height; ++y) {
+            QCOMPARE(picture.pixelColor(3, y), THistoryGraph::AxisColor);
+            QCOMPARE(picture.pixelColor(36, y), THistoryGraph::AxisColor);
+        }
+        QVERIFY(picture.pixelColor(4, 8) != THistoryGraph::AxisColor);
+        QVERIFY(picture.pixelColor(4, 8) != ButtonFace());
     }
-    QVERIFY(picture.pixelColor(4, 8) != THistoryGraph::AxisColor);
-    QVERIFY(picture.pixelColor(4, 8) != ButtonFace());
 }
 
 void TestHistoryGraph::newDayShowsItsStart()
 {
-    SetNow(QDateTime(Day, QTime(23, 50)));
-    THistoryGraph history;
-    auto strip = Strip(400, 48);
-    history.Attach(strip.get());
-    View(*strip);
-    QCOMPARE(history.ScrollOffset(), 85800 - 40000 - 300);
-    const qint64 start = history.DayStart();
-    history.AddSample(start + 85800, 4, 4, 4, 4);
-    history.AddSample(start + 85810, 4, 4, 4, 4);
-    QCOMPARE(history.ScrollOffset(), 85810 - 40000 - 1);
+    m_state->SetNow(QDateTime(Day, QTime(23, 50)));
+    THistoryGraph &graph = Make();
+    graph.Attach(400, 48);
+    const qint64 start = m_store->DayStart();
+    m_store->AddSample(start + 85800, 4, 4, 4, 4);
+    m_store->AddSample(start + 85810, 4, 4, 4, 4);
+    // Following the day's last samples: 45809 s, column 458.
+    const QImage late = View(graph, 400, 48);
+    QCOMPARE(Plot(late), Plot(WholeDay(graph, 48).copy(458, 0, 400, 48)));
+    graph.SetSize(400, 48);
 
-    SetNow(QDateTime(Day.addDays(1), QTime(0, 0, 10)));
-    QVERIFY(history.AddSample(start + 86410, 4, 4, 4, 4));
-    history.AddSample(start + 86420, 3, 3, 3, 3);
-    const QImage view = View(*strip);
+    m_state->SetNow(QDateTime(Day.addDays(1), QTime(0, 0, 10)));
+    QVERIFY(m_store->AddSample(start + 86410, 4, 4, 4, 4));
+    m_store->AddSample(start + 86420, 3, 3, 3, 3);
+    const QImage view = View(graph, 400, 48);
     // The new day's view starts at its midnight, where its first bars stand.
-    QVERIFY(history.ScrollOffset() <= 0);
-    QCOMPARE(view, history.Graph().Bitmap().copy(0, 0, 400, 48));
-    QCOMPARE(view.pixelColor(0, history.Baseline() - 1), THistoryGraph::SampleColor);
+    QCOMPARE(view.pixelColor(0, 38), THistoryGraph::SampleColor);
+    QCOMPARE(Plot(view), Plot(WholeDay(graph, 48).copy(0, 0, 400, 48)));
 }
 
-void TestHistoryGraph::reattachWithOtherLabelsRedraws()
+void TestHistoryGraph::labelsFollowTheAttachedView()
 {
-    THistoryGraph history;
-    auto main = Strip(864, 48);
-    auto other = Strip(200, 48);
-    history.Attach(main.get());
-    QCOMPARE(history.Baseline(), 39);
-    history.SetShowTimeLabels(false);
-    history.Attach(other.get());
-    QCOMPARE(history.Target(), other.get());
-    QCOMPARE(history.Baseline(), 48);
-    history.SetShowTimeLabels(true);
-    history.Attach(main.get());
-    QCOMPARE(history.Baseline(), 39);
+    THistoryGraph &graph = Make();
+    graph.Attach(864, 48);
+    // With time labels the rows below the plot are the labels' (row 47 is background);
+    // without them the plot fills the whole height.
+    QCOMPARE(CountInRow(View(graph, 864, 48), 47, THistoryGraph::PlotColor), 0);
+    graph.SetShowTimeLabels(false);
+    graph.Attach(200, 48);
+    QVERIFY(CountInRow(View(graph, 200, 48), 47, THistoryGraph::PlotColor) > 100);
+    graph.SetShowTimeLabels(true);
+    graph.Attach(864, 48);
+    QCOMPARE(CountInRow(View(graph, 864, 48), 47, THistoryGraph::PlotColor), 0);
+
+    // 50 pixels and more label in the normal font, whose labels need more than 9 rows.
+    graph.SetSize(500, 80);
+    QCOMPARE(CountInRow(View(graph, 500, 80), 80 - 10, THistoryGraph::PlotColor), 0);
+    graph.SetSize(500, 49);
+    QVERIFY(CountInRow(View(graph, 500, 49), 49 - 10, THistoryGraph::PlotColor) > 100);
 }
 
-void TestHistoryGraph::resizedTargetRedraws()
+void TestHistoryGraph::detachedGraphAsksNoRepaint()
 {
-    THistoryGraph history;
-    auto strip = Strip(864, 48);
-    // Hidden widgets receive their resize events only when shown.
-    strip->show();
-    QVERIFY(QTest::qWaitForWindowExposed(strip.get()));
-    history.Attach(strip.get());
-    strip->resize(500, 80);
-    QCOMPARE(history.ViewWidth(), 500);
-    QCOMPARE(history.ViewHeight(), 80);
-    QCOMPARE(history.Graph().Height(), 80);
-    QCOMPARE(history.VisibleSeconds(), 50000);
-    // 50 pixels and more: the time labels are written in the normal font.
-    QVERIFY(!history.Graph().TinyDigits());
-    QVERIFY(history.Baseline() < 80 - 9);
-}
+    THistoryGraph &graph = Make();
+    QSignalSpy changed(&graph, &THistoryGraph::Changed);
+    QSignalSpy detached(&graph, &THistoryGraph::Detached);
+    graph.Attach(400, 48);
+    m_store->AddSample(m_store->DayStart() + 100, 1, 1, 1, 1);
+    QVERIFY(changed.count() > 0);
+    // A second attach lets the first view go.
+    graph.Attach(300, 48);
+    QCOMPARE(detached.count(), 1);
+    graph.Detach();
+    QCOMPARE(detached.count(), 2);
+    graph.Detach();
+    QCOMPARE(detached.count(), 2);
 
-void TestHistoryGraph::detachedTargetIsLeftAlone()
-{
-    THistoryGraph history;
-    auto strip = Strip(400, 48);
-    history.Attach(strip.get());
-    history.Attach(nullptr);
-    QCOMPARE(history.Target(), nullptr);
-    Drag(*strip, 200, 100);
-    QVERIFY(!history.Dragging());
-
-    history.Attach(strip.get());
-    strip.reset();
-    QCOMPARE(history.Target(), nullptr);
-    history.AddSample(history.DayStart() + 100, 1, 1, 1, 1);
-    history.Redraw();
-    history.CopyView();
+    changed.clear();
+    m_store->AddSample(m_store->DayStart() + 200, 1, 1, 1, 1);
+    m_store->AddSample(m_store->DayStart() + 300, 9, 1, 1, 1);
+    graph.Redraw();
+    graph.MouseDown(10);
+    graph.MouseMove(20, true);
+    QCOMPARE(changed.count(), 0);
 }
 
 void TestHistoryGraph::yesterdayBehindToday()
 {
     const qint64 yesterday = Clock::LocalSeconds(QDateTime(Day.addDays(-1), QTime(0, 0)));
-    QDir().mkpath(ProgramDir + "History");
-    QFile file(ProgramDir + "History/06-12-2026.hlg");
+    QDir().mkpath(m_state->FilePath("History"));
+    QFile file(m_state->FilePath("History/06-12-2026.hlg"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray::number(yesterday + 43200) + ",100,0,0,0\r\n" + QByteArray::number(yesterday + 43300)
                + ",50,0,0,0\r\n");
     file.close();
 
-    THistoryGraph history;
-    auto strip = Strip(864, 48);
-    history.Attach(strip.get());
-    history.AddSample(history.DayStart() + 3600, 3, 0, 0, 0);
-    // One scale for both days; the labels stay today's.
-    QCOMPARE(history.ScaleTop(), 125);
-    QCOMPARE(history.MaxText(), QStringLiteral("3"));
-    const QImage &picture = history.Graph().Bitmap();
-    const int x = history.Graph().XToPixel(43200);
-    QCOMPARE(picture.pixelColor(x, history.Graph().YToPixel(100)), THistoryGraph::YesterdayColor);
+    THistoryGraph &graph = Make();
+    graph.Attach(864, 48);
+    m_store->AddSample(m_store->DayStart() + 4000, 3, 0, 0, 0);
+    // One scale for both days: 100 x 1.05 gives the top 125; the labels stay today's.
+    QImage view = View(graph, 864, 48);
+    QCOMPARE(view.pixelColor(432, 3 + 7), THistoryGraph::YesterdayColor);
+    QCOMPARE(BarTop(view, 40), 3 + 35);
+    QCOMPARE(graph.MaxText(), QStringLiteral("3"));
 
-    history.SetShowYesterday(false);
-    QCOMPARE(history.ScaleTop(), 5);
-    for (int y = 0; y < picture.height(); ++y)
-        QVERIFY(history.Graph().Bitmap().pixelColor(x, y) != THistoryGraph::YesterdayColor);
+    graph.SetShowYesterday(false);
+    view = View(graph, 864, 48);
+    QCOMPARE(BarTop(view, 40), 15);
+    for (int y = 0; y < 48; ++y)
+        QVERIFY(view.pixelColor(432, y) != THistoryGraph::YesterdayColor);
 }
 
 QTEST_MAIN(TestHistoryGraph)

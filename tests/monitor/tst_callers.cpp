@@ -6,7 +6,7 @@
 #include "tTestData.h"
 #include "tRecordingPlatform.h"
 #include "uClock.h"
-#include "uHistory.h"
+#include "uDayStore.h"
 #include "uMonitor.h"
 #include "uPayout.h"
 #include "uSettings.h"
@@ -63,8 +63,6 @@ private Q_SLOTS:
     void hostileRepliesDoNotCrash();
     void rowsShowCallerFields();
     void countersFollowFigures();
-    void makesIntegerHalfToEven_data();
-    void makesIntegerHalfToEven();
     void newDayClearsEverything();
 
 private:
@@ -303,7 +301,7 @@ void TestCallers::eurosFollowTheProgrammeAfterARefetch()
     m_monitor->ProcessCallersReply(Reply({"$CD|0|1|1|600"}));
     QCOMPARE(m_monitor->Totals[0]->Euros[0][1], 1.0);
     QCOMPARE(m_monitor->EurosCounterValue(), 1);
-    const THistoryGraph &history = m_monitor->History();
+    const TDayStore &history = m_monitor->DayStore();
     QCOMPARE(history.Sample(history.Count() - 1).Cents, 100);
     QCOMPARE(m_monitor->TotalsRows().Text(0, 4), QString("1,00"));
 }
@@ -391,23 +389,6 @@ void TestCallers::countersFollowFigures()
     QCOMPARE(m_monitor->OnlineNow(), 0);
     QCOMPARE(m_monitor->MinutesCounterValue(), 250);
     QCOMPARE(moved.count(), 2);
-}
-
-void TestCallers::makesIntegerHalfToEven_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("12.5") << 12.5 << 12;
-    QTest::newRow("13.5") << 13.5 << 14;
-    QTest::newRow("1250 cents") << 1250.0 << 1250;
-    QTest::newRow("-0.5") << -0.5 << 0;
-    QTest::newRow("huge") << 1e300 << 2147483647;
-}
-
-void TestCallers::makesIntegerHalfToEven()
-{
-    QFETCH(double, value);
-    QTEST(MakeInteger(value), "expected");
 }
 
 void TestCallers::newDayClearsEverything()

@@ -117,10 +117,12 @@ void TestAnalogNumber::cells_data()
     QTest::addColumn<QString>("shown");
 
     QTest::newRow("leading zeros") << 6 << -1 << 42 << "000042";
-    QTest::newRow("digits beyond the cells dropped") << 4 << -1 << 12345 << "2345";
+    // A number never shows cut: more digits than laid out get more cells.
+    QTest::newRow("five digits where four were laid out") << 4 << -1 << 12345 << "12345";
     QTest::newRow("minutes with separator") << 8 << 5 << 123456 << "01234,56";
+    QTest::newRow("minutes past the cells keep two decimals") << 8 << 5 << 12345678 << "123456,78";
     QTest::newRow("zero with separator") << 8 << 5 << 0 << "00000,00";
-    QTest::newRow("separator leftmost") << 4 << 0 << 98765 << ",765";
+    QTest::newRow("separator leftmost") << 4 << 0 << 98765 << "98,765";
     QTest::newRow("separator beyond the cells") << 4 << 7 << 12 << "0012";
     QTest::newRow("twelve cells, largest number") << 12 << -1 << 2147483647 << "002147483647";
     QTest::newRow("negative shows as zero") << 5 << 3 << -1234 << "000,0";
@@ -134,10 +136,12 @@ void TestAnalogNumber::cells()
     QFETCH(QString, shown);
 
     auto counter = Counter(digits, separatorPos);
+    QSignalSpy grown(counter.get(), &TAnalogNumber::DigitsGrown);
     counter->SetNextValue(value);
-    QCOMPARE(CellText(counter->NextCells(), digits), shown);
+    QCOMPARE(CellText(counter->NextCells(), counter->Digits()), shown);
     counter->SetValue(value);
-    QCOMPARE(CellText(counter->ValueCells(), digits), shown);
+    QCOMPARE(CellText(counter->ValueCells(), counter->Digits()), shown);
+    QCOMPARE(grown.size(), shown.size() > digits ? 1 : 0);
 }
 
 void TestAnalogNumber::cellsFollowDigitsAndSeparator()
@@ -319,6 +323,9 @@ void TestAnalogNumber::pictureCells()
              face.pixel(face.width() - 1, face.height() - 1));
     QCOMPARE(QColor(image.pixel(2 * face.width() + 1, 1)), QColor(Qt::darkBlue));
     QCOMPARE(QColor(image.pixel(1, face.height())), QColor(Qt::darkBlue));
+    // A third digit asks its window for a third cell's width, and never less.
+    counter->SetNextValue(123);
+    QCOMPARE(counter->minimumSizeHint(), QSize(3 * face.width(), face.height()));
 }
 
 void TestAnalogNumber::fontFitsCell_data()

@@ -11,8 +11,10 @@
 #include "uGlobal.h"
 #include "uHistory.h"
 #include "uMain.h"
+#include "uHistoryBox.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
+#include "uScreenFit.h"
 #include "uSettings.h"
 #include "uSmall.h"
 
@@ -46,6 +48,27 @@ void AddPayoutRule()
     PayoutRules.push_back(std::make_unique<TPayoutRule>());
 }
 
+// Whether the box shows the day graph: with time labels the top row is background above
+// the plot; without them every 5-minute mark runs the whole height.
+bool ShowsDayGraph(QWidget *box, bool labels)
+{
+    const QImage view = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    bool fullHeightMark = false;
+    for (int x = 0; x < view.width() && !fullHeightMark; ++x) {
+        fullHeightMark = true;
+        for (int y = 0; y < view.height(); ++y)
+            fullHeightMark = fullHeightMark && view.pixelColor(x, y) == THistoryGraph::AxisColor;
+    }
+    if (!labels)
+        return fullHeightMark;
+    const QColor background = QGuiApplication::palette().color(QPalette::Button);
+    for (int x = 0; x < view.width(); ++x) {
+        if (view.pixelColor(x, 0) != background)
+            return false;
+    }
+    return !fullHeightMark;
+}
+
 QRect WorkArea()
 {
     return QGuiApplication::primaryScreen()->availableGeometry();
@@ -75,6 +98,10 @@ private Q_SLOTS:
     void smallEuroLayout();
     void smallWindowPresses_data();
     void smallWindowPresses();
+    void smallWindowInsideScreen_data();
+    void smallWindowInsideScreen();
+    void keptInside_data();
+    void keptInside();
     void snapping_data();
     void snapping();
     void dragSnapsToEdge();
@@ -154,8 +181,7 @@ void TestCounterWindows::minimiseOpensSmallWindow()
     QCOMPARE(small->pos(), QPoint(120, 40));
     // The figures of the last poll show at once, not only after the next one.
     QCOMPARE(small->anOnline->Value(), 1);
-    QCOMPARE(main->Monitor().History().Target(), static_cast<QWidget *>(small->pbMiniGraph));
-    QVERIFY(!main->Monitor().History().ShowTimeLabels());
+    QVERIFY(ShowsDayGraph(small->pbMiniGraph, false));
 
     Feed(*main, 2);
     QCOMPARE(small->anOnline->NextValue(), 2);
@@ -175,8 +201,7 @@ void TestCounterWindows::closingSmallWindowRestores()
     QTRY_VERIFY(!small);
     QVERIFY(!main->SmallWindow());
     QVERIFY(!main->isMinimized());
-    QVERIFY(main->Monitor().History().ShowTimeLabels());
-    QVERIFY(main->Monitor().History().Target() != nullptr);
+    QVERIFY(ShowsDayGraph(main->findChild<QWidget *>(QStringLiteral("pbHistory")), true));
 
     Feed(*main, 3);
     QCOMPARE(MainCounter(*main, "Online bellers")->NextValue(), 3);
@@ -204,28 +229,35 @@ void TestCounterWindows::noMiniLeavesNoSmallWindow()
 void TestCounterWindows::smallEuroLayout_data()
 {
     QTest::addColumn<bool>("rules");
+    QTest::addColumn<int>("calls");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("graphX");
-    QTest::newRow("payout rules") << true << QSize(500, 30) << 392;
-    QTest::newRow("no payout rules") << false << QSize(410, 30) << 300;
+    QTest::newRow("payout rules") << true << 0 << QSize(500, 30) << 392;
+    QTest::newRow("no payout rules") << false << 0 << QSize(410, 30) << 300;
+    // Five digits where four were laid out: one cell more, and all right of it moves on.
+    QTest::newRow("calls past 9999") << true << 16568 << QSize(514, 30) << 406;
 }
 
 void TestCounterWindows::smallEuroLayout()
 {
     QFETCH(bool, rules);
+    QFETCH(int, calls);
     auto main = MakeMain("");
     QVERIFY(main);
     if (rules)
         AddPayoutRule();
     TfrmSmall *small = Minimise(*main);
     QVERIFY(small);
+    small->anCalls->SetNextValue(calls);
     QTEST(small->size(), "size");
     QTEST(small->pbMiniGraph->x(), "graphX");
+    QCOMPARE(small->anCalls->geometry().right() < small->pbCountdown->x(), true);
+    // Wherever it grew, the strip stays within the screen.
+    QVERIFY(WorkArea().contains(small->frameGeometry()));
     QCOMPARE(small->anEuros->isVisible(), rules);
     QCOMPARE(small->im2->isVisible(), rules);
     QCOMPARE(small->im1->isVisible(), !rules);
-    QCOMPARE(small->im1->pixmap().size(), QSize(410, 30));
-    QCOMPARE(small->im2->pixmap().size(), QSize(500, 30));
+    QCOMPARE((rules ? small->im2 : small->im1)->pixmap().size(), small->size());
 }
 
 void TestCounterWindows::smallWindowPresses_data()
@@ -277,6 +309,44 @@ void TestCounterWindows::snapping_data()
     QTest::newRow("50 from the bottom") << QPoint(300, 620) << QPoint(300, 670);
     QTest::newRow("51 from the bottom") << QPoint(300, 619) << QPoint(300, 619);
     QTest::newRow("corner") << QPoint(580, 660) << QPoint(590, 670);
+}
+
+void TestCounterWindows::smallWindowInsideScreen_data()
+{
+    QTest::addColumn<QByteArray>("window");
+    // The default place is the screen's width less 410: the strip with euros is 500 wide.
+    QTest::newRow("default place, payout rule") << QByteArray();
+    QTest::newRow("saved beyond the screen") << QByteArray("smallX=9000\r\nsmallY=-400\r\n");
+}
+
+void TestCounterWindows::smallWindowInsideScreen()
+{
+    QFETCH(QByteArray, window);
+    auto main = MakeMain(window);
+    QVERIFY(main);
+    AddPayoutRule();
+    TfrmSmall *small = Minimise(*main);
+    QVERIFY(small);
+    QVERIFY2(WorkArea().contains(small->frameGeometry()),
+             qPrintable(QStringLiteral("%1,%2").arg(small->x()).arg(small->width())));
+}
+
+void TestCounterWindows::keptInside_data()
+{
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QPoint>("placed");
+    // A 1366 x 768 screen with a panel of 30 at the bottom.
+    QTest::newRow("payout strip at the default place") << QRect(956, 0, 500, 30) << QPoint(866, 0);
+    QTest::newRow("inside") << QRect(100, 200, 500, 30) << QPoint(100, 200);
+    QTest::newRow("above and left") << QRect(-50, -10, 500, 30) << QPoint(0, 0);
+    QTest::newRow("below the panel") << QRect(10, 730, 500, 30) << QPoint(10, 708);
+    QTest::newRow("larger than the screen") << QRect(300, 300, 2000, 900) << QPoint(0, 0);
+}
+
+void TestCounterWindows::keptInside()
+{
+    QFETCH(QRect, frame);
+    QTEST(TScreenFit::Inside(frame, QRect(0, 0, 1366, 738)), "placed");
 }
 
 void TestCounterWindows::snapping()
@@ -331,20 +401,20 @@ void TestCounterWindows::maximiseOpensBigWindow()
     QVERIFY(big);
     QVERIFY(big->isVisible());
     QVERIFY(!main->isVisible());
+    // The frame, where the window system draws one, stands inside the work area too.
     const QRect area = WorkArea();
-    const int width = expected.width() ? expected.width() : area.width();
-    const int height = expected.height() ? expected.height() : area.height();
+    const QSize frame = big->frameGeometry().size() - big->size();
+    const int width = expected.width() ? expected.width() : area.width() - frame.width();
+    const int height = expected.height() ? expected.height() : area.height() - frame.height();
     QCOMPARE(big->size(), QSize(width, height));
-    const int x = expected.x() < 0 ? area.left() + area.width() - width : expected.x();
-    const int y = expected.y() < 0 ? area.top() + area.height() - height : expected.y();
+    const int x = expected.x() < 0 ? area.left() + area.width() - width - frame.width() : expected.x();
+    const int y = expected.y() < 0 ? area.top() + area.height() - height - frame.height() : expected.y();
     QCOMPARE(big->pos(), QPoint(x, y));
     QTEST(!big->pnOnline->isHidden(), "online");
     QTEST(!big->pnCalls->isHidden(), "calls");
     QTEST(!big->pnMin->isHidden(), "minutes");
     QVERIFY(big->pnEuro->isHidden());
     QCOMPARE(big->windowTitle(), QStringLiteral("Belvora Webmaster Monitor"));
-    // The big window has no graph: the monitor's graph is detached while it shows.
-    QCOMPARE(main->Monitor().History().Target(), nullptr);
     QCOMPARE(big->anOnline->Value(), 2);
     Feed(*main, 1);
     QCOMPARE(big->anOnline->NextValue(), 1);
@@ -372,7 +442,7 @@ void TestCounterWindows::closingBigWindowStoresPlace()
     QCOMPARE(Settings.LargeH, 110);
     QTRY_VERIFY(main->isVisible());
     QTRY_VERIFY(!big);
-    QVERIFY(main->Monitor().History().Target() != nullptr);
+    QVERIFY(ShowsDayGraph(main->findChild<QWidget *>(QStringLiteral("pbHistory")), true));
 
     big = Maximise(*main);
     QVERIFY(big);

@@ -340,6 +340,8 @@ void TestMainLists::chartLabels()
     tabs->setCurrentWidget(page);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
+    // The classic size, wider than the test screen the window was fitted into.
+    main.resize(864, 520);
     Poll(main, {"$AA|0|1|1|654", "$CC|0|1|1|300"});
     const auto series = view->chart()->series();
     QCOMPARE(series.size(), 1);
@@ -373,26 +375,31 @@ void TestMainLists::chartTextsFit_data()
 {
     QTest::addColumn<int>("grouping");
     QTest::addColumn<int>("style");
+    QTest::addColumn<int>("countries");
     const char *groupings[] = {"programma", "toegang", "land"};
     const char *styles[] = {"lijn", "area", "point", "bar", "horizontal bar", "pie", "fast line"};
     for (int g = 0; g < 3; ++g) {
         for (int style = 0; style <= 6; ++style)
-            QTest::addRow("%s, %s", groupings[g], styles[style]) << (g == 2 ? 3 : g) << style;
+            QTest::addRow("%s, %s", groupings[g], styles[style]) << (g == 2 ? 3 : g) << style << 4;
     }
+    for (const int style : {2, 3, 4})
+        QTest::addRow("every country, %s", styles[style]) << 3 << style << CountryCount;
 }
 
-// Six programmes and four countries at the window's default size: no text of the chart
-// covers another, runs out of the chart or is cut short, but for names in a legend.
+// Six programmes and four (or all) countries at the window's classic size: no text of the
+// chart covers another, runs out of the chart or is cut short, but for names in a legend;
+// every category is named; values show in the chosen style as whole numbers.
 void TestMainLists::chartTextsFit()
 {
     QFETCH(int, grouping);
     QFETCH(int, style);
+    QFETCH(int, countries);
     const QStringList names{"Babbelbox Live", "Gouden Lijn", "Café Contact", "Datingverlies België",
                             "Nachtservice", "Spelletjeslijn Ü18"};
     QStringList lines;
     for (int p = 0; p < names.size(); ++p) {
         AddTestProg(QStringLiteral("P%1").arg(p), names[p]);
-        for (int country = 0; country < 4; ++country) {
+        for (int country = 0; country < countries; ++country) {
             for (const int access : {0, 1, 2, 5})
                 lines.append(QStringLiteral("$P%1|%2|%3|9|%4").arg(p).arg(country).arg(access).arg(
                     (172000 >> p) / (1 + country * 3) / (1 + access)));
@@ -405,6 +412,7 @@ void TestMainLists::chartTextsFit()
     qobject_cast<QTabWidget *>(view->parentWidget()->parentWidget()->parentWidget())->setCurrentWidget(view->parentWidget());
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.resize(864, 520);
     Poll(main, lines);
     QCoreApplication::processEvents();
     QList<QGraphicsTextItem *> texts;
@@ -429,6 +437,21 @@ void TestMainLists::chartTextsFit()
             QVERIFY2(!rect.intersects(texts[j]->sceneBoundingRect().adjusted(1, 1, -1, -1)),
                      qPrintable(shown + QStringLiteral(" / ") + texts[j]->toPlainText()));
         }
+    }
+    if (grouping != 3 || style == 5)
+        return;
+    // "Naam + procent": whole percentages ("23 %", not "23,4 %" or a bare value).
+    static const QRegularExpression percent(QStringLiteral("^(\\S.* )?\\d+ %$"));
+    QVERIFY(std::any_of(texts.begin(), texts.end(), [](auto *t) { return percent.match(t->toPlainText()).hasMatch(); }));
+    for (const QGraphicsTextItem *text : texts)
+        QVERIFY2(!text->toPlainText().contains(QRegularExpression(QStringLiteral("\\d,\\d"))), qPrintable(text->toPlainText()));
+    for (int c = 0; c < countries; ++c) {
+        const QString country = Countries()[c];
+        const bool named = std::any_of(texts.begin(), texts.end(), [&](auto *t) {
+            QString shown = t->toPlainText();
+            return shown == country || (shown.endsWith(QChar(0x2026)) && country.startsWith(shown.chopped(1)));
+        });
+        QVERIFY2(named, qPrintable(country));
     }
 }
 

@@ -6,9 +6,11 @@
 #include <QTreeView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTemporaryDir>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -27,12 +29,25 @@
 #include "uMain.h"
 #include "uMonitor.h"
 #include "uNotifier.h"
+#include "uOptions.h"
+#include "uOverview.h"
+#include "uPeriods.h"
 #include "uQtDutch.h"
 #include "uSettings.h"
 
 namespace {
 
 const QByteArray Key = "K";
+
+bool RowHasColor(QWidget &widget, int y, const QColor &color)
+{
+    const QImage view = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int x = 0; x < view.width(); ++x) {
+        if (view.pixelColor(x, y) == color)
+            return true;
+    }
+    return false;
+}
 
 // The main window's status strip (the connector window has a label of that name too).
 QString StripText(const QWidget &main)
@@ -71,6 +86,7 @@ private Q_SLOTS:
     void staleFiguresForecastAndQuiet();
     void exportsListsAndDay_data();
     void exportsListsAndDay();
+    void windowsFitScreen();
 
 private:
     void WriteSettings(const QByteArray &extra);
@@ -283,7 +299,8 @@ void TestMainWindow::graphStripHeight()
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         auto *graph = main.findChild<QWidget *>(QStringLiteral("pbHistory"));
         QTRY_COMPARE(graph->height(), 40);
-        QVERIFY(main.Monitor().History().Graph().TinyDigits());
+        // Labelled with tiny glyphs, 9 rows below the plot: row 30 is the plot's.
+        QVERIFY(RowHasColor(*graph, 40 - 10, THistoryGraph::PlotColor));
         // The splitter above the strip makes it taller; the graph is drawn anew for it.
         QSplitterHandle *handle = main.findChild<QSplitter *>(QStringLiteral("splGraph"))->handle(1);
         const QPoint grip = handle->rect().center();
@@ -291,7 +308,8 @@ void TestMainWindow::graphStripHeight()
         QTest::mouseMove(handle, grip - QPoint(0, 40));
         QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(0, 40));
         QTRY_COMPARE(graph->height(), 80);
-        QVERIFY(!main.Monitor().History().Graph().TinyDigits());
+        // Labelled in the normal font, which needs more than 9 rows below the plot.
+        QVERIFY(!RowHasColor(*graph, 80 - 10, THistoryGraph::PlotColor));
     }
     QVERIFY(SavedSettings().contains("graphH=80\r\n"));
 }
@@ -452,7 +470,15 @@ void TestMainWindow::staleFiguresForecastAndQuiet()
             return std::count_if(counters.begin(), counters.end(), [](const TAnalogNumber *c) { return c->Dimmed(); });
         };
         QVERIFY(main.TrayToolTip().contains("Verwacht vandaag: 512 bellers, 80 minuten"));
-        QVERIFY(counters[1]->toolTip().endsWith("Verwacht vandaag: 512 bellers, 80 minuten"));
+        QVERIFY(counters[1]->toolTip().endsWith("Verwacht vandaag: 512 bellers, 80 minuten (op basis van gisteren)"));
+        // The overview's last bars: yesterday's file and today's figures as they come.
+        auto *overview = main.findChild<TOverviewPage *>();
+        qobject_cast<QTabWidget *>(overview->parentWidget()->parentWidget())->setCurrentWidget(overview);
+        const auto &bars = overview->Bars().Bars();
+        QCOMPARE(bars.size(), std::size_t(OverviewDays));
+        QCOMPARE(bars[OverviewDays - 2].Value.value_or(-1), 400.0);
+        monitor.ProcessCallersReply({"103", "$AB|0|0|130|1200"});
+        QCOMPARE(overview->Bars().Bars().back().Value.value_or(-1), 130.0);
 
         now = now.addSecs(2 * 10 + 10);
         main.Freshness().Check();
@@ -463,16 +489,22 @@ void TestMainWindow::staleFiguresForecastAndQuiet()
         QVERIFY(main.TrayToolTip().contains("Laatste gegevens 14:00, 3 min geleden"));
         QVERIFY(!main.TrayToolTip().contains("Verwacht"));
 
+        // The tray menu leads back to the window and starts or stops, before the quiet.
         QMenu *tray = nullptr;
         for (QMenu *menu : main.findChildren<QMenu *>()) {
-            if (!menu->actions().isEmpty() && menu->actions().first()->text() == "Stil voor 30 minuten")
+            if (!menu->actions().isEmpty() && menu->actions().first()->text() == "Tonen")
                 tray = menu;
         }
         QVERIFY(tray);
-        tray->actions().first()->trigger();
+        QCOMPARE(tray->actions()[1]->text(), QStringLiteral("Start/Stop"));
+        const auto item = [tray](const QString &text) {
+            const QList<QAction *> actions = tray->actions();
+            return *std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == text; });
+        };
+        item("Stil voor 30 minuten")->trigger();
         QVERIFY(main.TrayToolTip().endsWith("Stil tot 14:33"));
         QVERIFY(SavedSettings().contains("quietuntil=2026-12-08 14:33:30"));
-        tray->actions()[3]->trigger();   // sound and balloons on again
+        item("Geluid en meldingen weer aan")->trigger();
         QVERIFY(!main.TrayToolTip().contains("Stil"));
 
         monitor.PollTime = Clock::LocalSecondsNow();
@@ -548,6 +580,31 @@ void TestMainWindow::exportsListsAndDay()
     }
     Clock::SetNowFunction(nullptr);
     QLocale::setDefault(QLocale::c());
+}
+
+// Also run on a 1366 x 768 screen at twice the scale (CMake): 683 x 384 to lay out in.
+void TestMainWindow::windowsFitScreen()
+{
+    WriteSettings("[window]\r\ninfo=1\r\ngraph=1\r\n");
+    TfrmMain main(m_dir->path());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    const QRect area = main.screen()->availableGeometry();
+    const auto fits = [&area](const QWidget &window) {
+        // Inside the screen, and nothing squeezed below what its contents need.
+        return area.contains(window.frameGeometry()) && window.size().width() >= window.minimumSizeHint().width()
+            && window.size().height() >= window.minimumSizeHint().height();
+    };
+    QTRY_VERIFY2(fits(main), qPrintable(QStringLiteral("%1x%2 needs %3x%4")
+                                            .arg(main.width()).arg(main.height())
+                                            .arg(main.minimumSizeHint().width()).arg(main.minimumSizeHint().height())));
+    TfrmOptions options(&main);
+    options.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&options));
+    QTRY_VERIFY2(fits(options), qPrintable(QStringLiteral("%1x%2 needs %3x%4")
+                                               .arg(options.width()).arg(options.height())
+                                               .arg(options.minimumSizeHint().width())
+                                               .arg(options.minimumSizeHint().height())));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -500,7 +500,11 @@ void TestOptions::soundButtons()
     TfrmOptions dialog;
     Find<QLineEdit>(&dialog, "eDownSound")->setText(QStringLiteral("/snd/down.wav"));
     Find<QPushButton>(&dialog, "SpeedButton1")->click();
-    Find<QPushButton>(&dialog, "SpeedButton2")->click();
+    // Enter on a play button plays; it does not press OK.
+    dialog.show();
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    QTest::keyClick(Find<QPushButton>(&dialog, "SpeedButton2"), Qt::Key_Return);
+    QCOMPARE(finished.size(), 0);
     QCOMPARE(m_platform->Events(), (QStringList{"sound-sync:/snd/up.wav", "sound-sync:/snd/down.wav"}));
 
     const QString wav = m_dir->filePath("kies.wav");
@@ -555,7 +559,11 @@ void TestOptions::triggerColumnTexts()
     ParseTrigger(trigger, line);
     TTriggers.push_back(std::make_unique<TTrigger>(trigger));
     TfrmOptions dialog;
-    QTEST(TreeRows(Find<QTreeWidget>(&dialog, "lvTrigger")).value(0), "row");
+    auto *list = Find<QTreeWidget>(&dialog, "lvTrigger");
+    QTEST(TreeRows(list).value(0), "row");
+    // Every text whole, "80% onder gisteren" too.
+    for (int c = 0; c < list->columnCount(); ++c)
+        QVERIFY(list->columnWidth(c) > list->fontMetrics().horizontalAdvance(list->topLevelItem(0)->text(c)));
 }
 
 void TestOptions::triggerAddEditDelete()
@@ -570,6 +578,8 @@ void TestOptions::triggerAddEditDelete()
     // Nothing chosen in cbxWhen: kind -1; the other choices at their initial items.
     QCOMPARE(TriggerLine(*TTriggers[0]), QStringLiteral("-1||0|2|10|0|/snd/a.wav|0|1"));
     QCOMPARE(list->topLevelItemCount(), 1);
+    // The row being edited is the one highlighted, so Wijzigen and Verwijder act on it.
+    QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(0)});
 
     Find<QComboBox>(&dialog, "cbxWhen")->setCurrentIndex(3);
     Find<QLineEdit>(&dialog, "eWhen")->setText(QStringLiteral("14:30"));
@@ -583,15 +593,20 @@ void TestOptions::triggerAddEditDelete()
     QCOMPARE(TriggerLine(*TTriggers[0]), QStringLiteral("3|14:30|1|2|10|4|Drukte|0|0"));
     QCOMPARE(TTriggers[0]->State, 0);
     QCOMPARE(TreeRows(list), QStringList{"tijd na 14:30|Bellers|=10|Ballontip|Nee"});
+    // A second trigger added while the first is selected takes the selection over.
+    Find<QPushButton>(&dialog, "btnTAdd")->click();
+    QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(1)});
+    Find<QPushButton>(&dialog, "btnTEdit")->click();
+    QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(1)});
 
     list->setCurrentItem(list->topLevelItem(0));
     Find<QPushButton>(&dialog, "btnTDel")->click(); // answered No
-    QCOMPARE(TTriggers.size(), size_t(1));
+    QCOMPARE(TTriggers.size(), size_t(2));
     m_platform->Recorder().Answer = true;
     Find<QPushButton>(&dialog, "btnTDel")->click();
     QCOMPARE(m_platform->Events(), QStringList(2, "ask:Bevestigen|Trigger #0 \"tijd na 14:30\" verwijderen ?"));
-    QVERIFY(TTriggers.empty());
-    QCOMPARE(list->topLevelItemCount(), 0);
+    QCOMPARE(TTriggers.size(), size_t(1));
+    QCOMPARE(list->topLevelItemCount(), 1);
     Find<QPushButton>(&dialog, "btnTDel")->click();
     QCOMPARE(m_platform->Events().size(), 2);
 }
@@ -652,7 +667,8 @@ void TestOptions::unreadableTimeRejected()
     Find<QLineEdit>(&dialog, "eWhy")->setText(QStringLiteral("1"));
     Find<QPushButton>(&dialog, "btnTAdd")->click();
     QVERIFY(TTriggers.empty());
-    QCOMPARE(m_platform->Events(), QStringList{"message:1|Opties|Ongeldige tijd: 12:00"});
+    QCOMPARE(m_platform->Events(),
+             QStringList{"message:1|Opties|Ongeldige tijd: 12:00\nVerwacht: twee tijden, zoals 12:00 14:00"});
     // OK keeps the dialog open on the trigger tab.
     QSignalSpy finished(&dialog, &QDialog::finished);
     Find<QPushButton>(&dialog, "btnOk")->click();

@@ -1,26 +1,55 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QStringView>
 #include <QWidget>
 
-class QChartView;
-class QPieSeries;
-class QTreeWidget;
+#include <limits>
+#include <memory>
 
-// The floor every figure of the monitor is measured against: the least a Qt Widgets
-// program does to show what it shows, one 200-row list and one chart, both refreshed in
-// place. bvfloor runs it every 5 s against a real display; bvbench times its refresh.
+class QLabel;
+class QPieSeries;
+class QPieSlice;
+class QTreeWidget;
+class TFloorCallers;
+class TFloorCountdown;
+class TFloorCounter;
+class TFloorGraph;
+
+// The floor the monitor's figures are read against: the same visible work done the plain
+// Qt way. A 270-row callers list with two pictures a row, whose time texts change at every
+// poll while a few rows leave and arrive; a chart in a tab that is not shown; a history
+// strip; four counters and a countdown. bvfloor feeds it the service's replies; bvbench
+// times it.
 class TFloorWindow final : public QWidget
 {
 public:
-    static constexpr int RowCount = 200;
-    static constexpr int SliceCount = 20;
+    static constexpr int PollMs = 5000;
 
     explicit TFloorWindow(QWidget *parent = nullptr);
-    // New texts in every row's time column and new values in every slice.
-    void Refresh(int poll);
+    ~TFloorWindow() override;
+
+    // The programme list's reply ("CODE:Name" lines after the echo).
+    void SetProgrammes(QStringView reply);
+    // A callers reply: rows, counters, history strip and pie.
+    void ShowCallers(QStringView reply);
+    void RestartCountdown();
 
 private:
-    QTreeWidget *m_list;
-    QChartView *m_chart;
-    QPieSeries *m_pie;
+    void UpdatePie(const QList<QPair<QStringView, qint64>> &secondsPerProgramme);
+
+    QTreeWidget *List;
+    QPieSeries *Pie;
+    TFloorGraph *Graph;
+    QLabel *MaxLabel;
+    QLabel *MinLabel;
+    int MaxOnline = 0;
+    int MinOnline = std::numeric_limits<int>::max();
+    TFloorCountdown *Countdown;
+    QList<TFloorCounter *> Counters;
+    std::unique_ptr<TFloorCallers> Callers;
+    QHash<QString, QString> ProgNames;
+    QHash<QString, QPieSlice *> Slices;
 };

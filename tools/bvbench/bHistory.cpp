@@ -1,12 +1,13 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QWindow>
-#include <QWidget>
 
 #include <benchmark/benchmark.h>
 
 #include "uClock.h"
+#include "uDayStore.h"
 #include "uHistory.h"
+#include "uHistoryBox.h"
 #include "uSettings.h"
 
 namespace {
@@ -35,7 +36,7 @@ struct TBenchDay
 
 // Fills `count` samples from midnight on, with day totals that rise through the day like
 // real ones, or (noisy) that jump at every sample: the worst case for the minutes line.
-void FillDay(THistoryGraph &history, int count, bool noisy = false)
+void FillDay(TDayStore &history, int count, bool noisy = false)
 {
     const qint64 start = history.DayStart();
     for (int i = 0; i < count; ++i) {
@@ -47,8 +48,8 @@ void FillDay(THistoryGraph &history, int count, bool noisy = false)
 void BM_SaveDay(benchmark::State &state)
 {
     TBenchDay day;
-    THistoryGraph history;
-    FillDay(history, THistoryGraph::Capacity);
+    TDayStore history;
+    FillDay(history, TDayStore::Capacity);
     for (auto _ : state) {
         if (!history.SaveDay())
             state.SkipWithError("save failed");
@@ -60,16 +61,16 @@ void BM_LoadDay(benchmark::State &state)
 {
     TBenchDay day;
     {
-        THistoryGraph writer;
-        FillDay(writer, THistoryGraph::Capacity);
+        TDayStore writer;
+        FillDay(writer, TDayStore::Capacity);
         writer.SaveDay();
     }
-    THistoryGraph history;
+    TDayStore history;
     for (auto _ : state) {
         history.LoadDay();
         benchmark::DoNotOptimize(history.Count());
     }
-    if (history.Count() != THistoryGraph::Capacity)
+    if (history.Count() != TDayStore::Capacity)
         state.SkipWithError("load incomplete");
 }
 BENCHMARK(BM_LoadDay)->Unit(benchmark::kMillisecond);
@@ -81,28 +82,27 @@ void BM_Redraw(benchmark::State &state)
     TBenchDay day;
     if (state.range(2) != 0) {
         TBenchDay::SetDay(QDate(2026, 12, 6));
-        THistoryGraph yesterday;
-        FillDay(yesterday, THistoryGraph::Capacity, state.range(1) != 0);
+        TDayStore yesterday;
+        FillDay(yesterday, TDayStore::Capacity, state.range(1) != 0);
         yesterday.SaveDay();
         TBenchDay::SetDay(QDate(2026, 12, 7));
     }
-    THistoryGraph history;
-    if (state.range(2) != 0 && history.Yesterday().Count() != THistoryGraph::Capacity)
+    TDayStore store;
+    if (state.range(2) != 0 && store.Yesterday().Count() != TDayStore::Capacity)
         state.SkipWithError("yesterday not read");
-    FillDay(history, THistoryGraph::Capacity, state.range(1) != 0);
-    QWidget target;
-    target.resize(GraphWidth, GraphHeight);
-    history.Attach(&target);
+    FillDay(store, TDayStore::Capacity, state.range(1) != 0);
+    THistoryGraph history(store);
+    history.Attach(GraphWidth, GraphHeight);
     history.SetSeries(int(state.range(0)));
     for (auto _ : state)
         history.Redraw();
 }
 BENCHMARK(BM_Redraw)
-    ->Args({THistoryGraph::SeriesOnline, 0, 0})
-    ->Args({THistoryGraph::SeriesMinutes, 0, 0})
-    ->Args({THistoryGraph::SeriesMinutes, 1, 0})
-    ->Args({THistoryGraph::SeriesOnline, 0, 1})
-    ->Args({THistoryGraph::SeriesMinutes, 1, 1})
+    ->Args({THistorySample::SeriesOnline, 0, 0})
+    ->Args({THistorySample::SeriesMinutes, 0, 0})
+    ->Args({THistorySample::SeriesMinutes, 1, 0})
+    ->Args({THistorySample::SeriesOnline, 0, 1})
+    ->Args({THistorySample::SeriesMinutes, 1, 1})
     ->ArgNames({"series", "noisy", "yesterday"})
     ->Unit(benchmark::kMillisecond);
 
@@ -111,15 +111,16 @@ BENCHMARK(BM_Redraw)
 void BM_AddSample(benchmark::State &state)
 {
     TBenchDay day;
-    constexpr int HalfDay = THistoryGraph::Capacity / 2;
+    constexpr int HalfDay = TDayStore::Capacity / 2;
     {
-        THistoryGraph writer;
+        TDayStore writer;
         FillDay(writer, HalfDay);
         writer.AddSample(writer.DayStart() + HalfDay * SampleInterval, 1000, 100000, 100000, 100000);
         writer.SaveDay();
     }
-    THistoryGraph history;
-    QWidget target;
+    TDayStore store;
+    THistoryGraph history(store);
+    THistoryBox target;
     target.resize(GraphWidth, GraphHeight);
     const bool paint = state.range(1) != 0;
     if (paint) {
@@ -130,25 +131,25 @@ void BM_AddSample(benchmark::State &state)
         if (!target.windowHandle()->isExposed())
             state.SkipWithError("strip not exposed");
     }
-    history.Attach(&target);
+    target.ShowGraph(&history);
     history.SetSeries(int(state.range(0)));
-    qint64 time = history.DayStart() + (HalfDay + 1) * SampleInterval;
+    qint64 time = store.DayStart() + (HalfDay + 1) * SampleInterval;
     for (auto _ : state) {
-        if (history.Count() == THistoryGraph::Capacity) {
+        if (store.Count() == TDayStore::Capacity) {
             state.PauseTiming();
-            history.LoadDay();
-            time = history.DayStart() + (HalfDay + 1) * SampleInterval;
-            history.AddSample(time, 1, 1, 1, 1);
+            store.LoadDay();
+            time = store.DayStart() + (HalfDay + 1) * SampleInterval;
+            store.AddSample(time, 1, 1, 1, 1);
             state.ResumeTiming();
         }
-        history.AddSample(time, 5, 50, 50, 50);
+        store.AddSample(time, 5, 50, 50, 50);
         if (paint)
             target.repaint();
         time += SampleInterval;
     }
 }
 BENCHMARK(BM_AddSample)
-    ->ArgsProduct({{THistoryGraph::SeriesOnline, THistoryGraph::SeriesMinutes}, {0, 1}})
+    ->ArgsProduct({{THistorySample::SeriesOnline, THistorySample::SeriesMinutes}, {0, 1}})
     ->ArgNames({"series", "paint"})
     ->Unit(benchmark::kMicrosecond);
 

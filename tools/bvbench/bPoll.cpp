@@ -20,6 +20,7 @@
 #include "uCodec.h"
 #include "uFetcher.h"
 #include "uHistory.h"
+#include "uHistoryBox.h"
 #include "uListView.h"
 #include "uMain.h"
 #include "uMonitor.h"
@@ -118,7 +119,7 @@ void BM_PollWholePath(benchmark::State &state)
     lists->addWidget(totals, 1);
     lists->addWidget(chart, 1);
     layout->addLayout(lists, 1);
-    auto *graph = new QWidget;
+    auto *graph = new THistoryBox;
     graph->setFixedHeight(48);
     layout->addWidget(graph);
     WaitExposed(window);
@@ -129,7 +130,7 @@ void BM_PollWholePath(benchmark::State &state)
         QString title;
         totalsChart.Show(title, monitor.ChartPoints(&title));
     });
-    monitor.History().Attach(graph);
+    graph->ShowGraph(&monitor.History());
     monitor.PollTime = Clock::LocalSecondsNow();
     int marked = -1;
     int poll = 0;
@@ -157,10 +158,19 @@ BENCHMARK(BM_PollWholePath)->Unit(benchmark::kMillisecond);
 void BM_FloorPoll(benchmark::State &state)
 {
     TFloorWindow window;
+    QString programmes = QStringLiteral("106");
+    for (int i = 0; i < ProgrammeCount; ++i)
+        programmes += QStringLiteral("\r\n%1:Programma %2").arg(ProgCode(i)).arg(i);
+    window.SetProgrammes(programmes);
     WaitExposed(window);
     int poll = 0;
     for (auto _ : state) {
-        window.Refresh(++poll);
+        state.PauseTiming();
+        const QByteArray body = Body(poll++);
+        state.ResumeTiming();
+        QByteArray scrambled = body.mid(1);
+        Decode(scrambled, Key);
+        window.ShowCallers(Codec::Decode(scrambled));
         window.repaint();
     }
 }

@@ -1,19 +1,40 @@
-// The floor program: a window with one 200-row list and one chart, refreshed every 5 s.
-// The monitor's figures are read against it (tools/bvbench/measure).
+// The floor program: the monitor's visible work done the plain Qt way, fed by the same
+// service. The monitor's figures are read against it (tools/bvbench/measure).
+// Usage: bvfloor URL [KEY [PASSWORD]]
 
 #include <QApplication>
 #include <QTimer>
+#include <QUrl>
+
+#include <cstdio>
 
 #include "bFloor.h"
+#include "bFloorLink.h"
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    const QUrl url(args.value(1));
+    if (!url.isValid() || url.scheme() != u"http") {
+        std::fprintf(stderr, "Usage: bvfloor URL [KEY [PASSWORD]]\n");
+        return 2;
+    }
+    TFloorLink link(url, args.value(2, QStringLiteral("DEMO-KEY-0001")).toLatin1(),
+                    args.value(3, QStringLiteral("demo")).toLatin1());
     TFloorWindow window;
-    int poll = 0;
+    const auto poll = [&] {
+        window.RestartCountdown();
+        link.Post("c=103", [&](const QString &reply) { window.ShowCallers(reply); });
+    };
     QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, &window, [&] { window.Refresh(++poll); });
-    timer.start(5000);
+    QObject::connect(&timer, &QTimer::timeout, &window, poll);
+    // Names first, then the callers at once and at every tick, as the monitor starts.
+    link.Post("c=106", [&](const QString &reply) {
+        window.SetProgrammes(reply);
+        poll();
+        timer.start(TFloorWindow::PollMs);
+    });
     window.show();
     return QApplication::exec();
 }

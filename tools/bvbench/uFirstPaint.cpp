@@ -19,24 +19,43 @@ struct TCookie
 };
 
 std::atomic_bool Reported{false};
+long long StartNs = 0;
+
+// Read before main, and hidden from the program's children.
+__attribute__((constructor)) void ReadStart()
+{
+    if (const char *start = std::getenv("BVBENCH_START_NS"))
+        StartNs = std::atoll(start);
+    unsetenv("BVBENCH_START_NS");
+}
 
 void ReportFirst()
 {
     if (Reported.exchange(true))
         return;
-    const char *start = std::getenv("BVBENCH_START_NS");
-    if (!start)
+    if (StartNs == 0)
         return;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    const long long nanoseconds = (long long)now.tv_sec * 1000000000LL + now.tv_nsec - std::atoll(start);
+    const long long nanoseconds = (long long)now.tv_sec * 1000000000LL + now.tv_nsec - StartNs;
     std::fprintf(stderr, "bvbench first-paint-ms %.1f\n", double(nanoseconds) / 1e6);
 }
 
+// The real function. Qt's xcb plugin is loaded with its libraries out of the global
+// scope, where RTLD_NEXT does not look: then ask the library itself, already loaded.
 template <typename TFunction>
-TFunction Next(const char *name)
+TFunction Next(const char *name, const char *library)
 {
-    return reinterpret_cast<TFunction>(dlsym(RTLD_NEXT, name));
+    void *function = dlsym(RTLD_NEXT, name);
+    if (!function) {
+        if (void *handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD))
+            function = dlsym(handle, name);
+    }
+    if (!function) {
+        std::fprintf(stderr, "bvbench: %s not found\n", name);
+        std::abort();
+    }
+    return reinterpret_cast<TFunction>(function);
 }
 
 } // namespace
@@ -49,7 +68,7 @@ TCookie xcb_shm_put_image(void *c, uint32_t drawable, uint32_t gc, uint16_t tota
                           uint32_t offset)
 {
     ReportFirst();
-    static const auto next = Next<decltype(&xcb_shm_put_image)>("xcb_shm_put_image");
+    static const auto next = Next<decltype(&xcb_shm_put_image)>("xcb_shm_put_image", "libxcb-shm.so.0");
     return next(c, drawable, gc, totalWidth, totalHeight, srcX, srcY, srcWidth, srcHeight, dstX, dstY, depth, format,
                 sendEvent, shmseg, offset);
 }
@@ -59,7 +78,7 @@ TCookie xcb_put_image(void *c, uint8_t format, uint32_t drawable, uint32_t gc, u
                       const uint8_t *data)
 {
     ReportFirst();
-    static const auto next = Next<decltype(&xcb_put_image)>("xcb_put_image");
+    static const auto next = Next<decltype(&xcb_put_image)>("xcb_put_image", "libxcb.so.1");
     return next(c, format, drawable, gc, width, height, dstX, dstY, leftPad, depth, dataLength, data);
 }
 
@@ -67,7 +86,7 @@ TCookie xcb_copy_area(void *c, uint32_t srcDrawable, uint32_t dstDrawable, uint3
                       int16_t dstX, int16_t dstY, uint16_t width, uint16_t height)
 {
     ReportFirst();
-    static const auto next = Next<decltype(&xcb_copy_area)>("xcb_copy_area");
+    static const auto next = Next<decltype(&xcb_copy_area)>("xcb_copy_area", "libxcb.so.1");
     return next(c, srcDrawable, dstDrawable, gc, srcX, srcY, dstX, dstY, width, height);
 }
 

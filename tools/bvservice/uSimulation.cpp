@@ -4,22 +4,18 @@
 #include <cmath>
 #include <limits>
 
+#include "uClock.h"
 #include "uSimTables.h"
+#include "uUnits.h"
 
 namespace {
 
-constexpr qint64 SecondsPerDay = 86400;
 constexpr int CountryCount = 18;
 constexpr int AccessCount = 17;
 // Callers already online at midnight come from the hour before it.
-constexpr qint64 WarmUpSeconds = 3600;
+constexpr qint64 WarmUpSeconds = SecondsPerHour;
 constexpr int TestCallPercent = 2;
 constexpr int HiddenNamePercent = 30;
-
-qint64 DayOf(qint64 time)
-{
-    return time - ((time % SecondsPerDay) + SecondsPerDay) % SecondsPerDay;
-}
 
 std::size_t Cell(int programme, int country, int access)
 {
@@ -46,8 +42,8 @@ TSimulation::TSimulation(const TOptions &options)
     for (std::size_t i = 0; i < programmeCount; ++i)
         NextHistoryId.push_back(static_cast<int>(i + 1) * 10000 + static_cast<int>(Random.bounded(1000)));
 
-    Current = DayOf(options.Start) - WarmUpSeconds;
-    DayStart = DayOf(Current);
+    Current = Clock::DayStartOf(options.Start) - WarmUpSeconds;
+    DayStart = Clock::DayStartOf(Current);
     NextArrival = static_cast<double>(Current);
     ScheduleArrival(NextArrival);
     AdvanceTo(options.Start);
@@ -69,16 +65,16 @@ void TSimulation::AdvanceTo(qint64 now)
         const qint64 eventTime = std::min(endTime, arrivalTime);
         if (eventTime > now)
             break;
-        if (DayOf(eventTime) > DayStart)
-            StartDay(DayOf(eventTime));
+        if (Clock::DayStartOf(eventTime) > DayStart)
+            StartDay(Clock::DayStartOf(eventTime));
         Current = eventTime;
         if (endTime <= arrivalTime)
             HangUp(ending);
         else
             Arrive(arrivalTime);
     }
-    if (DayOf(now) > DayStart)
-        StartDay(DayOf(now));
+    if (Clock::DayStartOf(now) > DayStart)
+        StartDay(Clock::DayStartOf(now));
     Current = std::max(Current, now);
 }
 
@@ -159,7 +155,7 @@ void TSimulation::Arrive(qint64 at)
             duration = static_cast<qint64>(std::exp(std::log(150.0) + 0.9 * Normal()));
         }
     }
-    duration = std::clamp<qint64>(duration, 3, 3600);
+    duration = std::clamp<qint64>(duration, 3, SecondsPerHour);
     call.End = at + duration;
 
     static const int firstOctets[] = {62, 77, 80, 81, 83, 84, 85, 86, 87, 145, 194, 212, 213, 217};
@@ -201,7 +197,7 @@ void TSimulation::StartDay(qint64 dayStart)
 
 void TSimulation::ScheduleArrival(double after)
 {
-    NextArrival = Rate > 0 ? after + Exponential(60.0 / Rate) : std::numeric_limits<double>::infinity();
+    NextArrival = Rate > 0 ? after + Exponential(double(SecondsPerMinute) / Rate) : std::numeric_limits<double>::infinity();
 }
 
 double TSimulation::Exponential(double mean)
