@@ -33,8 +33,10 @@ QString AccessTypeName(int access);
 // PPC and SMS earn per call; every other access type per minute.
 bool IsPaidPerCall(int access);
 
-// One row of a list view that shows a record; the record does not own it.
-class QTreeWidgetItem;
+// The key of the list row that shows a record: the row is found by it and neither owns
+// the other. NoListRow: the record has no row.
+using TListRowKey = quint32;
+inline constexpr TListRowKey NoListRow = 0;
 
 // One call, online now or finished today.
 struct TCaller
@@ -56,7 +58,7 @@ struct TCaller
     QString PromoterName;
     QString SiteName;
     int Seen = 0;
-    QTreeWidgetItem *ListItem = nullptr;
+    TListRowKey ListItem = NoListRow;
 };
 using TCallerList = std::vector<std::unique_ptr<TCaller>>;
 
@@ -73,7 +75,7 @@ struct TTotals
     TCellTable<int> Seconds{};
     TCellTable<double> Euros{};
     int Updated = 0;
-    QTreeWidgetItem *ListItem = nullptr;
+    TListRowKey ListItem = NoListRow;
 };
 
 // Amounts per country (-1..17) and access type (-1..16); -1 stands for all.

@@ -1,7 +1,5 @@
 // Turning the callers reply into callers and totals, and the callers list into rows.
 
-#include <QTreeWidget>
-
 #include "uDebugLog.h"
 #include "uMonitor.h"
 #include "uPayout.h"
@@ -13,7 +11,6 @@ const QString FieldSeparator = QStringLiteral("|");
 const QString UnknownName = QStringLiteral("?");
 // The caption of a caller whose name was not known: programme, separator, "?".
 constexpr QStringView UnknownCaptionEnd = u": ?";
-constexpr int CallerColumnCount = 5;
 
 // Fields 3 to 13 of a caller line; the scanner stands after field 2.
 void ReadCallerFields(TCaller &caller)
@@ -98,26 +95,6 @@ void TBelvoraMonitor::ParseCallers(const QStringList &replyLines)
     DebugLog(DebugLevel::Data, QStringLiteral("Callers: %1, Totals: %2").arg(Callers.size()).arg(Totals.size()));
 }
 
-TTotals *TBelvoraMonitor::FindTotals(const QString &code) const
-{
-    if (m_totalsIndex.size() == Totals.size()) {
-        const auto found = m_totalsIndex.find(QStringView(code));
-        return found == m_totalsIndex.end() ? nullptr : found->second;
-    }
-    for (const auto &totals : Totals) {
-        if (totals->ProgCode == code)
-            return totals.get();
-    }
-    return nullptr;
-}
-
-void TBelvoraMonitor::ParseTotalsLine(const QString &text)
-{
-    IndexRecords();
-    TokenInit(text, FieldSeparator);
-    ApplyTotalsFields(NextTokenView(), ProgIndex());
-}
-
 // A totals line from its code on; the scanner stands after the code.
 void TBelvoraMonitor::ApplyTotalsFields(QStringView codeField, const TTextIndex<int> &progs)
 {
@@ -163,25 +140,15 @@ void TBelvoraMonitor::ApplyTotalsFields(QStringView codeField, const TTextIndex<
 
 void TBelvoraMonitor::UpdateCallersView()
 {
-    if (!CallersView)
-        return;
     const TTextIndex<int> progs = ProgIndex();
     for (const auto &callerPtr : Callers) {
         TCaller &caller = *callerPtr;
         if (caller.Seen == 0) {
-            delete caller.ListItem;
-            caller.ListItem = nullptr;
+            m_callersModel.RemoveRowOf(caller);
             continue;
         }
-        if (!caller.ListItem) {
-            auto *item = new TCallerItem(&caller);
-            for (int column = 1; column < CallerColumnCount; ++column)
-                item->setText(column, QString());
-            CallersView->addTopLevelItem(item);
-            caller.ListItem = item;
-        }
-        QTreeWidgetItem &item = *caller.ListItem;
-        const QString caption = item.text(0);
+        const int row = m_callersModel.RowFor(caller);
+        const QString &caption = m_callersModel.Text(row, CaptionColumn);
         const auto prog = progs.find(caller.ProgCode.text());
         const QString &progName = prog == progs.end() ? caller.ProgCode.text() : TPProgs[prog->second]->ProgName;
         // Announced once: at the first poll that knows the name. Only a caption made from
@@ -191,6 +158,7 @@ void TBelvoraMonitor::UpdateCallersView()
             NewCallersText += progName + CaptionSeparator + caller.Name.text() + QLatin1String("\r\n");
             ++NewCallerCount;
         }
-        FillCallerRow(item, caller, progName, Images);
+        FillCallerRow(m_callersModel, row, caller, progName, Pictures);
     }
+    m_callersModel.Publish();
 }

@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr int StaleMissedPolls = 2;
-constexpr int StaleSlackSeconds = 10;
-
 std::optional<double> DayRatio(const TDayReference &day, int series, int secondOfDay)
 {
     const std::optional<qint32> then = day.ValueAt(series, secondOfDay);
@@ -100,30 +97,4 @@ QString ForecastText(const TDayForecast &forecast)
         return {};
     return QStringLiteral("Verwacht vandaag: ") + parts.join(QStringLiteral(", ")) + QStringLiteral(" (")
         + BasisText(forecast) + QLatin1Char(')');
-}
-
-qint64 StaleAfterSeconds(int interval)
-{
-    return qint64(StaleMissedPolls) * interval + StaleSlackSeconds;
-}
-
-bool IsStale(qint64 now, qint64 lastReply, int interval)
-{
-    return now - lastReply > StaleAfterSeconds(interval);
-}
-
-QString StaleText(qint64 now, qint64 lastReply)
-{
-    if (lastReply <= 0)
-        return QStringLiteral("Nog geen gegevens");
-    const QDateTime last = Clock::FromLocalSeconds(lastReply);
-    // A day or more ago the time alone would mislead.
-    const QString at = last.toString(now - lastReply < SecondsPerDay ? QStringLiteral("HH:mm")
-                                                                           : QStringLiteral("dd-MM-yyyy HH:mm"));
-    const qint64 seconds = std::max<qint64>(0, now - lastReply);
-    const qint64 minutes = seconds / SecondsPerMinute;
-    const QString age = minutes == 0            ? QStringLiteral("%1 s").arg(seconds)
-                        : minutes < MinutesPerHour ? QStringLiteral("%1 min").arg(minutes)
-                                                   : QStringLiteral("%1 uur %2 min").arg(minutes / MinutesPerHour).arg(minutes % MinutesPerHour);
-    return QStringLiteral("Laatste gegevens %1, %2 geleden").arg(at, age);
 }

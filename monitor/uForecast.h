@@ -30,10 +30,3 @@ TDayForecast ForecastFor(const TDayReference &yesterday, std::span<const TDayRef
 // "Verwacht vandaag: 512 bellers, 1.840 minuten, € 184,00 (op basis van de laatste 4
 // dinsdagen)" in the user's number form; empty when there is nothing to forecast.
 QString ForecastText(const TDayForecast &forecast);
-
-// Figures are old once the last processed reply is older than this: two polls missed and
-// some slack for a slow reply.
-qint64 StaleAfterSeconds(int interval);
-bool IsStale(qint64 now, qint64 lastReply, int interval);
-// "Laatste gegevens 14:32, 3 min geleden".
-QString StaleText(qint64 now, qint64 lastReply);

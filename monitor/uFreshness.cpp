@@ -1,41 +1,77 @@
 #include "uFreshness.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 
 #include "uClock.h"
 #include "uMonitor.h"
 #include "uSettings.h"
+#include "uUnits.h"
+
+namespace {
+
+constexpr int StaleMissedPolls = 2;
+constexpr int StaleSlackSeconds = 10;
+
+} // namespace
 
 TFreshness::TFreshness(const TBelvoraMonitor &monitor, QObject *parent)
-    : QObject(parent), m_monitor(monitor)
+    : QObject(parent), Monitor(monitor)
 {
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &TFreshness::Check);
+    Timer.setSingleShot(true);
+    connect(&Timer, &QTimer::timeout, this, &TFreshness::Check);
     connect(&monitor, &TBelvoraMonitor::ReplyProcessed, this, &TFreshness::Check);
     Check();
+}
+
+qint64 TFreshness::StaleAfterSeconds(int interval)
+{
+    return qint64(StaleMissedPolls) * interval + StaleSlackSeconds;
+}
+
+bool TFreshness::IsStale(qint64 now, qint64 lastReply, int interval)
+{
+    return now - lastReply > StaleAfterSeconds(interval);
+}
+
+QString TFreshness::StaleText(qint64 now, qint64 lastReply)
+{
+    if (lastReply <= 0)
+        return QStringLiteral("Nog geen gegevens");
+    const QDateTime last = Clock::FromLocalSeconds(lastReply);
+    // A day or more ago the time alone would mislead.
+    const QString at = last.toString(now - lastReply < SecondsPerDay ? QStringLiteral("HH:mm")
+                                                                           : QStringLiteral("dd-MM-yyyy HH:mm"));
+    const qint64 seconds = std::max<qint64>(0, now - lastReply);
+    const qint64 minutes = seconds / SecondsPerMinute;
+    const QString age = minutes == 0            ? QStringLiteral("%1 s").arg(seconds)
+                        : minutes < MinutesPerHour ? QStringLiteral("%1 min").arg(minutes)
+                                                : QStringLiteral("%1 uur %2 min").arg(minutes / MinutesPerHour).arg(minutes % MinutesPerHour);
+    return QStringLiteral("Laatste gegevens %1, %2 geleden").arg(at, age);
 }
 
 void TFreshness::Check()
 {
     const qint64 now = Clock::LocalSecondsNow();
-    const bool stale = m_monitor.DataIsStale(now);
-    const QString text = stale ? m_monitor.StaleText(now) : QString();
+    // Before the first reply the figures count from the monitor's start.
+    const qint64 since = Monitor.LastReplyTime > 0 ? Monitor.LastReplyTime : Monitor.CreatedTime;
+    const bool stale = IsStale(now, since, Settings.Interval);
+    const QString text = stale ? StaleText(now, Monitor.LastReplyTime) : QString();
     if (stale) {
-        // The age is said in seconds for the first minute, then in minutes: refreshed
-        // each second, then as each new minute begins.
-        const qint64 age = m_monitor.LastReplyTime > 0 ? std::max<qint64>(0, now - m_monitor.LastReplyTime) : 0;
-        const qint64 wait = m_monitor.LastReplyTime <= 0 ? AgeRefreshMs / 1000
-            : age < SecondsPerMinute                      ? 1
-                                                          : SecondsPerMinute - age % SecondsPerMinute;
-        m_timer.start(int(wait) * 1000);
+        // The age is said in seconds for the first minute, then in minutes.
+        const qint64 age = Monitor.LastReplyTime > 0 ? std::max<qint64>(0, now - Monitor.LastReplyTime) : 0;
+        const qint64 wait = Monitor.LastReplyTime <= 0 ? AgeRefreshMs / 1000
+            : age < SecondsPerMinute                    ? 1
+                                                        : SecondsPerMinute - age % SecondsPerMinute;
+        Timer.start(int(wait) * 1000);
     } else {
-        const qint64 since = m_monitor.LastReplyTime > 0 ? m_monitor.LastReplyTime : m_monitor.CreatedTime;
         const qint64 wait = since + StaleAfterSeconds(Settings.Interval) + 1 - now;
-        m_timer.start(int(std::clamp<qint64>(wait, 1, AgeRefreshMs / 1000)) * 1000);
+        Timer.start(int(std::clamp<qint64>(wait, 1, AgeRefreshMs / 1000)) * 1000);
     }
-    if (stale == m_stale && text == m_text)
+    if (stale == IsStaleNow && text == ShownText)
         return;
-    m_stale = stale;
-    m_text = text;
+    IsStaleNow = stale;
+    ShownText = text;
     Q_EMIT Changed();
 }

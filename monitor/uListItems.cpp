@@ -1,75 +1,10 @@
 #include "uListItems.h"
 
-#include <QPainter>
-
 #include <array>
 
 #include "uGlobal.h"
 #include "uTokens.h"
 #include "uUnits.h"
-
-namespace {
-
-constexpr int CaptionColumn = 0;
-constexpr int TimeColumn = 1;
-constexpr int NumberColumn = 2;
-constexpr int StartColumn = 3;
-constexpr int InfoColumn = 4;
-
-// Flag left, access picture right, each in its own place so captions stay aligned
-// when a row lacks one of them.
-QIcon Combined(const QIcon &state, const QIcon &image)
-{
-    if (state.isNull() && image.isNull())
-        return {};
-    constexpr int Size = 16;
-    QPixmap both(2 * Size, Size);
-    both.fill(Qt::transparent);
-    QPainter painter(&both);
-    if (!state.isNull())
-        painter.drawPixmap(0, 0, state.pixmap(Size, Size));
-    if (!image.isNull())
-        painter.drawPixmap(Size, 0, image.pixmap(Size, Size));
-    return QIcon(both);
-}
-
-} // namespace
-
-TCallerItem::TCallerItem(TCaller *caller)
-    : QTreeWidgetItem(Type)
-    , Caller(caller)
-{
-}
-
-TTotalsItem::TTotalsItem(TTotals *totals)
-    : QTreeWidgetItem(Type)
-    , Totals(totals)
-{
-}
-
-int AccessImageIndex(int access, const TImageLists &images)
-{
-    return access >= 0 && access < images.AccessTypes.size() ? access : -1;
-}
-
-int FlagIndex(int country, const TImageLists &images)
-{
-    if (country == TestCallCode)
-        return images.Flags.isEmpty() ? -1 : 0;
-    return country >= 0 && country <= images.Flags.size() - 2 ? country + 1 : -1;
-}
-
-void SetCallerPictures(QTreeWidgetItem &item, int access, int country, const TImageLists &images)
-{
-    const int image = AccessImageIndex(access, images);
-    const int state = FlagIndex(country, images);
-    if (item.data(CaptionColumn, ImageIndexRole) == image && item.data(CaptionColumn, StateIndexRole) == state)
-        return;
-    item.setData(CaptionColumn, ImageIndexRole, image);
-    item.setData(CaptionColumn, StateIndexRole, state);
-    item.setIcon(CaptionColumn, Combined(state >= 0 ? images.Flags[state] : QIcon(),
-                                         image >= 0 ? images.AccessTypes[image] : QIcon()));
-}
 
 namespace {
 
@@ -81,28 +16,21 @@ public:
     {
         const int inDay = ((seconds % SecondsPerDay) + SecondsPerDay) % SecondsPerDay;
         Put(0, inDay / SecondsPerHour);
-        m_text[2] = u':';
+        Text[2] = u':';
         Put(3, inDay / SecondsPerMinute % MinutesPerHour);
-        m_text[5] = u':';
+        Text[5] = u':';
         Put(6, inDay % SecondsPerMinute);
     }
-    QStringView View() const { return QStringView(m_text.data(), qsizetype(m_text.size())); }
+    QStringView View() const { return QStringView(Text.data(), qsizetype(Text.size())); }
 
 private:
     void Put(int at, int value)
     {
-        m_text[at] = char16_t(u'0' + value / 10);
-        m_text[at + 1] = char16_t(u'0' + value % 10);
+        Text[at] = char16_t(u'0' + value / 10);
+        Text[at + 1] = char16_t(u'0' + value % 10);
     }
-    std::array<char16_t, 8> m_text{};
+    std::array<char16_t, 8> Text{};
 };
-
-// Sets a column's text only when it differs, so an unchanged row costs no copy.
-void SetText(QTreeWidgetItem &item, int column, QStringView text)
-{
-    if (item.text(column) != text)
-        item.setText(column, text.toString());
-}
 
 // Whether a caption reads programme name, separator and caller name.
 bool IsCallerCaption(const QString &caption, QStringView progName, QStringView name)
@@ -114,21 +42,33 @@ bool IsCallerCaption(const QString &caption, QStringView progName, QStringView n
 
 } // namespace
 
+int AccessImageIndex(int access, const TPictureCounts &pictures)
+{
+    return access >= 0 && access < pictures.AccessTypes ? access : -1;
+}
+
+int FlagIndex(int country, const TPictureCounts &pictures)
+{
+    if (country == TestCallCode)
+        return pictures.Flags > 0 ? 0 : -1;
+    return country >= 0 && country <= pictures.Flags - 2 ? country + 1 : -1;
+}
+
 QString FormatDuration(int seconds)
 {
     return TDurationText(seconds).View().toString();
 }
 
-void FillCallerRow(QTreeWidgetItem &item, const TCaller &caller, const QString &progName, const TImageLists &images)
+void FillCallerRow(TListModel &rows, int row, const TCaller &caller, const QString &progName,
+                   const TPictureCounts &pictures)
 {
-    if (!IsCallerCaption(item.text(CaptionColumn), progName, caller.Name.text()))
-        item.setText(CaptionColumn, progName + CaptionSeparator + caller.Name.text());
-    SetText(item, TimeColumn, TDurationText(caller.Seconds).View());
-    SetText(item, NumberColumn, caller.CallerId.text());
-    SetCallerPictures(item, caller.Access, caller.Country, images);
-    SetText(item, StartColumn, caller.Start.text());
-    SetText(item, InfoColumn, caller.Info.text());
-    item.setTextAlignment(TimeColumn, Qt::AlignRight | Qt::AlignVCenter);
+    if (!IsCallerCaption(rows.Text(row, CaptionColumn), progName, caller.Name.text()))
+        rows.SetText(row, CaptionColumn, progName + CaptionSeparator + caller.Name.text());
+    rows.SetText(row, TimeColumn, TDurationText(caller.Seconds).View());
+    rows.SetText(row, NumberColumn, caller.CallerId.text());
+    rows.SetPictures(row, AccessImageIndex(caller.Access, pictures), FlagIndex(caller.Country, pictures));
+    rows.SetText(row, StartColumn, caller.Start.text());
+    rows.SetText(row, InfoColumn, caller.Info.text());
 }
 
 void ReadCallerIdentity(TCaller &caller)

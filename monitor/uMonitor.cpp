@@ -1,9 +1,7 @@
 #include "uMonitor.h"
 
-#include <QChart>
-#include <QTreeWidget>
+#include <QPointer>
 
-#include "uAnalogNumber.h"
 #include "uClock.h"
 #include "uDebugLog.h"
 #include "uDayStore.h"
@@ -11,7 +9,6 @@
 #include "uHistory.h"
 #include "uPlatform.h"
 #include "uSettings.h"
-#include "uTotalsChart.h"
 #include "uTriggers.h"
 #include "uUnits.h"
 
@@ -56,7 +53,7 @@ struct TPollGuard
 
 } // namespace
 
-TBelvoraMonitor::TBelvoraMonitor(QWidget *owner)
+TBelvoraMonitor::TBelvoraMonitor(QObject *owner)
     : QObject(owner)
 {
     if (Settings.FetchUrl.isEmpty())
@@ -103,28 +100,6 @@ int TBelvoraMonitor::MinutesCounterValue() const
 int TBelvoraMonitor::EurosCounterValue() const
 {
     return MakeInteger(EurosToday());
-}
-
-void TBelvoraMonitor::SetCounters(TAnalogNumber *online, TAnalogNumber *calls, TAnalogNumber *euros,
-                                  TAnalogNumber *minutes)
-{
-    m_onlineCounter = online;
-    if (online)
-        online->ShowValue(OnlineNow());
-    m_callsCounter = calls;
-    if (calls)
-        calls->ShowValue(CallsToday());
-    m_minutesCounter = minutes;
-    if (minutes)
-        minutes->ShowValue(MinutesCounterValue());
-    m_eurosCounter = euros;
-    if (euros)
-        euros->ShowValue(EurosCounterValue());
-}
-
-void TBelvoraMonitor::SetChart(QChart *chart)
-{
-    m_chart = chart ? std::make_unique<TTotalsChart>(chart) : nullptr;
 }
 
 void TBelvoraMonitor::Update()
@@ -199,11 +174,11 @@ void TBelvoraMonitor::ProcessCallersReply(const QStringList &replyLines)
             SumTotalsFigures();
             // Also while its tab is hidden: nothing else refills the list when it is shown.
             UpdateTotalsView(false);
-            UpdateChart();
+            Q_EMIT TotalsChanged();
         }
         CountOnline();
         PlayArrivalSound(oldCount);
-        MoveCounters();
+        Q_EMIT FiguresChanged();
         if (m_dayStore->AddSample(PollTime, int(Callers.size()), CallsToday(), SecondsToday(),
                                   MakeInteger(EurosToday() * CentsPerEuro)))
             NewDay();
@@ -237,9 +212,7 @@ void TBelvoraMonitor::ReleaseCaller(std::size_t index)
     TCaller *caller = Callers[index].get();
     if (Details.ShownCaller && Details.ShownCaller() == caller && Details.ShowNoCaller)
         Details.ShowNoCaller();
-    // Rows die with their view; only a living view still has this one.
-    if (CallersView)
-        delete caller->ListItem;
+    m_callersModel.RemoveRowOf(*caller);
     m_callerIndex.erase(caller->Id.text());
     Callers.erase(Callers.begin() + qsizetype(index));
 }
@@ -297,16 +270,6 @@ TDayForecast TBelvoraMonitor::Forecast() const
                        euros);
 }
 
-bool TBelvoraMonitor::DataIsStale(qint64 now) const
-{
-    return IsStale(now, LastReplyTime > 0 ? LastReplyTime : CreatedTime, Settings.Interval);
-}
-
-QString TBelvoraMonitor::StaleText(qint64 now) const
-{
-    return ::StaleText(now, LastReplyTime);
-}
-
 void TBelvoraMonitor::PlayArrivalSound(std::size_t oldCount)
 {
     if (!Settings.SoundOn || QuietNow())
@@ -317,18 +280,6 @@ void TBelvoraMonitor::PlayArrivalSound(std::size_t oldCount)
         Platform::Get().PlaySoundAsync(Settings.SoundDown);
 }
 
-void TBelvoraMonitor::MoveCounters()
-{
-    if (m_onlineCounter)
-        m_onlineCounter->SetNextValue(OnlineNow());
-    if (m_callsCounter)
-        m_callsCounter->SetNextValue(CallsToday());
-    if (m_minutesCounter)
-        m_minutesCounter->SetNextValue(MinutesCounterValue());
-    if (m_eurosCounter)
-        m_eurosCounter->SetNextValue(EurosCounterValue());
-}
-
 void TBelvoraMonitor::ClearCallers()
 {
     TCaller *shown = Details.ShownCaller ? Details.ShownCaller() : nullptr;
@@ -336,18 +287,18 @@ void TBelvoraMonitor::ClearCallers()
         if (caller.get() == shown && Details.ShowNoCaller)
             Details.ShowNoCaller();
     }
+    m_callersModel.Clear();
     Callers.clear();
     m_callerIndex.clear();
-    if (CallersView)
-        CallersView->clear();
+    m_callersModel.Publish();
 }
 
 void TBelvoraMonitor::ClearTotals()
 {
+    m_totalsModel.Clear();
     Totals.clear();
     m_totalsIndex.clear();
-    if (TotalsView)
-        TotalsView->clear();
+    m_totalsModel.Publish();
 }
 
 void TBelvoraMonitor::NewDay()

@@ -1,26 +1,22 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "uChartPoint.h"
 #include "uForecast.h"
 #include "uGlobal.h"
 #include "uListItems.h"
+#include "uListModel.h"
 #include "uTextIndex.h"
-#include "uTotalsChart.h"
 #include "uTriggers.h"
 
 struct TFetchReply;
 
-class QChart;
-class QTreeWidget;
-class QWidget;
-class TAnalogNumber;
 class TDayStore;
 class THistoryGraph;
 
@@ -32,18 +28,33 @@ struct TDetailsPanel
     std::function<void()> Refresh;           // the caller it shows has new values
 };
 
+// The totals list in simple form: programme, calls, minutes and average, and euros
+// while payout rules exist.
+constexpr int SimpleTotalsColumns = 4;
+constexpr int SimpleTotalsColumnsWithEuros = 5;
+
 enum TChartGrouping { GroupByProgramme = 0, GroupByAccess = 1, GroupByProgrammeAndAccess = 2, GroupByCountry = 3 };
+
+// One line of the detail list of a programme's totals: the access type whose picture it
+// shows (-1: none), its caption and its value.
+struct TTotalsDetailRow
+{
+    int Access = -1;
+    QString Caption;
+    QString Value;
+    friend bool operator==(const TTotalsDetailRow &, const TTotalsDetailRow &) = default;
+};
 
 // The engine of the program: one poll cycle per tick of the main window's timer. It asks
 // the connector for the callers online (command 103), turns the reply into callers,
-// totals, figures, list rows and chart points, moves the counters, adds a sample to the
-// day history and evaluates the triggers. It owns the callers, the totals and the day
-// store; the views and counters belong to the windows and are only filled from here.
+// totals, figures, list rows and chart points, adds a sample to the day history and
+// evaluates the triggers. It owns the callers, the totals, the rows of the three lists
+// and the day store; the windows show the rows, the figures and the chart points.
 class TBelvoraMonitor final : public QObject
 {
     Q_OBJECT
 public:
-    explicit TBelvoraMonitor(QWidget *owner);
+    explicit TBelvoraMonitor(QObject *owner);
     ~TBelvoraMonitor() override;
 
     // Starts one poll unless one is outstanding.
@@ -56,19 +67,14 @@ public:
     // False when the day file could not be written; DayStore().LastError() says why.
     bool SaveHistory();
 
-    // Binds counters (each may be null); shows the figures at once.
-    void SetCounters(TAnalogNumber *online, TAnalogNumber *calls, TAnalogNumber *euros, TAnalogNumber *minutes);
-
     void ParseCallers(const QStringList &replyLines);
-    void ParseTotalsLine(const QString &text);
-    TTotals *FindTotals(const QString &code) const;
+    // Brings the callers rows in line with the callers and collects the announcements.
     void UpdateCallersView();
-
+    // Brings the totals rows in line with the totals; `rebuild` makes every row anew.
     void UpdateTotalsView(bool rebuild);
-    void ShowTotalsDetails(QTreeWidget *view, const TTotals *totals) const;
+    // The detail list of one programme's totals; empty until it has figures.
+    std::vector<TTotalsDetailRow> TotalsDetails(const TTotals *totals) const;
     std::vector<TChartPoint> ChartPoints(QString *title) const;
-    void UpdateChart();
-    void SetChartStyle(int style);
     QString ProgLabel(const QString &code) const;
 
     int OnlineNow() const;
@@ -79,14 +85,14 @@ public:
     int EurosCounterValue() const;   // whole euros
     // Where today is heading, judged by yesterday at the time of the last processed poll.
     TDayForecast Forecast() const;
-    // Whether the figures shown are older than two polls and some slack, and since when.
-    bool DataIsStale(qint64 now) const;
-    QString StaleText(qint64 now) const;
 
-    // Views, pictures and hooks the window hands over after creation.
-    QPointer<QTreeWidget> CallersView;
-    QPointer<QTreeWidget> TotalsView;
-    TImageLists Images;
+    // The rows of the callers, totals and history lists, shown by the window's views.
+    TCallerRows &CallerRows() { return m_callersModel; }
+    TTotalsRows &TotalsRows() { return m_totalsModel; }
+    TCallerRows &HistoryRows() { return m_historyModel; }
+
+    // Pictures and hooks the window hands over after creation.
+    TPictureCounts Pictures;
     TDetailsPanel Details;
     // Whether sounds are to keep quiet now (quiet hours, a snooze); unset: never.
     std::function<bool()> IsQuiet;
@@ -108,13 +114,14 @@ public:
     std::vector<std::unique_ptr<TTotals>> Totals;
     TDayStore &DayStore() const { return *m_dayStore; }
     THistoryGraph &History() const { return *m_history; }
-    void SetChart(QChart *chart);
-    // Moves whenever the chart's points change, in place or with a new series.
-    int ChartRevision() const { return m_chart ? m_chart->Revision() : 0; }
 
 Q_SIGNALS:
     // A callers request came back without a usable reply (OnFetchFailed).
     void FetchFailed();
+    // The totals of a reply are in: the chart's points are new.
+    void TotalsChanged();
+    // The counters' figures of a reply are in: the counters move to them.
+    void FiguresChanged();
     // A callers reply has been processed: figures, lists and history are new.
     void ReplyProcessed();
 
@@ -129,7 +136,6 @@ private:
     void SumTotalsFigures();
     void CountOnline();
     void PlayArrivalSound(std::size_t oldCount);
-    void MoveCounters();
     TTriggerContext TriggerContext() const;
     int SecondOfDay() const;
     bool QuietNow() const;
@@ -141,9 +147,7 @@ private:
     // The graph draws the store: made after it, released before it.
     std::unique_ptr<TDayStore> m_dayStore;
     std::unique_ptr<THistoryGraph> m_history;
-    std::unique_ptr<TTotalsChart> m_chart;
-    QPointer<TAnalogNumber> m_onlineCounter;
-    QPointer<TAnalogNumber> m_callsCounter;
-    QPointer<TAnalogNumber> m_minutesCounter;
-    QPointer<TAnalogNumber> m_eurosCounter;
+    TCallerRows m_callersModel{CallerColumnCount};
+    TTotalsRows m_totalsModel{SimpleTotalsColumns};
+    TCallerRows m_historyModel{CallerColumnCount};
 };

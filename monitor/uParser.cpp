@@ -1,15 +1,7 @@
 #include "uParser.h"
 
-#include <QTreeWidget>
-
 #include "uDebugLog.h"
 #include "uTokens.h"
-
-namespace {
-
-constexpr int HistoryColumnCount = 5;
-
-} // namespace
 
 void ParseCallerHistory(TCallerList &list, const QStringList &replyLines)
 {
@@ -45,27 +37,21 @@ void ParseCallerHistory(TCallerList &list, const QStringList &replyLines)
     }
 }
 
-void UpdateHistoryRows(TCallerList &list, QTreeWidget *view, const TImageLists &images)
+void UpdateHistoryRows(TCallerList &list, TCallerRows *rows, const TPictureCounts &pictures)
 {
     for (const auto &callerPtr : list) {
         TCaller &caller = *callerPtr;
         TPProgItem *prog = FindProg(caller.ProgCode);
         if (!prog)
             continue;
-        if (view) {
-            if (!caller.ListItem) {
-                auto *item = new TCallerItem(&caller);
-                for (int column = 1; column < HistoryColumnCount; ++column)
-                    item->setText(column, QString());
-                view->addTopLevelItem(item);
-                caller.ListItem = item;
-            }
-            FillCallerRow(*caller.ListItem, caller, prog->ProgName, images);
-        }
+        if (rows)
+            FillCallerRow(*rows, rows->RowFor(caller), caller, prog->ProgName, pictures);
         const int id = StrToIntDef(caller.Id.text(), 0);
         if (caller.Access > AccessPpmVoice)
             prog->LastIdOther = qMax(prog->LastIdOther, id);
         else
             prog->LastIdPpm = qMax(prog->LastIdPpm, id);
     }
+    if (rows)
+        rows->Publish();
 }

@@ -2,7 +2,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "uClock.h"
 #include "uCsv.h"
@@ -19,30 +19,32 @@ const QString Title = QStringLiteral("Exporteren");
 
 } // namespace
 
-TTable ListRows(const QTreeWidget &list)
+TTable ListRows(const QTreeView &list)
 {
+    const QAbstractItemModel *rows = list.model();
+    if (!rows)
+        return {};
     QList<int> shown;
     TTable table;
-    for (int c = 0; c < list.columnCount(); ++c) {
+    for (int c = 0; c < rows->columnCount(); ++c) {
         if (list.isColumnHidden(c))
             continue;
-        if (Qt::Alignment(list.headerItem()->textAlignment(c)) & Qt::AlignRight)
+        const QVariant alignment = rows->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole);
+        if (Qt::Alignment(alignment.toInt()) & Qt::AlignRight)
             table.Quantities.append(int(shown.size()));
         shown.append(c);
     }
-    QList<QStringList> &rows = table.Rows;
     QStringList header;
     for (const int c : shown)
-        header << list.headerItem()->text(c);
-    rows << header;
-    for (int i = 0; i < list.topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = list.topLevelItem(i);
-        if (item->isHidden())
+        header << rows->headerData(c, Qt::Horizontal).toString();
+    table.Rows << header;
+    for (int r = 0; r < rows->rowCount(); ++r) {
+        if (list.isRowHidden(r, QModelIndex()))
             continue;
         QStringList row;
         for (const int c : shown)
-            row << item->text(c);
-        rows << row;
+            row << rows->index(r, c).data().toString();
+        table.Rows << row;
     }
     return table;
 }

@@ -6,7 +6,7 @@
 
 #include "uCsv.h"
 
-class QTreeWidget;
+class QTreeView;
 class TDayStore;
 
 // What the lists and the day graph write to CSV files for a spreadsheet.
@@ -21,7 +21,7 @@ struct TTable
 
 // What the list shows, in its order and form: the captions of the shown columns, then
 // one row per line. Its figures are the columns it aligns to the right.
-TTable ListRows(const QTreeWidget &list);
+TTable ListRows(const QTreeView &list);
 // One row per sample of the day: time, online, callers, minutes and euros.
 TTable DayRows(const TDayStore &history);
 // Asks where to save, proposing `name` with the date in the documents folder, and

@@ -3,12 +3,12 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QStyle>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
 // Room around a cell's text: the focus frame and a little air on both sides.
-int CellPadding(const QTreeWidget &list)
+int CellPadding(const QTreeView &list)
 {
     constexpr int Air = 4;
     return 2 * (list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1 + Air);
@@ -16,7 +16,7 @@ int CellPadding(const QTreeWidget &list)
 
 } // namespace
 
-TColumnFit::TColumnFit(QTreeWidget *list, QList<TColumn> columns)
+TColumnFit::TColumnFit(QTreeView *list, QList<TColumn> columns)
     : QObject(list), m_list(list), m_viewport(list->viewport()), m_columns(std::move(columns))
 {
     QHeaderView *header = list->header();
@@ -35,7 +35,7 @@ TColumnFit::TColumnFit(QTreeWidget *list, QList<TColumn> columns)
 
 bool TColumnFit::Described() const
 {
-    return m_list->columnCount() <= m_columns.size();
+    return m_list->header()->count() <= m_columns.size();
 }
 
 void TColumnFit::Refit()
@@ -46,7 +46,7 @@ void TColumnFit::Refit()
     const QFontMetrics cells = m_list->fontMetrics();
     const int padding = CellPadding(*m_list);
     m_filling = true;
-    for (int c = 1; c < m_list->columnCount(); ++c) {
+    for (int c = 1; c < m_list->header()->count(); ++c) {
         const TColumn &column = m_columns[c];
         const int typical = column.Typical.isEmpty() ? 0 : cells.horizontalAdvance(column.Typical) + padding;
         m_list->setColumnWidth(c, qMax(column.MinWidth, qMax(header->sectionSizeHint(c), typical)));
@@ -61,7 +61,7 @@ void TColumnFit::FillFirstColumn()
         return;
     const QHeaderView *header = m_list->header();
     int others = 0;
-    for (int c = 1; c < m_list->columnCount(); ++c) {
+    for (int c = 1; c < m_list->header()->count(); ++c) {
         if (!header->isSectionHidden(c))
             others += header->sectionSize(c);
     }

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-class QTreeWidget;
+class QTreeView;
 
 // Keeps a report list readable in the font it is shown in: each column at least its
 // minimum width and as wide as its caption and a typical value need, and the first
@@ -21,7 +21,7 @@ public:
         QString Typical;
     };
 
-    TColumnFit(QTreeWidget *list, QList<TColumn> columns);
+    TColumnFit(QTreeView *list, QList<TColumn> columns);
 
     // Measures every column again, as for a new font or new columns.
     void Refit();
@@ -33,7 +33,7 @@ private:
     bool Described() const;
     void FillFirstColumn();
 
-    QTreeWidget *m_list;
+    QTreeView *m_list;
     // Kept: the list asks no more of its viewport once its own destruction has begun.
     QWidget *m_viewport;
     QList<TColumn> m_columns;

@@ -3,8 +3,6 @@
 #include <cmath>
 
 #include <QLocale>
-#include <QScrollBar>
-#include <QTreeWidget>
 
 #include "uCodec.h"
 #include "uGlobal.h"
@@ -12,23 +10,15 @@
 
 namespace {
 
-constexpr int CaptionColumn = 0;
-constexpr int StartColumn = 3;
-
 int UpperAZ(unsigned char code)
 {
     return code >= 'a' && code <= 'z' ? code - ('a' - 'A') : code;
 }
 
-const TCaller *CallerOf(const QTreeWidgetItem &row)
-{
-    return row.type() == TCallerItem::Type ? static_cast<const TCallerItem &>(row).Caller : nullptr;
-}
-
-double CellNumber(const QTreeWidgetItem &row, int column)
+double CellNumber(const TListModel &rows, int row, int column)
 {
     bool ok = false;
-    const double value = QLocale().toDouble(row.text(column).trimmed(), &ok);
+    const double value = QLocale().toDouble(rows.Text(row, column).trimmed(), &ok);
     return ok ? value : 0.0;
 }
 
@@ -47,74 +37,56 @@ int CompareListText(const QString &first, const QString &second)
     return int(a.size() - b.size());
 }
 
-int CompareCallerRows(const QTreeWidgetItem &first, const QTreeWidgetItem &second, int column)
+int CompareCallerRows(const TCallerRows &rows, int first, int second, int column)
 {
     if (column == StartColumn) {
-        const TCaller *a = CallerOf(first);
-        const TCaller *b = CallerOf(second);
+        const TCaller *a = rows.Record(first);
+        const TCaller *b = rows.Record(second);
         // Compared, not subtracted: two far apart start values would overflow.
         if (a && b)
             return a->StartValue < b->StartValue ? -1 : (a->StartValue > b->StartValue ? 1 : 0);
     }
-    return CompareListText(first.text(column), second.text(column));
+    return CompareListText(rows.Text(first, column), rows.Text(second, column));
 }
 
-int CompareTotalsRows(const QTreeWidgetItem &first, const QTreeWidgetItem &second, int column)
+int CompareTotalsRows(const TListModel &rows, int first, int second, int column)
 {
     if (column == CaptionColumn)
-        return CompareListText(first.text(column), second.text(column));
-    const double difference = std::trunc(CellNumber(first, column) - CellNumber(second, column));
+        return CompareListText(rows.Text(first, column), rows.Text(second, column));
+    const double difference = std::trunc(CellNumber(rows, first, column) - CellNumber(rows, second, column));
     return difference < 0.0 ? -1 : (difference > 0.0 ? 1 : 0);
 }
 
-bool SortRows(QTreeWidget &view, const TRowCompare &compare)
+bool SortRows(TListModel &rows, const TRowCompare &compare)
 {
-    QList<QTreeWidgetItem *> rows;
-    const int count = view.topLevelItemCount();
-    rows.reserve(count);
-    for (int i = 0; i < count; ++i)
-        rows.append(view.topLevelItem(i));
-
     // Insertion sort: stable, and sound even for the totals' comparison, whose ties are
     // not transitive (10 ~ 10,8 ~ 11,6 but 10 < 11,6), which std::sort may not be given.
-    QList<QTreeWidgetItem *> sorted = rows;
-    for (qsizetype i = 1; i < sorted.size(); ++i) {
-        QTreeWidgetItem *row = sorted[i];
-        qsizetype j = i;
-        for (; j > 0 && compare(*row, *sorted[j - 1]) < 0; --j)
-            sorted[j] = sorted[j - 1];
-        sorted[j] = row;
+    std::vector<int> order(std::size_t(rows.RowCount()));
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        const int row = order[i];
+        std::size_t j = i;
+        for (; j > 0 && compare(row, order[j - 1]) < 0; --j)
+            order[j] = order[j - 1];
+        order[j] = row;
     }
-    if (sorted == rows)
-        return false;
-
-    const QList<QTreeWidgetItem *> selected = view.selectedItems();
-    QTreeWidgetItem *current = view.currentItem();
-    const int scroll = view.verticalScrollBar()->value();
-    view.invisibleRootItem()->takeChildren();
-    view.addTopLevelItems(sorted);
-    if (current)
-        view.setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
-    for (QTreeWidgetItem *row : selected)
-        row->setSelected(true);
-    view.verticalScrollBar()->setValue(scroll);
-    return true;
+    return rows.Reorder(order);
 }
 
-QString ListAsText(const QTreeWidget &view)
+QString ListAsText(const QAbstractItemModel &rows)
 {
     const QLatin1String tab("\t");
     const QLatin1String lineEnd("\r\n");
-    const int columns = view.columnCount();
+    const int columns = rows.columnCount();
     QStringList captions;
     for (int c = 0; c < columns; ++c)
-        captions.append(view.headerItem()->text(c));
+        captions.append(rows.headerData(c, Qt::Horizontal).toString());
     QString text = captions.join(tab) + lineEnd;
-    for (int i = 0; i < view.topLevelItemCount(); ++i) {
-        const QTreeWidgetItem &row = *view.topLevelItem(i);
-        text += row.text(CaptionColumn);
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        text += rows.index(r, CaptionColumn).data().toString();
         for (int c = 1; c < columns; ++c)
-            text += tab + row.text(c);
+            text += tab + rows.index(r, c).data().toString();
         text += lineEnd;
     }
     return text;

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -27,7 +28,6 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
-#include <stdexcept>
 #include <utility>
 
 #include "uAnalogNumber.h"
@@ -44,6 +44,7 @@
 #include "uDayStore.h"
 #include "uHistory.h"
 #include "uHistoryBox.h"
+#include "uListView.h"
 #include "uMonitor.h"
 #include "uNotifier.h"
 #include "uOptions.h"
@@ -53,6 +54,7 @@
 #include "uSettings.h"
 #include "uScreenFit.h"
 #include "uSmall.h"
+#include "uTotalsChart.h"
 #include "uVersionCheck.h"
 #include "uWindowStates.h"
 
@@ -118,12 +120,22 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     connect(m_connector.get(), &TFetcher::Message, this, &TfrmMain::OnServerMessage);
     connect(m_connector.get(), &TFetcher::Answered, this, &TfrmMain::OnFetchAnswered);
     m_monitor = std::make_unique<TBelvoraMonitor>(this);
-    m_monitor->CallersView = lvCallers;
-    m_monitor->TotalsView = lvTotals;
-    m_monitor->Images.AccessTypes = Artwork::AccessTypeIcons();
-    m_monitor->Images.Flags = Artwork::FlagIcons();
-    m_monitor->SetChart(chtTotals->chart());
+    m_pictures = {Artwork::AccessTypeIcons(), Artwork::FlagIcons()};
+    m_monitor->Pictures = {int(m_pictures.AccessTypes.size()), int(m_pictures.Flags.size())};
+    lvCallers->SetRows(&m_monitor->CallerRows());
+    lvHistory->SetRows(&m_monitor->HistoryRows());
+    lvTotals->SetRows(&m_monitor->TotalsRows());
+    for (TListView *list : {lvCallers, lvHistory}) {
+        list->SetPictures(m_pictures);
+        NameCallerColumns(list);
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this, list] { CallerListClick(list); });
+    }
+    NameTotalsColumns();
+    m_chart = std::make_unique<TTotalsChart>(chtTotals->chart());
     connect(m_monitor.get(), &TBelvoraMonitor::FetchFailed, this, &TfrmMain::OnFetchFailed);
+    connect(m_monitor.get(), &TBelvoraMonitor::TotalsChanged, this, &TfrmMain::UpdateChart);
+    connect(m_monitor.get(), &TBelvoraMonitor::FiguresChanged, this, &TfrmMain::MoveCounters);
     m_monitor->Details.ShownCaller = [this] { return pnDetails->SelectedCaller(); };
     m_monitor->Details.ShowNoCaller = [this] { pnDetails->ShowCaller(nullptr); };
     m_monitor->Details.Refresh = [this] { pnDetails->FillCallerDetails(); };
@@ -171,7 +183,7 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     cbxChart->setCurrentIndex(qBound(0, Settings.ChartLabels, cbxChart->count() - 1));
     cbxType->setCurrentIndex(qBound(0, Settings.ChartItem, cbxType->count() - 1));
     m_monitor->ChartGrouping = cbxType->currentIndex();
-    m_monitor->SetChartStyle(Settings.ChartType);
+    SetChartStyle(Settings.ChartType);
     ApplyChartMarks(true);
     connect(cbxChart, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxChartChange);
     connect(cbxType, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxTypeChange);
@@ -280,7 +292,7 @@ void TfrmMain::PageChanged(int index)
     UpdateActions();
 }
 
-void TfrmMain::CallerListClick(QTreeWidget *list)
+void TfrmMain::CallerListClick(TListView *list)
 {
     // Rows removed from a list on a hidden page change its selection too.
     if (pcMain->currentIndex() != (list == lvCallers ? TabOnline : TabHistory))
@@ -288,19 +300,20 @@ void TfrmMain::CallerListClick(QTreeWidget *list)
     // The history list drives the panel only while the details page is the one showing.
     if (list == lvHistory && !pcInfo->currentWidget()->isAncestorOf(pnDetails))
         return;
-    const QList<QTreeWidgetItem *> selected = list->selectedItems();
-    auto *row = selected.isEmpty() ? nullptr : dynamic_cast<TCallerItem *>(selected.first());
-    TCaller *caller = row ? row->Caller : nullptr;
+    const int row = list->SelectedRow();
+    auto &rows = static_cast<TCallerRows &>(*list->Rows());
+    TCaller *caller = row >= 0 ? rows.Record(row) : nullptr;
     if (!caller || caller != pnDetails->SelectedCaller())
         pnDetails->ShowCaller(caller);
 }
 
 void TfrmMain::TotalsRowSelected()
 {
-    auto *row = dynamic_cast<TTotalsItem *>(lvTotals->currentItem());
-    if (row && row->isSelected()) {
-        pnDetails->LoadProgPicture(row->Totals->ProgCode);
-        m_monitor->ShowTotalsDetails(lvTotalDetails, row->Totals);
+    const int row = lvTotals->CurrentSelectedRow();
+    if (row >= 0) {
+        const TTotals *totals = m_monitor->TotalsRows().Record(row);
+        pnDetails->LoadProgPicture(totals->ProgCode);
+        ShowTotalsDetails(m_monitor->TotalsDetails(totals));
     } else {
         pnDetails->ShowCaller(nullptr);
         // On the totals page its detail list stays in view.
@@ -311,7 +324,7 @@ void TfrmMain::TotalsRowSelected()
 void TfrmMain::ShowInfoPanel()
 {
     pcInfo->show();
-    m_monitor->UpdateChart();
+    UpdateChart();
     UpdateActions();
 }
 
@@ -344,9 +357,20 @@ void TfrmMain::InfoSplitMoved()
 void TfrmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    if (tiUpdate.isActive() && !tiCountdown.isActive()) {
+        m_countdownFrame = 0;
+        tiCountdown.start();
+    }
     WatchWindowState();
     if (!m_activated)
         QMetaObject::invokeMethod(this, &TfrmMain::FirstActivation, Qt::QueuedConnection);
+}
+
+void TfrmMain::hideEvent(QHideEvent *event)
+{
+    QMainWindow::hideEvent(event);
+    // In the tray or behind a counter window nobody sees the countdown.
+    tiCountdown.stop();
 }
 
 void TfrmMain::FirstActivation()
@@ -400,7 +424,9 @@ void TfrmMain::StartPolling()
     m_connector->Resume();
     tiUpdate.start();
     m_countdownFrame = 0;
-    tiCountdown.start();
+    // Nobody sees the countdown of a hidden window: it starts again when the window shows.
+    if (isVisible())
+        tiCountdown.start();
     pbCountdown->update();
     UpdateActions();
 }
@@ -439,23 +465,29 @@ void TfrmMain::tiUpdateTimer()
             frmSmall->RestartCountdown();
         if (++m_tickCount >= TicksPerHistorySave) {
             m_tickCount = 0;
-            if (!m_monitor->SaveHistory())
-                throw std::runtime_error(m_monitor->DayStore().LastError().toStdString());
+            if (!m_monitor->SaveHistory()) {
+                TickFailed(m_monitor->DayStore().LastError());
+                return;
+            }
         }
         if (Settings.BalloonTips && (m_hiddenToTray || frmSmall) && !m_monitor->NewCallersText.isEmpty()
             && !m_quiet.IsQuiet(Clock::Now()))
             Platform::Get().ShowBalloon(QStringLiteral("Inbellers"), m_monitor->NewCallersText, CallersBalloonMs);
         if (pcMain->currentIndex() == TabTotals) {
-            if (dynamic_cast<TTotalsItem *>(lvTotals->currentItem()))
+            if (lvTotals->currentIndex().isValid())
                 TotalsRowSelected();
         } else if (pcMain->currentIndex() == TabHistory && !m_hiddenToTray && !frmSmall && m_tickCount == 0) {
             btnHistoryUpdateClick();
         }
     } catch (const std::exception &error) {
-        DebugLog(DebugLevel::Requests,
-                 QStringLiteral("Main.Timer exception: %1").arg(QString::fromLocal8Bit(error.what())));
-        StopPolling();
+        TickFailed(QString::fromLocal8Bit(error.what()));
     }
+}
+
+void TfrmMain::TickFailed(const QString &reason)
+{
+    DebugLog(DebugLevel::Requests, QStringLiteral("Main.Timer exception: %1").arg(reason));
+    StopPolling();
 }
 
 void TfrmMain::tiCountdownTimer()
@@ -564,7 +596,7 @@ void TfrmMain::HistoryFetched(const TFetchReply &reply)
         return;
     }
     ParseCallerHistory(HistoryCallers, reply.ReplyLines);
-    UpdateHistoryRows(HistoryCallers, lvHistory, m_monitor->Images);
+    UpdateHistoryRows(HistoryCallers, &m_monitor->HistoryRows(), m_monitor->Pictures);
     lblHistoryCount->setText(QStringLiteral("%1 calls").arg(HistoryCallers.size()));
     lblHistoryNotice->hide();
     btnHistoryUpdate->setEnabled(true);
@@ -623,8 +655,7 @@ void TfrmMain::Minimise()
     frmSmall->move(Settings.SmallPos);
     frmSmall->SetCountdownInterval(tiCountdown.interval());
     m_monitor->History().SetShowTimeLabels(false);
-    m_monitor->SetCounters(frmSmall->anOnline, frmSmall->anCalls, frmSmall->anEuros, frmSmall->anMinutes);
-    frmSmall->pbMiniGraph->ShowGraph(&m_monitor->History());
+    BindCounters(frmSmall->anOnline, frmSmall->anCalls, frmSmall->pbMiniGraph, frmSmall->anEuros, frmSmall->anMinutes);
     SetTopmost(Settings.MiniFG);
     ShowOutlook();
     frmSmall->show();
@@ -653,8 +684,7 @@ void TfrmMain::Maximise()
     frmBig->pnOnline->setVisible(Settings.ShowOnline);
     frmBig->pnCalls->setVisible(Settings.ShowCalls);
     frmBig->pnMin->setVisible(Settings.ShowMinutes);
-    m_monitor->SetCounters(frmBig->anOnline, frmBig->anCalls, frmBig->anEuro, frmBig->anMinutes);
-    m_monitor->History().Detach();
+    BindCounters(frmBig->anOnline, frmBig->anCalls, nullptr, frmBig->anEuro, frmBig->anMinutes);
     ShowOutlook();
     frmBig->show();
 }
@@ -672,8 +702,39 @@ TfrmBig *TfrmMain::BigWindow() const
 void TfrmMain::BindCountersHere()
 {
     m_monitor->History().SetShowTimeLabels(true);
-    m_monitor->SetCounters(anOnline, anCalls, anEuros, anMinutes);
-    pbHistory->ShowGraph(&m_monitor->History());
+    BindCounters(anOnline, anCalls, pbHistory, anEuros, anMinutes);
+}
+
+void TfrmMain::BindCounters(TAnalogNumber *online, TAnalogNumber *calls, THistoryBox *graphBox, TAnalogNumber *euros,
+                            TAnalogNumber *minutes)
+{
+    m_boundCounters = {online, calls, minutes, euros};
+    const std::array<int, 4> values{m_monitor->OnlineNow(), m_monitor->CallsToday(), m_monitor->MinutesCounterValue(),
+                                    m_monitor->EurosCounterValue()};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (m_boundCounters[i])
+            m_boundCounters[i]->ShowValue(values[i]);
+    }
+    if (graphBox)
+        graphBox->ShowGraph(&m_monitor->History());
+    else
+        m_monitor->History().Detach();
+}
+
+void TfrmMain::MoveCounters()
+{
+    const std::array<int, 4> values{m_monitor->OnlineNow(), m_monitor->CallsToday(), m_monitor->MinutesCounterValue(),
+                                    m_monitor->EurosCounterValue()};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        TAnalogNumber *counter = m_boundCounters[i];
+        if (!counter)
+            continue;
+        // A roll nobody sees would only cost timer ticks: shown at once, it is right when seen.
+        if (counter->isVisible())
+            counter->SetNextValue(values[i]);
+        else
+            counter->ShowValue(values[i]);
+    }
 }
 
 void TfrmMain::SetTopmost(bool on)

@@ -8,9 +8,12 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <array>
 #include <memory>
+#include <vector>
 
 #include "uGlobal.h"
+#include "uListView.h"
 #include "uQuiet.h"
 
 struct TFetchReply;
@@ -35,6 +38,9 @@ class TAnalogNumber;
 class TCallerDetails;
 class TFreshness;
 class TBelvoraMonitor;
+class TListView;
+class TTotalsChart;
+struct TTotalsDetailRow;
 class TfrmBig;
 class TFetcher;
 class TfrmFetcher;
@@ -94,6 +100,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -121,7 +128,7 @@ private:
     void ShowTab(int index);
     void PageChanged(int index);
     // Selecting rows of the callers and history lists shows the caller in the details.
-    void CallerListClick(QTreeWidget *list);
+    void CallerListClick(TListView *list);
     void TotalsRowSelected();
     void ShowInfoPanel();
     // Keeps the info panel's share of the width when the window is resized.
@@ -136,15 +143,25 @@ private:
     void Minimise();
     void Maximise();
     void BindCountersHere();
+    // The counters the monitor's figures go to, shown at once; and the graph's place.
+    void BindCounters(TAnalogNumber *online, TAnalogNumber *calls, THistoryBox *graphBox, TAnalogNumber *euros,
+                      TAnalogNumber *minutes);
+    // Rolls the bound counters to the monitor's figures; one not in view just shows them.
+    void MoveCounters();
     void SetTopmost(bool on);
+    // Whatever stops the update tick: logged, and polling stops until started again.
+    void TickFailed(const QString &reason);
 
     // Sorting and pop-up menus of the lists (uMainLists.cpp).
     void CreateListMenus();
-    void SortCallerList(QTreeWidget *list);
+    void SortCallerList(TListView *list);
     void SortTotalsList();
-    void ListChanged(QTreeWidget *list);
-    void ResortChangedLists();
     void ShowCallerSortPictures();
+    // Captions, pictures and alignment of the lists' columns, and the totals' widths.
+    void NameCallerColumns(TListView *list);
+    void NameTotalsColumns();
+    // Fills the totals detail list beside the totals list.
+    void ShowTotalsDetails(const std::vector<TTotalsDetailRow> &rows);
     void mnuDetailsClick();
     void mnuListClick();
     void mnuTotalsDetailsClick();
@@ -155,6 +172,9 @@ private:
     void cbxChartChange(int index);
     void cbxTypeChange(int index);
     void chtTotalsResize();
+    // Refills the chart from the monitor's points when it is in view, and fits its labels.
+    void UpdateChart();
+    void SetChartStyle(int style);
     // Gives a new or changed series the label style of cbxChart and the legend rule of the width.
     void ApplyChartMarks(bool force);
     void mnuShortNamesClick();
@@ -175,7 +195,7 @@ private:
     // The last failed transfer of the run, with its time, or empty.
     QString LastTroubleText() const;
     void QuietChanged();
-    void ExportList(QTreeWidget *list, const QString &name);
+    void ExportList(TListView *list, const QString &name);
     void ExportDay();
     // The overview of the last days: `reread` reads the day files again.
     void ShowOverview(bool reread);
@@ -203,10 +223,7 @@ private:
     int CallerSortState = 0;
     int TotalsSortColumn = -1;
     int TotalsSortState = 0;
-    // Lists whose rows changed since they were last sorted; sorted once events settle.
-    QList<QPointer<QTreeWidget>> m_changedLists;
-    bool m_sorting = false;
-    QPointer<QTreeWidget> m_popupList;
+    QPointer<TListView> m_popupList;
     QPointer<QAbstractSeries> m_markedSeries;
     int m_markedRevision = -1;
 
@@ -214,6 +231,7 @@ private:
     QPointer<QNetworkReply> m_versionReply;
 
     QList<QImage> m_countdownFrames;
+    TListPictures m_pictures;
     QImage m_digitPicture;
 
     QAction *acStartStop = nullptr;
@@ -229,9 +247,9 @@ private:
     QTabWidget *pcInfo = nullptr;
     QSplitter *splMain = nullptr;
     QSplitter *splGraph = nullptr;
-    QTreeWidget *lvCallers = nullptr;
-    QTreeWidget *lvTotals = nullptr;
-    QTreeWidget *lvHistory = nullptr;
+    TListView *lvCallers = nullptr;
+    TListView *lvTotals = nullptr;
+    TListView *lvHistory = nullptr;
     QTreeWidget *lvTotalDetails = nullptr;
     TCallerDetails *pnDetails = nullptr;
     // The info panel's width with the splitter handle, as a share of the splitter's.
@@ -240,6 +258,7 @@ private:
     QLabel *lblHistoryNotice = nullptr;
     QPushButton *btnHistoryUpdate = nullptr;
     QChartView *chtTotals = nullptr;
+    std::unique_ptr<TTotalsChart> m_chart;
     QWidget *tsChart = nullptr;
     QLabel *lblLabels = nullptr;
     QComboBox *cbxChart = nullptr;
@@ -259,6 +278,9 @@ private:
     TAnalogNumber *anCalls = nullptr;
     TAnalogNumber *anMinutes = nullptr;
     TAnalogNumber *anEuros = nullptr;
+    // The counters the figures go to now (online, calls, minutes, euros): this window's,
+    // the small or the big window's.
+    std::array<QPointer<TAnalogNumber>, 4> m_boundCounters;
     QLabel *imgEuros = nullptr;
     QLabel *lblInfo = nullptr;
     QWidget *pbCountdown = nullptr;

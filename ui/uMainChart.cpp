@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QPieSeries>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSvgGenerator>
@@ -26,6 +27,7 @@
 #include "uChartLabels.h"
 #include "uMonitor.h"
 #include "uSettings.h"
+#include "uTotalsChart.h"
 
 namespace {
 
@@ -83,7 +85,7 @@ QWidget *TfrmMain::CreateChartPage()
     chtTotals->installEventFilter(this);
     layout->addWidget(chtTotals, 1);
     CreateChartMenu();
-    // The monitor changes its series in place, or makes a new one, whenever its points change.
+    // A new series, or one whose axes changed, is fitted once the scene has laid it out.
     connect(chtTotals->scene(), &QGraphicsScene::changed, this, [this] { ApplyChartMarks(false); });
     return tsChart;
 }
@@ -135,8 +137,30 @@ void TfrmMain::cbxChartChange(int index)
 void TfrmMain::cbxTypeChange(int index)
 {
     m_monitor->ChartGrouping = index;
-    m_monitor->UpdateChart();
-    ApplyChartMarks(false);
+    UpdateChart();
+}
+
+void TfrmMain::UpdateChart()
+{
+    // A hidden chart is not refilled: the next refill of a shown one rebuilds it whole.
+    if (!m_chart || !m_chart->IsVisible())
+        return;
+    QChart *chart = chtTotals->chart();
+    const QAbstractSeries *before = chart->series().value(0);
+    QString title = chart->title(); // an unknown grouping keeps it, with no points
+    const std::vector<TChartPoint> points = m_monitor->ChartPoints(&title);
+    m_chart->Show(title, points);
+    // A pie changed in place is fitted now, before it is painted, so that its one paint
+    // shows the labels in place; the scene's change would fit it only after a paint.
+    const QAbstractSeries *after = chart->series().value(0);
+    if (after && after == before && qobject_cast<const QPieSeries *>(after))
+        ApplyChartMarks(false);
+}
+
+void TfrmMain::SetChartStyle(int style)
+{
+    m_chart->SetStyle(style);
+    UpdateChart();
 }
 
 void TfrmMain::chtTotalsResize()
@@ -153,7 +177,7 @@ void TfrmMain::ApplyChartMarks(bool force)
     QChart *chart = chtTotals->chart();
     const QList<QAbstractSeries *> all = chart->series();
     QAbstractSeries *series = all.isEmpty() ? nullptr : all.first();
-    const int revision = m_monitor->ChartRevision();
+    const int revision = m_chart->Revision();
     if (!series || (!force && series == m_markedSeries && revision == m_markedRevision))
         return;
     m_markedSeries = series;
@@ -165,14 +189,12 @@ void TfrmMain::mnuShortNamesClick()
 {
     m_monitor->ShortNames = !m_monitor->ShortNames;
     mnuShortNames->setChecked(m_monitor->ShortNames);
-    m_monitor->UpdateChart();
-    ApplyChartMarks(false);
+    UpdateChart();
 }
 
 void TfrmMain::mnuChartTypeClick(int style)
 {
-    m_monitor->SetChartStyle(style);
-    ApplyChartMarks(false);
+    SetChartStyle(style);
 }
 
 void TfrmMain::mnuCopyChartClick()

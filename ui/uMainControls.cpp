@@ -23,6 +23,7 @@
 #include "uDetails.h"
 #include "uHistoryBox.h"
 #include "uListColumns.h"
+#include "uListView.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
 #include "uOverview.h"
@@ -38,9 +39,6 @@ constexpr int MaxGraphHeight = 1000;
 constexpr int GraphLabelPanelWidth = 44;
 constexpr int CountersStripHeight = 20;
 constexpr int CountdownSize = 16;
-
-const QString CallerColumns[] = {QStringLiteral("Naam"), QStringLiteral("Tijd"), QStringLiteral("Nummer"),
-                                 QStringLiteral("Start"), QStringLiteral("Info")};
 
 // Widths at least, and the texts a column must show whole: call length, a calling number
 // with its country code, the start as the service sends it; the name takes the rest.
@@ -71,12 +69,12 @@ void SetUpList(QTreeWidget *list)
     list->setIconSize(QSize(32, 16));
 }
 
-void SetUpCallerColumns(QTreeWidget *list)
+TListView *MakeCallerList(const QString &name)
 {
-    SetUpList(list);
-    list->setHeaderLabels({CallerColumns[0], CallerColumns[1], CallerColumns[2], CallerColumns[3], CallerColumns[4]});
-    list->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    auto *list = new TListView;
+    list->setObjectName(name);
     new TColumnFit(list, CallerColumnFit());
+    return list;
 }
 
 } // namespace
@@ -129,7 +127,7 @@ void TfrmMain::CreateActions()
     connect(acInfo, &QAction::triggered, this, [this](bool on) {
         pcInfo->setVisible(on);
         if (on)
-            m_monitor->UpdateChart();
+            UpdateChart();
         UpdateActions();
     });
 }
@@ -238,9 +236,7 @@ QWidget *TfrmMain::CreateHistoryPage()
     connect(btnHistoryUpdate, &QPushButton::clicked, this, &TfrmMain::btnHistoryUpdateClick);
     top->addWidget(btnHistoryUpdate);
     layout->addLayout(top);
-    lvHistory = new QTreeWidget;
-    lvHistory->setObjectName(QStringLiteral("lvHistory"));
-    SetUpCallerColumns(lvHistory);
+    lvHistory = MakeCallerList(QStringLiteral("lvHistory"));
     layout->addWidget(lvHistory, 1);
     return page;
 }
@@ -259,10 +255,8 @@ QWidget *TfrmMain::CreateInfoPanel()
 
     pcInfo->addTab(CreateChartPage(), QStringLiteral("&Grafiek"));
     connect(pcInfo, &QTabWidget::currentChanged, this, [this](int index) {
-        if (pcInfo->widget(index) == tsChart) {
-            m_monitor->UpdateChart();
-            ApplyChartMarks(false);
-        }
+        if (pcInfo->widget(index) == tsChart)
+            UpdateChart();
     });
     return pcInfo;
 }
@@ -275,32 +269,23 @@ void TfrmMain::CreateControls()
     layout->setSpacing(2);
 
     pcMain = new QTabWidget;
-    lvCallers = new QTreeWidget;
-    lvCallers->setObjectName(QStringLiteral("lvCallers"));
-    SetUpCallerColumns(lvCallers);
+    lvCallers = MakeCallerList(QStringLiteral("lvCallers"));
     pcMain->addTab(lvCallers, QStringLiteral("&Online bellers"));
-    lvTotals = new QTreeWidget;
+    lvTotals = new TListView;
     lvTotals->setObjectName(QStringLiteral("lvTotals"));
-    SetUpList(lvTotals);
-    lvTotals->setSelectionMode(QAbstractItemView::MultiSelection);
-    lvTotals->setHeaderLabels({QStringLiteral("Programma"), QStringLiteral("Bellers"), QStringLiteral("Minuten"),
-                               QStringLiteral("Gemiddeld")});
-    for (int c = 1; c < 4; ++c)
-        lvTotals->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     new TColumnFit(lvTotals, TotalsColumnFit());
-    connect(lvTotals, &QTreeWidget::itemClicked, this, &TfrmMain::TotalsRowSelected);
-    connect(lvTotals, &QTreeWidget::itemDoubleClicked, this, &TfrmMain::ShowInfoPanel);
+    connect(lvTotals, &QAbstractItemView::clicked, this, &TfrmMain::TotalsRowSelected);
+    connect(lvTotals, &QAbstractItemView::doubleClicked, this, &TfrmMain::ShowInfoPanel);
     pcMain->addTab(lvTotals, QStringLiteral("&Totalen"));
     pcMain->addTab(CreateHistoryPage(), QStringLiteral("&Historie"));
     tsOverview = new TOverviewPage(ProgramDir);
     tsOverview->setObjectName(QStringLiteral("tsOverview"));
     pcMain->addTab(tsOverview, QStringLiteral("Over&zicht"));
     connect(pcMain, &QTabWidget::currentChanged, this, &TfrmMain::PageChanged);
-    for (QTreeWidget *list : {lvCallers, lvHistory}) {
-        connect(list, &QTreeWidget::itemSelectionChanged, this, [this, list] { CallerListClick(list); });
-        connect(list, &QTreeWidget::itemClicked, this, [this, list] { CallerListClick(list); });
-        connect(list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
-            if (item && item->isSelected())
+    for (TListView *list : {lvCallers, lvHistory}) {
+        connect(list, &QAbstractItemView::clicked, this, [this, list] { CallerListClick(list); });
+        connect(list, &QAbstractItemView::doubleClicked, this, [this, list](const QModelIndex &index) {
+            if (index.isValid() && list->selectionModel()->isRowSelected(index.row(), QModelIndex()))
                 ShowInfoPanel();
         });
     }

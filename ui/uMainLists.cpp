@@ -1,4 +1,4 @@
-// The main window's lists: sorting on header clicks and their pop-up menus.
+// The main window's lists: their columns, sorting on header clicks and their pop-up menus.
 
 #include "uMain.h"
 
@@ -13,13 +13,18 @@
 #include "uArtwork.h"
 #include "uListItems.h"
 #include "uListSort.h"
+#include "uListView.h"
 #include "uMonitor.h"
+#include "uPayout.h"
 
 namespace {
 
 constexpr int Unsorted = 0;
 constexpr int Ascending = 1;
 constexpr int Descending = 2;
+constexpr int DetailColumnPadding = 48;
+constexpr int DetailValuePadding = 16;
+const QVariant RightAligned = int(Qt::AlignRight | Qt::AlignVCenter);
 
 // A click on another column sorts it ascending; the same column steps 1 -> 2 -> 0 -> 1.
 void StepSortState(int clicked, int &column, int &state)
@@ -32,52 +37,77 @@ void StepSortState(int clicked, int &column, int &state)
     }
 }
 
-// Removes every row and unlinks its record, so the monitor adds fresh rows in its order.
-void RemoveCallerRows(QTreeWidget &list)
-{
-    const QList<QTreeWidgetItem *> rows = list.invisibleRootItem()->takeChildren();
-    for (QTreeWidgetItem *row : rows) {
-        if (row->type() == TCallerItem::Type)
-            static_cast<TCallerItem *>(row)->Caller->ListItem = nullptr;
-        delete row;
-    }
-}
-
-void RemoveTotalsRows(QTreeWidget &list)
-{
-    const QList<QTreeWidgetItem *> rows = list.invisibleRootItem()->takeChildren();
-    for (QTreeWidgetItem *row : rows) {
-        if (row->type() == TTotalsItem::Type)
-            static_cast<TTotalsItem *>(row)->Totals->ListItem = nullptr;
-        delete row;
-    }
-}
-
 // "List view": the captions alone, without header and further columns.
-void ShowAsList(QTreeWidget &list, bool asList)
+void ShowAsList(TListView &list, bool asList)
 {
     list.setHeaderHidden(asList);
-    for (int c = 1; c < list.columnCount(); ++c)
+    for (int c = 1; c < list.header()->count(); ++c)
         list.setColumnHidden(c, asList);
 }
 
 } // namespace
 
+void TfrmMain::NameCallerColumns(TListView *list)
+{
+    TListModel &rows = *list->Rows();
+    const QString captions[] = {QStringLiteral("Naam"), QStringLiteral("Tijd"), QStringLiteral("Nummer"),
+                                QStringLiteral("Start"), QStringLiteral("Info")};
+    for (int c = 0; c < CallerColumnCount; ++c)
+        rows.setHeaderData(c, Qt::Horizontal, captions[c]);
+    rows.setHeaderData(TimeColumn, Qt::Horizontal, RightAligned, Qt::TextAlignmentRole);
+}
+
+void TfrmMain::NameTotalsColumns()
+{
+    TListModel &rows = m_monitor->TotalsRows();
+    const int columns = rows.ColumnCount();
+    if (columns <= 0)
+        return;
+    rows.setHeaderData(0, Qt::Horizontal, QStringLiteral("Programma"));
+    if (columns <= SimpleTotalsColumnsWithEuros) {
+        const QString captions[] = {QStringLiteral("Bellers"), QStringLiteral("Minuten"), QStringLiteral("Gemiddeld"),
+                                    QStringLiteral("Euro's")};
+        for (int c = 1; c < columns; ++c) {
+            rows.setHeaderData(c, Qt::Horizontal, captions[c - 1]);
+            rows.setHeaderData(c, Qt::Horizontal, QVariant(), Qt::DecorationRole);
+            rows.setHeaderData(c, Qt::Horizontal, RightAligned, Qt::TextAlignmentRole);
+        }
+        return;
+    }
+    // The detail form: a column per figure of an access type, with that type's picture,
+    // each as wide as its caption and some room.
+    const QList<QIcon> &pictures = m_pictures.AccessTypes;
+    const QStringList &detailColumns = DetailColumns();
+    const QFontMetrics metrics = lvTotals->fontMetrics();
+    lvTotals->setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("Programma")) + DetailColumnPadding);
+    int column = 1;
+    for (int i = 0; i < DetailColumnCount && column < columns; ++i) {
+        if (detailColumns[i].isEmpty())
+            continue;
+        const int access = i / 2;
+        rows.setHeaderData(column, Qt::Horizontal, detailColumns[i]);
+        rows.setHeaderData(column, Qt::Horizontal, access < pictures.size() ? pictures[access] : QIcon(),
+                           Qt::DecorationRole);
+        rows.setHeaderData(column, Qt::Horizontal, RightAligned, Qt::TextAlignmentRole);
+        lvTotals->setColumnWidth(column, metrics.horizontalAdvance(detailColumns[i]) + DetailColumnPadding);
+        ++column;
+    }
+}
+
 void TfrmMain::CreateListMenus()
 {
-    for (QTreeWidget *list : {lvCallers, lvHistory}) {
+    for (TListView *list : {lvCallers, lvHistory}) {
         list->header()->setSectionsClickable(true);
         connect(list->header(), &QHeaderView::sectionClicked, this, &TfrmMain::lvCallersColumnClick);
+        // Rows the monitor adds or changes go back into the chosen order before they show.
+        connect(list, &TListView::RowsPublished, this, [this, list] { SortCallerList(list); });
     }
     lvTotals->header()->setSectionsClickable(true);
     connect(lvTotals->header(), &QHeaderView::sectionClicked, this, &TfrmMain::lvTotalsColumnClick);
-
-    // Rows the monitor adds or changes go back into the chosen order.
-    for (QTreeWidget *list : {lvCallers, lvHistory, lvTotals}) {
-        const auto changed = [this, list] { ListChanged(list); };
-        connect(list->model(), &QAbstractItemModel::rowsInserted, this, changed);
-        connect(list->model(), &QAbstractItemModel::dataChanged, this, changed);
-    }
+    connect(lvTotals, &TListView::RowsPublished, this, &TfrmMain::SortTotalsList);
+    // The monitor decides the number of columns; their captions are this window's.
+    for (const auto signal : {&QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+        connect(&m_monitor->TotalsRows(), signal, this, &TfrmMain::NameTotalsColumns);
 
     pmCallers = new QMenu(this);
     connect(pmCallers->addAction(QStringLiteral("&Details")), &QAction::triggered, this, &TfrmMain::mnuDetailsClick);
@@ -86,7 +116,7 @@ void TfrmMain::CreateListMenus()
     connect(pmCallers->addAction(QStringLiteral("Exporteren...")), &QAction::triggered, this, [this] {
         ExportList(m_popupList, m_popupList == lvHistory ? QStringLiteral("historie") : QStringLiteral("bellers"));
     });
-    for (QTreeWidget *list : {lvCallers, lvHistory}) {
+    for (TListView *list : {lvCallers, lvHistory}) {
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint &pos) {
             m_popupList = list;
@@ -108,64 +138,76 @@ void TfrmMain::CreateListMenus()
     });
 }
 
+void TfrmMain::ShowTotalsDetails(const std::vector<TTotalsDetailRow> &rows)
+{
+    QTreeWidget &view = *lvTotalDetails;
+    view.clear();
+    const QFontMetrics metrics = view.fontMetrics();
+    int captionWidth = metrics.horizontalAdvance(view.headerItem()->text(0));
+    int valueWidth = metrics.horizontalAdvance(view.headerItem()->text(1));
+    const QList<QIcon> &pictures = m_pictures.AccessTypes;
+    for (const TTotalsDetailRow &row : rows) {
+        auto *item = new QTreeWidgetItem(&view, QStringList{row.Caption, row.Value});
+        if (row.Access >= 0 && row.Access < pictures.size())
+            item->setIcon(0, pictures[row.Access]);
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        captionWidth = qMax(captionWidth, metrics.horizontalAdvance(row.Caption));
+        valueWidth = qMax(valueWidth, metrics.horizontalAdvance(row.Value));
+    }
+    view.setColumnWidth(0, captionWidth + DetailColumnPadding);
+    view.setColumnWidth(1, valueWidth + DetailValuePadding);
+}
+
 void TfrmMain::ShowCallerSortPictures()
 {
     const QIcon picture = CallerSortState == Ascending  ? Artwork::SortArrow(Artwork::TSortArrow::Ascending)
                         : CallerSortState == Descending ? Artwork::SortArrow(Artwork::TSortArrow::Descending)
                                                         : QIcon();
-    for (QTreeWidget *list : {lvCallers, lvHistory}) {
-        if (CallerSortColumn >= 0 && CallerSortColumn < list->columnCount())
-            list->headerItem()->setIcon(CallerSortColumn, picture);
+    for (TListView *list : {lvCallers, lvHistory}) {
+        if (CallerSortColumn >= 0)
+            list->Rows()->setHeaderData(CallerSortColumn, Qt::Horizontal, picture, Qt::DecorationRole);
     }
 }
 
 void TfrmMain::lvCallersColumnClick(int column)
 {
     // Both lists show the shared state: the previous column loses its picture in each.
-    for (QTreeWidget *view : {lvCallers, lvHistory}) {
-        if (CallerSortColumn >= 0 && CallerSortColumn < view->columnCount())
-            view->headerItem()->setIcon(CallerSortColumn, QIcon());
+    for (TListView *list : {lvCallers, lvHistory}) {
+        if (CallerSortColumn >= 0)
+            list->Rows()->setHeaderData(CallerSortColumn, Qt::Horizontal, QIcon(), Qt::DecorationRole);
     }
     StepSortState(column, CallerSortColumn, CallerSortState);
     ShowCallerSortPictures();
     if (CallerSortState == Unsorted) {
         // The history list keeps the order it has; the callers list goes back to the
         // monitor's. That refill makes new rows, which must not announce anyone again.
-        m_sorting = true;
-        RemoveCallerRows(*lvCallers);
+        m_monitor->CallerRows().Clear();
         const QString announced = m_monitor->NewCallersText;
         const int announcedCount = m_monitor->NewCallerCount;
         m_monitor->UpdateCallersView();
         m_monitor->NewCallersText = announced;
         m_monitor->NewCallerCount = announcedCount;
-        m_sorting = false;
         return;
     }
     SortCallerList(lvCallers);
     SortCallerList(lvHistory);
 }
 
-void TfrmMain::SortCallerList(QTreeWidget *list)
+void TfrmMain::SortCallerList(TListView *list)
 {
     if (CallerSortState == Unsorted || CallerSortColumn < 0)
         return;
     const int column = CallerSortColumn;
     const int sign = CallerSortState == Descending ? -1 : 1;
-    m_sorting = true;
-    SortRows(*list, [column, sign](const QTreeWidgetItem &a, const QTreeWidgetItem &b) {
-        return sign * CompareCallerRows(a, b, column);
-    });
-    m_sorting = false;
+    const auto &rows = static_cast<const TCallerRows &>(*list->Rows());
+    SortRows(*list->Rows(), [&rows, column, sign](int a, int b) { return sign * CompareCallerRows(rows, a, b, column); });
 }
 
 void TfrmMain::lvTotalsColumnClick(int column)
 {
     StepSortState(column, TotalsSortColumn, TotalsSortState);
     if (TotalsSortState == Unsorted) {
-        m_sorting = true;
-        RemoveTotalsRows(*lvTotals);
         m_monitor->UpdateTotalsView(true);
-        m_sorting = false;
         return;
     }
     SortTotalsList();
@@ -177,32 +219,8 @@ void TfrmMain::SortTotalsList()
         return;
     const int column = TotalsSortColumn;
     const int sign = TotalsSortState == Descending ? -1 : 1;
-    m_sorting = true;
-    SortRows(*lvTotals, [column, sign](const QTreeWidgetItem &a, const QTreeWidgetItem &b) {
-        return sign * CompareTotalsRows(a, b, column);
-    });
-    m_sorting = false;
-}
-
-void TfrmMain::ListChanged(QTreeWidget *list)
-{
-    if (m_sorting || m_changedLists.contains(list))
-        return;
-    m_changedLists.append(list);
-    // Once the monitor has filled every row of this poll, not after each cell.
-    if (m_changedLists.size() == 1)
-        QMetaObject::invokeMethod(this, &TfrmMain::ResortChangedLists, Qt::QueuedConnection);
-}
-
-void TfrmMain::ResortChangedLists()
-{
-    const QList<QPointer<QTreeWidget>> lists = std::exchange(m_changedLists, {});
-    for (QTreeWidget *list : lists) {
-        if (list == lvTotals)
-            SortTotalsList();
-        else if (list)
-            SortCallerList(list);
-    }
+    const TListModel &rows = m_monitor->TotalsRows();
+    SortRows(m_monitor->TotalsRows(), [&rows, column, sign](int a, int b) { return sign * CompareTotalsRows(rows, a, b, column); });
 }
 
 void TfrmMain::mnuDetailsClick()
@@ -227,7 +245,7 @@ void TfrmMain::mnuTotalsDetailsClick()
 void TfrmMain::mnuCopyClick()
 {
     auto *data = new QMimeData;
-    data->setText(ListAsText(*lvTotals));
+    data->setText(ListAsText(m_monitor->TotalsRows()));
     QApplication::clipboard()->setMimeData(data);
     QApplication::beep();
 }

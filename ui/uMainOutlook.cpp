@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QToolTip>
-#include <QTreeWidget>
 
 #include <array>
 #include <functional>
@@ -27,6 +26,7 @@
 #include "uFreshness.h"
 #include "uHistory.h"
 #include "uHistoryBox.h"
+#include "uListView.h"
 #include "uMonitor.h"
 #include "uNoDrawPanel.h"
 #include "uOverview.h"
@@ -224,7 +224,7 @@ QString TfrmMain::TrayToolTip() const
     return lines.join(QLatin1Char('\n'));
 }
 
-void TfrmMain::ExportList(QTreeWidget *list, const QString &name)
+void TfrmMain::ExportList(TListView *list, const QString &name)
 {
     if (list)
         Export::SaveCsv(name, Clock::Now().date(), Export::ListRows(*list));

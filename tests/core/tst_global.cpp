@@ -83,7 +83,7 @@ void TestGlobal::cutsToCapacity()
     QCOMPARE(caller.Name.text(), QString(25, 'n'));
     QCOMPARE(caller.IP.text(), QString("123.123.123.123:"));
     QCOMPARE(caller.Id.text().size(), 20);
-    QVERIFY(caller.Stop.isEmpty() && caller.Seconds == 0 && caller.ListItem == nullptr);
+    QVERIFY(caller.Stop.isEmpty() && caller.Seconds == 0 && caller.ListItem == NoListRow);
 }
 
 void TestGlobal::totalsTexts_data()

@@ -6,7 +6,6 @@
 #include "fFuzz.h"
 
 #include <QSet>
-#include <QTreeWidget>
 
 #include "tTestData.h"
 #include "uClock.h"
@@ -28,12 +27,12 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static auto *view = new QTreeWidget;
     static auto *monitor = [] {
         auto *m = new TBelvoraMonitor(nullptr);
-        m->CallersView = view;
+        m->Pictures = {AccessTypeCount, CountryCount + 1};
         return m;
     }();
+    const TCallerRows &rows = monitor->CallerRows();
     const QStringList lines = QStringList{QStringLiteral("103")} + Fuzz::Lines(Fuzz::Bytes(data, size));
     monitor->NewDay();
     monitor->PollTime = Clock::LocalSecondsNow();
@@ -45,18 +44,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QSet<QString> ids;
         for (const auto &caller : monitor->Callers) {
             FUZZ_CHECK(caller->Seen == 1);
-            FUZZ_CHECK(caller->ListItem != nullptr);
+            FUZZ_CHECK(rows.RowOf(caller->ListItem) >= 0 && rows.Record(rows.RowOf(caller->ListItem)) == caller.get());
             ids.insert(caller->Id);
             if (caller->Access >= 0 && caller->Access < AccessTypeCount)
                 ++counted.OnlineByAccess[caller->Access];
         }
         // One caller per id, one row per caller, and the online figures count them.
         FUZZ_CHECK(ids.size() == qsizetype(monitor->Callers.size()));
-        FUZZ_CHECK(view->topLevelItemCount() == int(monitor->Callers.size()));
+        FUZZ_CHECK(rows.RowCount() == int(monitor->Callers.size()));
         FUZZ_CHECK(counted.OnlineByAccess == monitor->Figures.OnlineByAccess);
         QSet<QString> codes;
-        for (const auto &totals : monitor->Totals)
+        int totalsRows = 0;
+        for (const auto &totals : monitor->Totals) {
             codes.insert(totals->ProgCode);
+            totalsRows += totals->Updated == 1 ? 1 : 0;
+        }
+        // Every record with figures has its row, and only those.
+        FUZZ_CHECK(monitor->TotalsRows().RowCount() == totalsRows);
         FUZZ_CHECK(codes.size() == qsizetype(monitor->Totals.size()));
         FUZZ_CHECK(monitor->NewCallerCount <= 5 || monitor->NewCallersText.isEmpty());
         FUZZ_CHECK(monitor->DayStore().Count() <= TDayStore::Capacity);

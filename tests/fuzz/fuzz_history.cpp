@@ -5,7 +5,6 @@
 #include "fFuzz.h"
 
 #include <QSet>
-#include <QTreeWidget>
 
 #include <algorithm>
 
@@ -24,11 +23,11 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QStringList lines = QStringList{QStringLiteral("108")} + Fuzz::Lines(Fuzz::Bytes(data, size));
-    QTreeWidget view;
+    TCallerRows view(CallerColumnCount);
     TCallerList list;
     for (int update = 0; update < 2; ++update) {
         ParseCallerHistory(list, lines);
-        UpdateHistoryRows(list, &view, TImageLists());
+        UpdateHistoryRows(list, &view, TPictureCounts());
         // One entry per id; a second merge of the same reply adds nothing.
         QSet<QString> ids;
         for (const auto &caller : list)
@@ -37,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(qsizetype(list.size()) < lines.size());
         int rows = 0;
         for (const auto &caller : list)
-            rows += caller->ListItem ? 1 : 0;
-        FUZZ_CHECK(view.topLevelItemCount() == rows);
+            rows += caller->ListItem != NoListRow ? 1 : 0;
+        FUZZ_CHECK(view.RowCount() == rows);
     }
     // The next request asks only for calls newer than every one of a programme it holds.
     for (const auto &caller : list) {

@@ -1,5 +1,4 @@
 #include <QTest>
-#include <QTreeWidget>
 
 #include "tTestData.h"
 #include "uParser.h"
@@ -51,20 +50,21 @@ void TestCallerHistory::mergesById()
 {
     AddTestProg("AB", "Alpha");
     TCallerList list;
-    QTreeWidget view;
+    TCallerRows rows(CallerColumnCount);
     ParseCallerHistory(list, {"108", HistoryLine("AB", "120", 1, 10), "", HistoryLine("AB", "121", 1)});
-    UpdateHistoryRows(list, &view, {});
+    UpdateHistoryRows(list, &rows, {});
     ParseCallerHistory(list, {"108", HistoryLine("AB", "120", 1, 99)});
-    UpdateHistoryRows(list, &view, {});
+    UpdateHistoryRows(list, &rows, {});
     QCOMPARE(int(list.size()), 2);
-    QCOMPARE(view.topLevelItemCount(), 2);
+    QCOMPARE(rows.RowCount(), 2);
     QCOMPARE(list[0]->Seconds, 99);
-    QCOMPARE(view.topLevelItem(0)->text(1), QString("00:01:39"));
-    QCOMPARE(view.topLevelItem(0)->text(0), QString("Alpha: Jan"));
+    QCOMPARE(rows.Text(0, 1), QString("00:01:39"));
+    QCOMPARE(rows.Text(0, 0), QString("Alpha: Jan"));
+    QCOMPARE(rows.Record(1), list[1].get());
 
     // Only the echo: nothing added, rows still refreshed.
     ParseCallerHistory(list, {"108"});
-    UpdateHistoryRows(list, &view, {});
+    UpdateHistoryRows(list, &rows, {});
     QCOMPARE(int(list.size()), 2);
 }
 
@@ -83,14 +83,15 @@ void TestCallerHistory::unknownProgrammesGetNoRow()
 {
     TPProgItem &ab = AddTestProg("AB", "Alpha");
     TCallerList list;
-    QTreeWidget view;
+    TCallerRows rows(CallerColumnCount);
     ParseCallerHistory(list, {"108", HistoryLine("ZZ", "500", 1), HistoryLine("AB", "7", 2)});
-    UpdateHistoryRows(list, &view, {});
+    UpdateHistoryRows(list, &rows, {});
     QCOMPARE(int(list.size()), 2);
-    QCOMPARE(view.topLevelItemCount(), 1);
+    QCOMPARE(rows.RowCount(), 1);
+    QCOMPARE(list[0]->ListItem, NoListRow);
     QCOMPARE(ab.LastIdOther, 7);
     QCOMPARE(ab.LastIdPpm, 0);
 }
 
-QTEST_MAIN(TestCallerHistory)
+QTEST_GUILESS_MAIN(TestCallerHistory)
 #include "tst_callerhistory.moc"

@@ -2,12 +2,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 
 #include "tTestData.h"
 #include "tRecordingPlatform.h"
 #include "uClock.h"
-#include "uAnalogNumber.h"
 #include "uDayStore.h"
 #include "uMonitor.h"
 #include "uPayout.h"
@@ -32,11 +30,11 @@ QStringList Reply(const QStringList &lines)
     return QStringList{"103"} + lines;
 }
 
-QStringList Captions(const QTreeWidget &view)
+QStringList Captions(const TListModel &rows)
 {
     QStringList captions;
-    for (int i = 0; i < view.topLevelItemCount(); ++i)
-        captions.append(view.topLevelItem(i)->text(0));
+    for (int i = 0; i < rows.RowCount(); ++i)
+        captions.append(rows.Text(i, 0));
     return captions;
 }
 
@@ -64,13 +62,13 @@ private Q_SLOTS:
     void ignoresBadTotalsLines();
     void hostileRepliesDoNotCrash();
     void rowsShowCallerFields();
-    void rowPicturesStandSideBySide();
     void countersFollowFigures();
     void newDayClearsEverything();
 
 private:
+    TCallerRows &Rows() { return m_monitor->CallerRows(); }
+
     QTemporaryDir m_dir;
-    std::unique_ptr<QTreeWidget> m_view;
     std::unique_ptr<TBelvoraMonitor> m_monitor;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
 };
@@ -89,21 +87,14 @@ void TestCallers::init()
     AddTestProg("CD", "Delta");
     Settings = TSettings();
     m_platform = std::make_unique<TRecordingPlatformGuard>();
-    m_view = std::make_unique<QTreeWidget>();
-    m_view->setColumnCount(5);
     m_monitor = std::make_unique<TBelvoraMonitor>(nullptr);
-    m_monitor->CallersView = m_view.get();
     m_monitor->PollTime = Clock::LocalSecondsNow();
-    for (int i = 0; i < AccessTypeCount; ++i)
-        m_monitor->Images.AccessTypes.append(QIcon());
-    for (int i = 0; i < CountryCount + 1; ++i)
-        m_monitor->Images.Flags.append(QIcon());
+    m_monitor->Pictures = {AccessTypeCount, CountryCount + 1};
 }
 
 void TestCallers::cleanup()
 {
     m_monitor.reset();
-    m_view.reset();
     m_platform.reset();
 }
 
@@ -136,7 +127,7 @@ void TestCallers::readsCallerFields()
 void TestCallers::knownCallerIsUpdatedNotAdded()
 {
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Jan", 0, 1, 10), CallerLine("AB", "c2", "Kees")}));
-    QTreeWidgetItem *row = m_monitor->Callers[0]->ListItem;
+    const TListRowKey row = m_monitor->Callers[0]->ListItem;
     QCOMPARE(m_monitor->NewCallerCount, 2);
 
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c2", "Kees"), CallerLine("CD", "c1", "Jantje", 0, 2, 70)}));
@@ -146,22 +137,32 @@ void TestCallers::knownCallerIsUpdatedNotAdded()
     QCOMPARE(c.Seconds, 70);
     QCOMPARE(c.ProgCode.text(), QString("CD"));
     QCOMPARE(c.ListItem, row);
-    QCOMPARE(row->data(0, ImageIndexRole).toInt(), 2); // another access type, the same country
-    QCOMPARE(m_view->topLevelItemCount(), 2);
-    QCOMPARE(m_view->topLevelItem(0)->text(0), QString("Delta: Jantje"));
+    QCOMPARE(Rows().RowOf(row), 0);
+    QCOMPARE(Rows().Record(0), &c);
+    QCOMPARE(Rows().ImageIndex(0), 2); // another access type, the same country
+    QCOMPARE(Rows().RowCount(), 2);
+    QCOMPARE(Rows().Text(0, 0), QString("Delta: Jantje"));
     QCOMPARE(m_monitor->NewCallerCount, 0);
     QCOMPARE(m_monitor->NewCallersText, QString());
     // The same reply again leaves every row as it is.
-    QSignalSpy touched(m_view->model(), &QAbstractItemModel::dataChanged);
+    QSignalSpy touched(&Rows(), &QAbstractItemModel::dataChanged);
+    QSignalSpy published(&Rows(), &TListModel::Published);
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c2", "Kees"), CallerLine("CD", "c1", "Jantje", 0, 2, 70)}));
     QCOMPARE(touched.count(), 0);
+    // A new length is one cell, told once, after a caller that left and one that came.
+    m_monitor->ProcessCallersReply(Reply({CallerLine("CD", "c1", "Jantje", 0, 2, 71), CallerLine("AB", "c3", "Piet")}));
+    QCOMPARE(touched.count(), 1);
+    QCOMPARE(touched[0][0].toModelIndex(), Rows().index(0, TimeColumn));
+    QCOMPARE(touched[0][1].toModelIndex(), Rows().index(0, TimeColumn));
+    QCOMPARE(published.count(), 2);
+    QCOMPARE(Captions(Rows()), (QStringList{"Delta: Jantje", "Alpha: Piet"}));
 }
 
 void TestCallers::announcesOnceNameIsKnown()
 {
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "?")}));
     QCOMPARE(m_monitor->NewCallerCount, 0);
-    QCOMPARE(m_view->topLevelItem(0)->text(0), QString("Alpha: ?"));
+    QCOMPARE(Rows().Text(0, 0), QString("Alpha: ?"));
 
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Anna?")}));
     QCOMPARE(m_monitor->NewCallerCount, 1);
@@ -213,12 +214,12 @@ void TestCallers::removesCallersThatLeft()
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c2", "B")}));
     QCOMPARE(cleared, 1);
     QCOMPARE(int(m_monitor->Callers.size()), 1);
-    QCOMPARE(Captions(*m_view), QStringList{"Alpha: B"});
+    QCOMPARE(Captions(Rows()), QStringList{"Alpha: B"});
 
     // Only the echo: everybody left.
     m_monitor->ProcessCallersReply(Reply({}));
     QVERIFY(m_monitor->Callers.empty());
-    QCOMPARE(m_view->topLevelItemCount(), 0);
+    QCOMPARE(Rows().RowCount(), 0);
 }
 
 void TestCallers::countsOnlinePerAccessType()
@@ -290,10 +291,6 @@ void TestCallers::totalsAreOverwritten()
 
 void TestCallers::eurosFollowTheProgrammeAfterARefetch()
 {
-    QTreeWidget totalsView;
-    TAnalogNumber euros;
-    m_monitor->TotalsView = &totalsView;
-    m_monitor->SetCounters(nullptr, nullptr, &euros, nullptr);
     FindPayoutRule("CD", true)->Amounts.Set(-1, -1, 0.10);
     FindPayoutRule("GH", true)->Amounts.Set(-1, -1, 4.00);
     ApplyPayoutRules();
@@ -303,10 +300,10 @@ void TestCallers::eurosFollowTheProgrammeAfterARefetch()
     ProgsFetched(true, {"106", "CD:Delta", "GH:Golf"});
     m_monitor->ProcessCallersReply(Reply({"$CD|0|1|1|600"}));
     QCOMPARE(m_monitor->Totals[0]->Euros[0][1], 1.0);
-    QCOMPARE(euros.NextValue(), 1);
+    QCOMPARE(m_monitor->EurosCounterValue(), 1);
     const TDayStore &history = m_monitor->DayStore();
     QCOMPARE(history.Sample(history.Count() - 1).Cents, 100);
-    QCOMPARE(totalsView.topLevelItem(0)->text(4), QString("1,00"));
+    QCOMPARE(m_monitor->TotalsRows().Text(0, 4), QString("1,00"));
 }
 
 void TestCallers::ignoresBadTotalsLines_data()
@@ -364,53 +361,34 @@ void TestCallers::rowsShowCallerFields()
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Jan", 99, 99, 3779),
                                           CallerLine("AB", "c2", "Piet", 17, 16, 90000),
                                           CallerLine("ZZ", "c3", "Onbekend", 18, 17, 5)}));
-    const QTreeWidgetItem *first = m_view->topLevelItem(0);
-    QCOMPARE(first->text(1), QString("01:02:59"));
-    QCOMPARE(first->text(2), QString("0612345678"));
-    QCOMPARE(first->text(3), QString("08-12-2026 10:15:00"));
-    QCOMPARE(first->text(4), QString("promo"));
-    QCOMPARE(first->data(0, ImageIndexRole).toInt(), -1);
-    QCOMPARE(first->data(0, StateIndexRole).toInt(), 0);
-    const QTreeWidgetItem *second = m_view->topLevelItem(1);
-    QCOMPARE(second->text(1), QString("01:00:00"));
-    QCOMPARE(second->data(0, ImageIndexRole).toInt(), 16);
-    QCOMPARE(second->data(0, StateIndexRole).toInt(), 18);
-    const QTreeWidgetItem *third = m_view->topLevelItem(2);
-    QCOMPARE(third->text(0), QString("ZZ: Onbekend"));
-    QCOMPARE(third->data(0, ImageIndexRole).toInt(), -1);
-    QCOMPARE(third->data(0, StateIndexRole).toInt(), -1);
-}
-
-void TestCallers::rowPicturesStandSideBySide()
-{
-    // The flag left, the access picture right, in one picture of two places.
-    QPixmap red(16, 16), blue(16, 16);
-    red.fill(Qt::red);
-    blue.fill(Qt::blue);
-    m_monitor->Images.AccessTypes[0] = QIcon(red);
-    m_monitor->Images.Flags[1] = QIcon(blue);
-    m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "Jan", 0, 0)}));
-    const QIcon icon = m_view->topLevelItem(0)->icon(0);
-    QCOMPARE(icon.actualSize(QSize(64, 64)), QSize(32, 16));
-    const QImage picture = icon.pixmap(32, 16).toImage();
-    QCOMPARE(picture.pixelColor(4, 8), QColor(Qt::blue));
-    QCOMPARE(picture.pixelColor(28, 8), QColor(Qt::red));
+    QCOMPARE(Rows().Text(0, 1), QString("01:02:59"));
+    QCOMPARE(Rows().Text(0, 2), QString("0612345678"));
+    QCOMPARE(Rows().Text(0, 3), QString("08-12-2026 10:15:00"));
+    QCOMPARE(Rows().Text(0, 4), QString("promo"));
+    QCOMPARE(Rows().ImageIndex(0), -1);
+    QCOMPARE(Rows().StateIndex(0), 0);
+    QCOMPARE(Rows().Text(1, 1), QString("01:00:00"));
+    QCOMPARE(Rows().ImageIndex(1), 16);
+    QCOMPARE(Rows().StateIndex(1), 18);
+    QCOMPARE(Rows().Text(2, 0), QString("ZZ: Onbekend"));
+    QCOMPARE(Rows().ImageIndex(2), -1);
+    QCOMPARE(Rows().StateIndex(2), -1);
 }
 
 void TestCallers::countersFollowFigures()
 {
-    TAnalogNumber online, calls, minutes, euros;
+    QSignalSpy moved(m_monitor.get(), &TBelvoraMonitor::FiguresChanged);
     FindPayoutRule("", true)->Amounts.Set(-1, -1, 0.5);
     ApplyPayoutRules();
     m_monitor->ProcessCallersReply(Reply({"$AB|0|1|3|90", "$AB|0|2|25|0", CallerLine("AB", "c", "C")}));
-    m_monitor->SetCounters(&online, &calls, &euros, &minutes);
-    QCOMPARE(online.Value(), 1);
-    QCOMPARE(calls.Value(), 28);
-    QCOMPARE(minutes.Value(), 150);
-    QCOMPARE(euros.Value(), 13); // 0.75 + 12.50
+    QCOMPARE(m_monitor->OnlineNow(), 1);
+    QCOMPARE(m_monitor->CallsToday(), 28);
+    QCOMPARE(m_monitor->MinutesCounterValue(), 150);
+    QCOMPARE(m_monitor->EurosCounterValue(), 13); // 0.75 + 12.50
     m_monitor->ProcessCallersReply(Reply({"$AB|0|1|3|150"}));
-    QCOMPARE(online.NextValue(), 0);
-    QCOMPARE(minutes.NextValue(), 250);
+    QCOMPARE(m_monitor->OnlineNow(), 0);
+    QCOMPARE(m_monitor->MinutesCounterValue(), 250);
+    QCOMPARE(moved.count(), 2);
 }
 
 void TestCallers::newDayClearsEverything()
@@ -421,7 +399,8 @@ void TestCallers::newDayClearsEverything()
     QVERIFY(m_monitor->Totals.empty());
     QCOMPARE(m_monitor->CallsToday(), 0);
     QCOMPARE(m_monitor->OnlineNow(), 0);
-    QCOMPARE(m_view->topLevelItemCount(), 0);
+    QCOMPARE(Rows().RowCount(), 0);
+    QCOMPARE(m_monitor->TotalsRows().RowCount(), 0);
 }
 
 QTEST_MAIN(TestCallers)

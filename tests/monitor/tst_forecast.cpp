@@ -9,6 +9,7 @@
 #include "uClock.h"
 #include "uDayReference.h"
 #include "uForecast.h"
+#include "uFreshness.h"
 
 namespace {
 
@@ -141,13 +142,13 @@ void TestForecast::staleAfterTwoPollsAndSlack()
     QFETCH(int, age);
     QFETCH(bool, stale);
     const qint64 last = 1'700'000'000;
-    QCOMPARE(IsStale(last + age, last, interval), stale);
-    QCOMPARE(StaleText(last + 3 * 60 + 5, last), QStringLiteral("Laatste gegevens %1, 3 min geleden")
+    QCOMPARE(TFreshness::IsStale(last + age, last, interval), stale);
+    QCOMPARE(TFreshness::StaleText(last + 3 * 60 + 5, last), QStringLiteral("Laatste gegevens %1, 3 min geleden")
                                                      .arg(QDateTime::fromSecsSinceEpoch(last, Qt::UTC)
                                                               .toString(QStringLiteral("HH:mm"))));
-    QVERIFY(StaleText(last + 25, last).endsWith(", 25 s geleden"));
-    QVERIFY(StaleText(last + 2 * 3600 + 60, last).endsWith(", 2 uur 1 min geleden"));
-    QCOMPARE(StaleText(last, 0), QStringLiteral("Nog geen gegevens"));
+    QVERIFY(TFreshness::StaleText(last + 25, last).endsWith(", 25 s geleden"));
+    QVERIFY(TFreshness::StaleText(last + 2 * 3600 + 60, last).endsWith(", 2 uur 1 min geleden"));
+    QCOMPARE(TFreshness::StaleText(last, 0), QStringLiteral("Nog geen gegevens"));
 }
 
 QTEST_GUILESS_MAIN(TestForecast)

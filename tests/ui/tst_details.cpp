@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <QItemSelectionModel>
 
 #include "tLoopbackServer.h"
 #include "tRecordingPlatform.h"
@@ -16,6 +17,8 @@
 #include "uDetails.h"
 #include "uFetcher.h"
 #include "uListItems.h"
+#include "uListView.h"
+#include "uMonitor.h"
 #include "uMain.h"
 #include "uMonitor.h"
 
@@ -69,6 +72,7 @@ private Q_SLOTS:
     void leavingCallerClears();
     void historyCaller();
     void totalsHideCallerFields();
+    void totalsRowStaysSelected();
     void infoPanelShare();
 
 private:
@@ -128,9 +132,7 @@ void TestDetails::Poll(TfrmMain &main, const QStringList &lines)
 
 void TestDetails::Select(TfrmMain &main, int row)
 {
-    auto *list = main.findChild<QTreeWidget *>(QStringLiteral("lvCallers"));
-    list->clearSelection();
-    list->topLevelItem(row)->setSelected(true);
+    main.findChild<TListView *>(QStringLiteral("lvCallers"))->SelectRow(row);
 }
 
 QString TestDetails::Field(TfrmMain &main, const char *name)
@@ -347,15 +349,21 @@ void TestDetails::leavingCallerClears()
 void TestDetails::historyCaller()
 {
     TfrmMain main(m_dir->path());
-    auto *pages = main.findChild<QTreeWidget *>(QStringLiteral("lvHistory"))->parentWidget();
-    auto *history = main.findChild<QTreeWidget *>(QStringLiteral("lvHistory"));
+    auto *pages = main.findChild<TListView *>(QStringLiteral("lvHistory"))->parentWidget();
+    auto *history = main.findChild<TListView *>(QStringLiteral("lvHistory"));
     TCaller caller;
     caller.Id = QStringLiteral("h1");
     caller.ProgCode = QStringLiteral("AB");
     caller.SiteName = QStringLiteral("S");
     caller.PromoterName = QStringLiteral("P");
-    auto *row = new TCallerItem(&caller);
-    history->addTopLevelItem(row);
+    TCallerRows &rows = main.Monitor().HistoryRows();
+    const int row = rows.RowFor(caller);
+    rows.Publish();
+    const auto select = [history, row](bool on) {
+        history->selectionModel()->select(history->model()->index(row, 0),
+                                          (on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect)
+                                              | QItemSelectionModel::Rows);
+    };
     QTabWidget *pcMain = nullptr;
     for (QWidget *w = pages; w && !pcMain; w = w->parentWidget())
         pcMain = qobject_cast<QTabWidget *>(w);
@@ -368,25 +376,25 @@ void TestDetails::historyCaller()
         pcInfo = qobject_cast<QTabWidget *>(w);
     QVERIFY(pcInfo);
     pcInfo->setCurrentIndex(1);
-    row->setSelected(true);
+    select(true);
     QCOMPARE(main.Details().SelectedCaller(), nullptr);
     pcInfo->setCurrentIndex(0);
-    row->setSelected(false);
-    row->setSelected(true);
+    select(false);
+    select(true);
     QCOMPARE(main.Details().SelectedCaller(), &caller);
     QCOMPARE(Field(main, "stId"), QStringLiteral("h1"));
     QCOMPARE(Field(main, "stSite"), QStringLiteral("#0 S "));
     QVERIFY(DetailRequests().isEmpty());
-    row->setSelected(false);
+    select(false);
     QCOMPARE(main.Details().SelectedCaller(), nullptr);
-    delete row;
+    rows.Clear();
 }
 
 void TestDetails::totalsHideCallerFields()
 {
     TfrmMain main(m_dir->path());
     QTabWidget *pcMain = nullptr;
-    for (QWidget *w = main.findChild<QTreeWidget *>(QStringLiteral("lvCallers")); w && !pcMain; w = w->parentWidget())
+    for (QWidget *w = main.findChild<TListView *>(QStringLiteral("lvCallers")); w && !pcMain; w = w->parentWidget())
         pcMain = qobject_cast<QTabWidget *>(w);
     QVERIFY(pcMain);
     const auto *id = main.findChild<QLabel *>(QStringLiteral("stId"));
@@ -394,6 +402,21 @@ void TestDetails::totalsHideCallerFields()
     QVERIFY(!id->isVisibleTo(&main.Details()));
     pcMain->setCurrentIndex(0);
     QVERIFY(id->isVisibleTo(&main.Details()));
+}
+
+void TestDetails::totalsRowStaysSelected()
+{
+    TfrmMain main(m_dir->path());
+    Poll(main, {"$AB|0|1|1|60"});
+    auto *totals = main.findChild<TListView *>(QStringLiteral("lvTotals"));
+    totals->SelectRow(0);
+    // New calls mark the row; the row the user chose stays chosen and keeps its details.
+    Poll(main, {"$AB|0|1|2|120"});
+    QCOMPARE(totals->CurrentSelectedRow(), 0);
+    QVERIFY(main.Monitor().TotalsRows().Marked(0));
+    Poll(main, {"$AB|0|1|2|180"});
+    QCOMPARE(totals->CurrentSelectedRow(), 0);
+    QVERIFY(!main.Monitor().TotalsRows().Marked(0));
 }
 
 void TestDetails::infoPanelShare()

@@ -1,13 +1,16 @@
 #include <QLocale>
+#include <QPainter>
 #include <QTest>
-#include <QTreeWidgetItem>
 
 #include "uGlobal.h"
 #include "uListItems.h"
 #include "uListSort.h"
+#include "uListView.h"
 #include "uVersionCheck.h"
 
 namespace {
+
+constexpr int SimpleColumnCount = 4;
 
 int Sign(int value)
 {
@@ -25,6 +28,7 @@ private Q_SLOTS:
     void compareText_data();
     void compareText();
     void startColumnByStartValue();
+    void rowPicturesStandSideBySide();
     void totalsCells_data();
     void totalsCells();
     void versionWeight_data();
@@ -70,16 +74,37 @@ void TestListSort::startColumnByStartValue()
     early.StartValue = 20240131;
     TCaller late;
     late.StartValue = 20240201;
-    TCallerItem earlyRow(&early);
-    TCallerItem lateRow(&late);
-    earlyRow.setText(3, QStringLiteral("31-01-2024 23:00:00"));
-    lateRow.setText(3, QStringLiteral("01-02-2024 08:00:00"));
-    QCOMPARE(Sign(CompareCallerRows(earlyRow, lateRow, 3)), -1);
+    TCallerRows rows(CallerColumnCount);
+    const int earlyRow = rows.RowFor(early);
+    const int lateRow = rows.RowFor(late);
+    rows.SetText(earlyRow, 3, QStringLiteral("31-01-2024 23:00:00"));
+    rows.SetText(lateRow, 3, QStringLiteral("01-02-2024 08:00:00"));
+    QCOMPARE(Sign(CompareCallerRows(rows, earlyRow, lateRow, 3)), -1);
     // Other columns go by their text.
-    QCOMPARE(Sign(CompareCallerRows(earlyRow, lateRow, 2)), 0);
-    earlyRow.setText(4, QStringLiteral("b"));
-    lateRow.setText(4, QStringLiteral("A"));
-    QCOMPARE(Sign(CompareCallerRows(earlyRow, lateRow, 4)), 1);
+    QCOMPARE(Sign(CompareCallerRows(rows, earlyRow, lateRow, 2)), 0);
+    rows.SetText(earlyRow, 4, QStringLiteral("b"));
+    rows.SetText(lateRow, 4, QStringLiteral("A"));
+    QCOMPARE(Sign(CompareCallerRows(rows, earlyRow, lateRow, 4)), 1);
+    // Sorted, the records keep their rows.
+    QVERIFY(SortRows(rows, [&rows](int a, int b) { return CompareCallerRows(rows, a, b, 4); }));
+    QCOMPARE(rows.RowOf(late.ListItem), 0);
+    QCOMPARE(rows.Record(1), &early);
+    QVERIFY(!SortRows(rows, [&rows](int a, int b) { return CompareCallerRows(rows, a, b, 4); }));
+}
+
+void TestListSort::rowPicturesStandSideBySide()
+{
+    // The flag left, the access picture right, in one picture of two places.
+    QPixmap red(16, 16), blue(16, 16);
+    red.fill(Qt::red);
+    blue.fill(Qt::blue);
+    const TListPictures pictures{{QIcon(red)}, {QIcon(), QIcon(blue)}};
+    const QIcon icon = CallerRowPicture(pictures, 0, 1);
+    QCOMPARE(icon.actualSize(QSize(64, 64)), QSize(32, 16));
+    const QImage picture = icon.pixmap(32, 16).toImage();
+    QCOMPARE(picture.pixelColor(4, 8), QColor(Qt::blue));
+    QCOMPARE(picture.pixelColor(28, 8), QColor(Qt::red));
+    QVERIFY(CallerRowPicture(pictures, -1, 5).isNull());
 }
 
 void TestListSort::totalsCells_data()
@@ -103,11 +128,12 @@ void TestListSort::totalsCells()
     QFETCH(QString, second);
     QFETCH(int, sign);
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
-    QTreeWidgetItem a;
-    QTreeWidgetItem b;
-    a.setText(column, first);
-    b.setText(column, second);
-    QCOMPARE(Sign(CompareTotalsRows(a, b, column)), sign);
+    TTotals a;
+    TTotals b;
+    TTotalsRows rows(SimpleColumnCount);
+    rows.SetText(rows.RowFor(a), column, first);
+    rows.SetText(rows.RowFor(b), column, second);
+    QCOMPARE(Sign(CompareTotalsRows(rows, 0, 1, column)), sign);
 }
 
 void TestListSort::versionWeight_data()

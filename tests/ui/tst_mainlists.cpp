@@ -16,7 +16,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 
 #include <algorithm>
 
@@ -25,6 +24,7 @@
 #include "tTestData.h"
 #include "uClock.h"
 #include "uListItems.h"
+#include "uListView.h"
 #include "uMain.h"
 #include "uMonitor.h"
 #include "uSettings.h"
@@ -38,13 +38,33 @@ QString CallerLine(const QString &id, const QString &name, const QString &start,
         .arg(startValue);
 }
 
-QStringList Captions(const QTreeWidget &list)
+QStringList Captions(const TListView &list)
 {
     QStringList captions;
-    for (int i = 0; i < list.topLevelItemCount(); ++i)
-        captions.append(list.topLevelItem(i)->text(0));
+    for (int i = 0; i < list.Rows()->RowCount(); ++i)
+        captions.append(list.Rows()->Text(i, 0));
     return captions;
 }
+
+bool HasSortPicture(const TListView &list, int column)
+{
+    return !list.model()->headerData(column, Qt::Horizontal, Qt::DecorationRole).value<QIcon>().isNull();
+}
+
+// Counts the paints of a widget.
+class TPaintCount final : public QObject
+{
+public:
+    explicit TPaintCount(QWidget *widget) { widget->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        Count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
 
 } // namespace
 
@@ -59,6 +79,7 @@ private Q_SLOTS:
     void callersClicks();
     void startColumn();
     void sortedAfterPoll();
+    void pollPaintsCallersOnce();
     void totalsClicks_data();
     void totalsClicks();
     void copyTotals();
@@ -74,7 +95,7 @@ private Q_SLOTS:
 private:
     void WriteSettings(const QByteArray &extra = {});
     void Poll(TfrmMain &main, const QStringList &lines);
-    static QTreeWidget &List(TfrmMain &main, const char *name);
+    static TListView &List(TfrmMain &main, const char *name);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
@@ -115,9 +136,9 @@ void TestMainLists::Poll(TfrmMain &main, const QStringList &lines)
     QCoreApplication::processEvents();
 }
 
-QTreeWidget &TestMainLists::List(TfrmMain &main, const char *name)
+TListView &TestMainLists::List(TfrmMain &main, const char *name)
 {
-    auto *list = main.findChild<QTreeWidget *>(QLatin1String(name));
+    auto *list = main.findChild<TListView *>(QLatin1String(name));
     Q_ASSERT(list);
     return *list;
 }
@@ -143,18 +164,17 @@ void TestMainLists::callersClicks()
     TfrmMain main(m_dir->path());
     Poll(main, {CallerLine("c1", "Kees", "", 1), CallerLine("c2", "Piet", "", 2), CallerLine("c3", "jan", "", 3)});
     const QString announced = main.Monitor().NewCallersText;
-    QTreeWidget &callers = List(main, "lvCallers");
+    TListView &callers = List(main, "lvCallers");
     for (int i = 0; i < clicks; ++i)
         main.lvCallersColumnClick(0);
     QTEST(Captions(callers), "order");
-    QCOMPARE(!callers.headerItem()->icon(0).isNull(), picture);
-    QCOMPARE(!List(main, "lvHistory").headerItem()->icon(0).isNull(), picture);
+    QCOMPARE(HasSortPicture(callers, 0), picture);
+    QCOMPARE(HasSortPicture(List(main, "lvHistory"), 0), picture);
     // Rows and records still point at each other, and refilling announced nobody again.
-    QCOMPARE(callers.topLevelItemCount(), 3);
-    for (int i = 0; i < callers.topLevelItemCount(); ++i) {
-        auto *row = static_cast<TCallerItem *>(callers.topLevelItem(i));
-        QCOMPARE(row->Caller->ListItem, row);
-    }
+    const TCallerRows &rows = main.Monitor().CallerRows();
+    QCOMPARE(rows.RowCount(), 3);
+    for (int i = 0; i < rows.RowCount(); ++i)
+        QCOMPARE(rows.RowOf(rows.Record(i)->ListItem), i);
     QCOMPARE(main.Monitor().NewCallersText, announced);
 }
 
@@ -181,6 +201,24 @@ void TestMainLists::sortedAfterPoll()
              (QStringList{"Alpha: Zoe", "Alpha: Piet", "Alpha: Kees", "Alpha: Anna"}));
 }
 
+void TestMainLists::pollPaintsCallersOnce()
+{
+    WriteSettings();
+    TfrmMain main(m_dir->path());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    Poll(main, {CallerLine("c1", "Kees", "", 1), CallerLine("c2", "Piet", "", 2), CallerLine("c3", "Jan", "", 3)});
+    QCoreApplication::processEvents();
+    TPaintCount paints(List(main, "lvCallers").viewport());
+    // One caller leaves, one arrives, the others' times move: all of it in one paint.
+    Poll(main, {CallerLine("c1", "Kees", "", 1).replace("|60|", "|65|"), CallerLine("c3", "Jan", "", 3),
+                CallerLine("c4", "Zoe", "", 4)});
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    QCOMPARE(paints.Count, 1);
+    QCOMPARE(Captions(List(main, "lvCallers")), (QStringList{"Alpha: Kees", "Alpha: Jan", "Alpha: Zoe"}));
+}
+
 void TestMainLists::totalsClicks_data()
 {
     QTest::addColumn<int>("column");
@@ -202,16 +240,15 @@ void TestMainLists::totalsClicks()
     TfrmMain main(m_dir->path());
     Poll(main, {"$AA|0|1|1|654", "$BB|0|1|1|624", "$CC|0|1|1|300"});
     main.Monitor().UpdateTotalsView(false);
-    QTreeWidget &totals = List(main, "lvTotals");
+    TListView &totals = List(main, "lvTotals");
     QCOMPARE(Captions(totals), (QStringList{"Een", "Twee", "Drie"}));
     for (int i = 0; i < clicks; ++i)
         main.lvTotalsColumnClick(column);
     QTEST(Captions(totals), "order");
-    QCOMPARE(totals.topLevelItemCount(), 3);
-    for (int i = 0; i < totals.topLevelItemCount(); ++i) {
-        auto *row = static_cast<TTotalsItem *>(totals.topLevelItem(i));
-        QCOMPARE(row->Totals->ListItem, row);
-    }
+    const TTotalsRows &rows = main.Monitor().TotalsRows();
+    QCOMPARE(rows.RowCount(), 3);
+    for (int i = 0; i < rows.RowCount(); ++i)
+        QCOMPARE(rows.RowOf(rows.Record(i)->ListItem), i);
 }
 
 void TestMainLists::copyTotals()
@@ -237,23 +274,23 @@ void TestMainLists::columnsFitTexts()
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     Poll(main, {CallerLine("c1", "Kees", "20261208 134500", 1), "$AA|0|1|1|600600"});
     main.Monitor().UpdateTotalsView(false);
-    QTreeWidget &callers = List(main, "lvCallers");
-    QTreeWidget &totals = List(main, "lvTotals");
+    TListView &callers = List(main, "lvCallers");
+    TListView &totals = List(main, "lvTotals");
     // Wide enough for the value and the cell's margins in the list's font, and never
     // below the set width.
-    const auto fits = [](QTreeWidget &list, int column, int least) {
-        const int text = list.fontMetrics().horizontalAdvance(list.topLevelItem(0)->text(column));
+    const auto fits = [](TListView &list, int column, int least) {
+        const int text = list.fontMetrics().horizontalAdvance(list.Rows()->Text(0, column));
         return list.columnWidth(column) >= text + 6 && list.columnWidth(column) >= least;
     };
-    QCOMPARE(callers.topLevelItem(0)->text(3), QStringLiteral("08-12-2026 13:45:00"));
+    QCOMPARE(callers.Rows()->Text(0, 3), QStringLiteral("08-12-2026 13:45:00"));
     QVERIFY(fits(callers, 3, 120));
     QVERIFY(fits(totals, 2, 60));
     // The programme names take the room the numbers leave.
     int numbers = 0;
-    for (int c = 1; c < totals.columnCount(); ++c)
+    for (int c = 1; c < totals.header()->count(); ++c)
         numbers += totals.columnWidth(c);
     QCOMPARE(totals.columnWidth(0), totals.viewport()->width() - numbers);
-    QVERIFY(totals.columnWidth(totals.columnCount() - 1) < totals.columnWidth(0));
+    QVERIFY(totals.columnWidth(totals.header()->count() - 1) < totals.columnWidth(0));
 }
 
 void TestMainLists::chartChoices()

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -554,7 +554,7 @@ void TestMainWindow::exportsListsAndDay()
             }
             QFAIL("no such menu item");
         };
-        auto *callers = main.findChild<QTreeWidget *>(QStringLiteral("lvCallers"));
+        auto *callers = main.findChild<QTreeView *>(QStringLiteral("lvCallers"));
         Q_EMIT callers->customContextMenuRequested(QPoint(1, 1));
         trigger("Exporteren...");   // the callers list's
         QVERIFY(m_platform->Events().last().endsWith("bellers-08-12-2026.csv"));

@@ -1,6 +1,5 @@
 #include <QChartView>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -9,6 +8,7 @@
 #include "uMonitor.h"
 #include "uPayout.h"
 #include "uSettings.h"
+#include "uTotalsChart.h"
 
 namespace {
 
@@ -46,17 +46,15 @@ void BM_CallersReply(benchmark::State &state)
     ProgramDir = dir.path() + QLatin1Char('/');
     FillProgrammes(ProgrammeCount);
 
-    QTreeWidget callers;
-    callers.setColumnCount(5);
-    QTreeWidget totals;
-    totals.show();
     QChartView chart;
     chart.show();
+    TTotalsChart totalsChart(chart.chart());
+    totalsChart.SetStyle(TTotalsChart::Pie);
     TBelvoraMonitor monitor(nullptr);
-    monitor.CallersView = &callers;
-    monitor.TotalsView = &totals;
-    monitor.SetChart(chart.chart());
-    monitor.SetChartStyle(5);
+    QObject::connect(&monitor, &TBelvoraMonitor::TotalsChanged, [&] {
+        QString title;
+        totalsChart.Show(title, monitor.ChartPoints(&title));
+    });
     monitor.PollTime = Clock::LocalSecondsNow();
 
     // Two replies that differ, alternated, so every poll changes figures and rows.

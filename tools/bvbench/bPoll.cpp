@@ -21,11 +21,13 @@
 #include "uFetcher.h"
 #include "uHistory.h"
 #include "uHistoryBox.h"
+#include "uListView.h"
 #include "uMain.h"
 #include "uMonitor.h"
 #include "uPayout.h"
 #include "uReplyEnvelope.h"
 #include "uSettings.h"
+#include "uTotalsChart.h"
 #include "uTriggers.h"
 
 namespace {
@@ -107,9 +109,11 @@ void BM_PollWholePath(benchmark::State &state)
     window.resize(864, 520);
     auto *layout = new QVBoxLayout(&window);
     auto *lists = new QHBoxLayout;
-    auto *callers = new QTreeWidget;
-    callers->setColumnCount(5);
-    auto *totals = new QTreeWidget;
+    TBelvoraMonitor monitor(nullptr);
+    auto *callers = new TListView;
+    callers->SetRows(&monitor.CallerRows());
+    auto *totals = new TListView;
+    totals->SetRows(&monitor.TotalsRows());
     auto *chart = new QChartView;
     lists->addWidget(callers, 2);
     lists->addWidget(totals, 1);
@@ -120,12 +124,12 @@ void BM_PollWholePath(benchmark::State &state)
     layout->addWidget(graph);
     WaitExposed(window);
 
-    TBelvoraMonitor monitor(nullptr);
-    monitor.CallersView = callers;
-    monitor.TotalsView = totals;
-    monitor.SetChart(chart->chart());
-    monitor.SetChartStyle(TTotalsChart::Pie);
-    monitor.SetCounters(nullptr, nullptr, nullptr, nullptr);
+    TTotalsChart totalsChart(chart->chart());
+    totalsChart.SetStyle(TTotalsChart::Pie);
+    QObject::connect(&monitor, &TBelvoraMonitor::TotalsChanged, [&] {
+        QString title;
+        totalsChart.Show(title, monitor.ChartPoints(&title));
+    });
     graph->ShowGraph(&monitor.History());
     monitor.PollTime = Clock::LocalSecondsNow();
     int marked = -1;
@@ -141,8 +145,8 @@ void BM_PollWholePath(benchmark::State &state)
         // ... the monitor, the chart's labels as the main window lays them out, and paint.
         monitor.PollTime += PollSeconds;
         monitor.ProcessCallersReply(lines);
-        if (monitor.ChartRevision() != marked) {
-            marked = monitor.ChartRevision();
+        if (totalsChart.Revision() != marked) {
+            marked = totalsChart.Revision();
             FitChartLabels(*chart->chart(), LabelsNamePercent, true);
         }
         window.repaint();

@@ -6,15 +6,10 @@
 
 #include <vector>
 
-// A point of the totals chart.
-struct TChartPoint
-{
-    double Value = 0.0;
-    QString Label;
-    friend bool operator==(const TChartPoint &, const TChartPoint &) = default;
-};
+#include "uChartPoint.h"
 
-// The chart of the totals: one series of labelled points in one of seven styles.
+// The main window's chart of the totals: one series of the points the monitor gives, in
+// one of seven styles.
 class TTotalsChart final
 {
 public:
@@ -27,8 +22,6 @@ public:
     bool IsVisible() const;
     // Releases the series and makes one of the style; any unknown style is a pie.
     void SetStyle(int style);
-    int Style() const { return m_style; }
-    bool AxesVisible() const { return m_axesVisible; }
     void Show(const QString &title, const std::vector<TChartPoint> &points);
     // Counts the changes Show made, to the series in place or with a new one: whoever
     // lays out the labels does so again when it moves.

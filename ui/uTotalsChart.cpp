@@ -14,8 +14,6 @@
 #include <QSignalBlocker>
 #include <QValueAxis>
 
-#include "uMonitor.h"
-
 namespace {
 
 // Room above the highest point.
