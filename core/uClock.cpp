@@ -1,5 +1,7 @@
 #include "uClock.h"
 
+#include <QElapsedTimer>
+
 #include "uUnits.h"
 
 namespace Clock {
@@ -21,6 +23,18 @@ QDateTime Now()
 void SetNowFunction(TNowFunction now)
 {
     NowFunction() = std::move(now);
+}
+
+qint64 MonotonicMs()
+{
+    if (const auto &now = NowFunction())
+        return now().toMSecsSinceEpoch();
+    static const QElapsedTimer started = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return started.elapsed();
 }
 
 qint64 LocalSeconds(const QDateTime &time)

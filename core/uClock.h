@@ -12,6 +12,10 @@ using TNowFunction = std::function<QDateTime()>;
 QDateTime Now();
 // nullptr restores the system clock.
 void SetNowFunction(TNowFunction now);
+// Milliseconds on a clock that only runs forward at the pace of real time, for ages and
+// waits: the time zone's changes and a user setting the clock do not move it. A replaced
+// Now() drives it through its instant (UTC), which no clock change moves either.
+qint64 MonotonicMs();
 
 // Local wall-clock time counted in seconds from 1970-01-01 00:00 as if it were UTC, so a
 // day is always 86400 seconds from local midnight whatever the time zone does.

@@ -31,8 +31,9 @@ struct THistorySample
 // The day file: one line "time,online,callers,seconds,cents" per sample, CR LF after
 // every line, nothing else.
 
-// The most samples one day holds: one per poll at the shortest interval.
-constexpr int DaySampleCapacity = SecondsPerDay / MinimumInterval;
+// The most samples one day holds: one per poll at the shortest interval over the longest
+// day, the one on which the clock goes back an hour.
+constexpr int DaySampleCapacity = (SecondsPerDay + SecondsPerHour) / MinimumInterval;
 
 // The longest line: five 11-character numbers, four commas, CR LF.
 constexpr int DayFileMaxLineLength = 5 * 11 + 4 + 2;

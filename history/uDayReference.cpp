@@ -5,13 +5,6 @@
 
 #include <QFile>
 
-namespace {
-
-// The longest day, when the clock goes back an hour, at the shortest poll interval.
-constexpr int Capacity = (SecondsPerDay + SecondsPerHour) / MinimumInterval;
-
-} // namespace
-
 bool TDayReference::Load(const QString &fileName, qint64 dayStart)
 {
     Clear();
@@ -19,8 +12,8 @@ bool TDayReference::Load(const QString &fileName, qint64 dayStart)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    std::vector<THistorySample> read(Capacity);
-    read.resize(std::size_t(ReadDayFile(file, read.data(), Capacity)));
+    std::vector<THistorySample> read(DaySampleCapacity);
+    read.resize(std::size_t(ReadDayFile(file, read.data(), DaySampleCapacity)));
     std::erase_if(read, [dayStart](const THistorySample &s) {
         return s.Time < dayStart || s.Time >= dayStart + SecondsPerDay;
     });

@@ -1,7 +1,5 @@
 #include "uFreshness.h"
 
-#include <QDateTime>
-
 #include <algorithm>
 
 #include "uClock.h"
@@ -13,6 +11,7 @@ namespace {
 
 constexpr int StaleMissedPolls = 2;
 constexpr int StaleSlackSeconds = 10;
+constexpr int MsPerSecond = 1000;
 
 } // namespace
 
@@ -30,44 +29,47 @@ qint64 TFreshness::StaleAfterSeconds(int interval)
     return qint64(StaleMissedPolls) * interval + StaleSlackSeconds;
 }
 
-bool TFreshness::IsStale(qint64 now, qint64 lastReply, int interval)
+bool TFreshness::IsStale(qint64 ageSeconds, int interval)
 {
-    return now - lastReply > StaleAfterSeconds(interval);
+    return ageSeconds > StaleAfterSeconds(interval);
 }
 
-QString TFreshness::StaleText(qint64 now, qint64 lastReply)
+QString TFreshness::StaleText(qint64 lastReply, qint64 ageSeconds)
 {
     if (lastReply <= 0)
         return QStringLiteral("Nog geen gegevens");
-    const QDateTime last = Clock::FromLocalSeconds(lastReply);
     // A day or more ago the time alone would mislead.
-    const QString at = last.toString(now - lastReply < SecondsPerDay ? QStringLiteral("HH:mm")
-                                                                           : QStringLiteral("dd-MM-yyyy HH:mm"));
-    const qint64 seconds = std::max<qint64>(0, now - lastReply);
+    const QString at = Clock::FromLocalSeconds(lastReply).toString(
+        ageSeconds < SecondsPerDay ? QStringLiteral("HH:mm") : QStringLiteral("dd-MM-yyyy HH:mm"));
+    const qint64 seconds = std::max<qint64>(0, ageSeconds);
     const qint64 minutes = seconds / SecondsPerMinute;
-    const QString age = minutes == 0            ? QStringLiteral("%1 s").arg(seconds)
+    const QString age = minutes == 0               ? QStringLiteral("%1 s").arg(seconds)
                         : minutes < MinutesPerHour ? QStringLiteral("%1 min").arg(minutes)
-                                                : QStringLiteral("%1 uur %2 min").arg(minutes / MinutesPerHour).arg(minutes % MinutesPerHour);
+                                                   : QStringLiteral("%1 uur %2 min")
+                                                         .arg(minutes / MinutesPerHour)
+                                                         .arg(minutes % MinutesPerHour);
     return QStringLiteral("Laatste gegevens %1, %2 geleden").arg(at, age);
 }
 
 void TFreshness::Check()
 {
-    const qint64 now = Clock::LocalSecondsNow();
-    // Before the first reply the figures count from the monitor's start.
-    const qint64 since = Monitor.LastReplyTime > 0 ? Monitor.LastReplyTime : Monitor.CreatedTime;
-    const bool stale = IsStale(now, since, Settings.Interval);
-    const QString text = stale ? StaleText(now, Monitor.LastReplyTime) : QString();
+    // Measured on the monotonic clock: a clock change would make dead figures look live
+    // for an hour, or fresh ones an hour old. Before the first reply the figures count
+    // from the monitor's start.
+    const bool replied = Monitor.LastReplyTime > 0;
+    const qint64 sinceMs = replied ? Monitor.LastReplyMs : Monitor.CreatedMs;
+    const qint64 age = std::max<qint64>(0, (Clock::MonotonicMs() - sinceMs) / MsPerSecond);
+    const bool stale = IsStale(age, Settings.Interval);
+    const QString text = stale ? StaleText(Monitor.LastReplyTime, age) : QString();
     if (stale) {
         // The age is said in seconds for the first minute, then in minutes.
-        const qint64 age = Monitor.LastReplyTime > 0 ? std::max<qint64>(0, now - Monitor.LastReplyTime) : 0;
-        const qint64 wait = Monitor.LastReplyTime <= 0 ? AgeRefreshMs / 1000
-            : age < SecondsPerMinute                    ? 1
-                                                        : SecondsPerMinute - age % SecondsPerMinute;
-        Timer.start(int(wait) * 1000);
+        const qint64 wait = !replied                ? AgeRefreshMs / MsPerSecond
+                            : age < SecondsPerMinute ? 1
+                                                     : SecondsPerMinute - age % SecondsPerMinute;
+        Timer.start(int(wait) * MsPerSecond);
     } else {
-        const qint64 wait = since + StaleAfterSeconds(Settings.Interval) + 1 - now;
-        Timer.start(int(std::clamp<qint64>(wait, 1, AgeRefreshMs / 1000)) * 1000);
+        const qint64 wait = StaleAfterSeconds(Settings.Interval) + 1 - age;
+        Timer.start(int(std::clamp<qint64>(wait, 1, AgeRefreshMs / MsPerSecond)) * MsPerSecond);
     }
     if (stale == IsStaleNow && text == ShownText)
         return;

@@ -28,9 +28,10 @@ public:
     // Figures are old once the last reply is older than this: two polls missed and some
     // slack for a slow reply.
     static qint64 StaleAfterSeconds(int interval);
-    static bool IsStale(qint64 now, qint64 lastReply, int interval);
-    // "Laatste gegevens 14:32, 3 min geleden"; "Nog geen gegevens" before any reply.
-    static QString StaleText(qint64 now, qint64 lastReply);
+    static bool IsStale(qint64 ageSeconds, int interval);
+    // "Laatste gegevens 14:32, 3 min geleden" for a reply at local-clock second `lastReply`,
+    // `ageSeconds` old by the monotonic clock; "Nog geen gegevens" before any reply (0).
+    static QString StaleText(qint64 lastReply, qint64 ageSeconds);
 
 Q_SIGNALS:
     void Changed();

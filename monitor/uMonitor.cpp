@@ -61,7 +61,7 @@ TBelvoraMonitor::TBelvoraMonitor(QObject *owner)
     m_dayStore = std::make_unique<TDayStore>();
     m_history = std::make_unique<THistoryGraph>(*m_dayStore);
     NextMidnight = MidnightAfterToday();
-    CreatedTime = Clock::LocalSecondsNow();
+    CreatedMs = Clock::MonotonicMs();
 }
 
 TBelvoraMonitor::~TBelvoraMonitor() = default;
@@ -183,6 +183,7 @@ void TBelvoraMonitor::ProcessCallersReply(const QStringList &replyLines)
                                   MakeInteger(EurosToday() * CentsPerEuro)))
             NewDay();
         LastReplyTime = PollTime;
+        LastReplyMs = Clock::MonotonicMs();
         EvaluateTriggers(PollTime, Figures, TriggerContext());
     } catch (const std::exception &error) {
         DebugLog(DebugLevel::Requests, QStringLiteral("Exception: %1").arg(QString::fromLocal8Bit(error.what())));

@@ -106,7 +106,9 @@ public:
     qint64 PollTime = 0;
     qint64 NextMidnight = 0;
     qint64 LastReplyTime = 0;     // local-clock seconds of the last processed reply's poll; 0: none yet
-    qint64 CreatedTime = 0;
+    // When the last reply was processed and the monitor made, on the monotonic clock.
+    qint64 LastReplyMs = 0;
+    qint64 CreatedMs = 0;
     int ChartGrouping = GroupByProgramme;
     bool TotalsDetail = false;
 

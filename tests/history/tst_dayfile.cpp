@@ -364,11 +364,16 @@ void TestDayFile::newDayTakesTheClocksDate()
 
 void TestDayFile::dropsSamplesBeyondCapacity()
 {
+    // Polled every 5 s through the day the clock goes back at 03:00: 25 hours, all kept.
     TDayStore history;
     const qint64 start = history.DayStart();
-    for (int i = 0; i < TDayStore::Capacity; ++i)
-        QVERIFY(!history.AddSample(start + i * 5, 1, i, 0, 0));
+    for (int i = 0; i < TDayStore::Capacity; ++i) {
+        const int sinceMidnight = i * 5;
+        const int onTheClock = sinceMidnight < 3 * 3600 ? sinceMidnight : sinceMidnight - 3600;
+        QVERIFY(!history.AddSample(start + onTheClock, 1, i, 0, 0));
+    }
     QCOMPARE(history.Count(), TDayStore::Capacity);
+    QCOMPARE(qint64(history.Sample(TDayStore::Capacity - 1).Time), start + 86395);
     QCOMPARE(history.Sample(TDayStore::Capacity - 1).Callers, TDayStore::Capacity - 1);
     QVERIFY(!history.AddSample(start + 86399, 99, 99, 99, 99));
     QCOMPARE(history.Count(), TDayStore::Capacity);

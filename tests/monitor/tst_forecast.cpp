@@ -2,14 +2,18 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 #include <array>
 #include <optional>
 
+#include "tProcessState.h"
 #include "uClock.h"
 #include "uDayReference.h"
 #include "uForecast.h"
 #include "uFreshness.h"
+#include "uMonitor.h"
+#include "uSettings.h"
 
 namespace {
 
@@ -127,29 +131,46 @@ void TestForecast::forecastsFromSameWeekdays()
 
 void TestForecast::staleAfterTwoPollsAndSlack_data()
 {
+    QTest::addColumn<QDateTime>("reply"); // UTC; invalid: no reply yet
+    QTest::addColumn<int>("later");       // seconds of real time from the reply (or the start) on
     QTest::addColumn<int>("interval");
-    QTest::addColumn<int>("age");
-    QTest::addColumn<bool>("stale");
-    QTest::newRow("at the limit") << 10 << 30 << false;
-    QTest::newRow("one second past") << 10 << 31 << true;
-    QTest::newRow("five-second polls") << 5 << 21 << true;
-    QTest::newRow("fresh") << 5 << 0 << false;
+    QTest::addColumn<QString>("text");    // empty: the figures are live
+    const QDateTime two(QDate(2026, 12, 8), QTime(13, 0), Qt::UTC); // 14:00 in Amsterdam
+    QTest::newRow("at the limit") << two << 30 << 10 << QString();
+    QTest::newRow("one second past") << two << 31 << 10 << "Laatste gegevens 14:00, 31 s geleden";
+    QTest::newRow("five-second polls") << two << 21 << 5 << "Laatste gegevens 14:00, 21 s geleden";
+    QTest::newRow("minutes") << two << 3 * 60 + 5 << 10 << "Laatste gegevens 14:00, 3 min geleden";
+    QTest::newRow("hours") << two << 2 * 3600 + 60 << 10 << "Laatste gegevens 14:00, 2 uur 1 min geleden";
+    QTest::newRow("a day") << two << 86400 << 10 << "Laatste gegevens 08-12-2026 14:00, 24 uur 0 min geleden";
+    QTest::newRow("no reply yet") << QDateTime() << 31 << 10 << "Nog geen gegevens";
+    // 02:59:50 summer time, then the clock goes back: 02:10 winter time is 20 minutes on.
+    QTest::newRow("after falling back") << QDateTime(QDate(2026, 10, 25), QTime(0, 59, 50), Qt::UTC) << 20 * 60 + 10
+                                        << 10 << "Laatste gegevens 02:59, 20 min geleden";
+    // 01:59:55 winter time, then the clock jumps: 03:00:05 summer time is 10 s on.
+    QTest::newRow("after springing forward") << QDateTime(QDate(2026, 3, 29), QTime(0, 59, 55), Qt::UTC) << 10 << 10
+                                             << QString();
 }
 
 void TestForecast::staleAfterTwoPollsAndSlack()
 {
+    QFETCH(QDateTime, reply);
+    QFETCH(int, later);
     QFETCH(int, interval);
-    QFETCH(int, age);
-    QFETCH(bool, stale);
-    const qint64 last = 1'700'000'000;
-    QCOMPARE(TFreshness::IsStale(last + age, last, interval), stale);
-    QCOMPARE(TFreshness::StaleText(last + 3 * 60 + 5, last), QStringLiteral("Laatste gegevens %1, 3 min geleden")
-                                                     .arg(QDateTime::fromSecsSinceEpoch(last, Qt::UTC)
-                                                              .toString(QStringLiteral("HH:mm"))));
-    QVERIFY(TFreshness::StaleText(last + 25, last).endsWith(", 25 s geleden"));
-    QVERIFY(TFreshness::StaleText(last + 2 * 3600 + 60, last).endsWith(", 2 uur 1 min geleden"));
-    QCOMPARE(TFreshness::StaleText(last, 0), QStringLiteral("Nog geen gegevens"));
+    QFETCH(QString, text);
+    const QTimeZone amsterdam("Europe/Amsterdam");
+    const QDateTime start = reply.isValid() ? reply : QDateTime(QDate(2026, 12, 8), QTime(13, 0), Qt::UTC);
+    TProcessState state(start.toTimeZone(amsterdam));
+    Settings.Interval = interval;
+    TBelvoraMonitor monitor(nullptr);
+    if (reply.isValid()) {
+        monitor.PollTime = Clock::LocalSecondsNow();
+        monitor.ProcessCallersReply({QStringLiteral("103")});
+    }
+    state.SetNow(start.addSecs(later).toTimeZone(amsterdam));
+    const TFreshness freshness(monitor);
+    QCOMPARE(freshness.Text(), text);
+    QCOMPARE(freshness.Stale(), !text.isEmpty());
 }
 
-QTEST_GUILESS_MAIN(TestForecast)
+QTEST_MAIN(TestForecast)
 #include "tst_forecast.moc"
