@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 #include "uFreshness.h"
 #include "uMonitor.h"
 #include "uSettings.h"
+#include "uTriggers.h"
 
 namespace {
 
@@ -49,6 +51,8 @@ private Q_SLOTS:
     void forecastsFromSameWeekdays();
     void staleAfterTwoPollsAndSlack_data();
     void staleAfterTwoPollsAndSlack();
+    void triggerComparesMinutesWithYesterdays_data();
+    void triggerComparesMinutesWithYesterdays();
 };
 
 void TestForecast::forecastsFromYesterday_data()
@@ -170,6 +174,33 @@ void TestForecast::staleAfterTwoPollsAndSlack()
     const TFreshness freshness(monitor);
     QCOMPARE(freshness.Text(), text);
     QCOMPARE(freshness.Stale(), !text.isEmpty());
+}
+
+void TestForecast::triggerComparesMinutesWithYesterdays_data()
+{
+    QTest::addColumn<int>("seconds"); // today's at noon
+    QTest::addColumn<int>("state");
+    // Yesterday at noon: 100 minutes, kept in the file as 6000 seconds.
+    QTest::newRow("120 minutes: above 110 %") << 7200 << TriggerState::ConditionTrue;
+    QTest::newRow("100 minutes: not above 110 %") << 6000 << TriggerState::ConditionFalse;
+}
+
+void TestForecast::triggerComparesMinutesWithYesterdays()
+{
+    QFETCH(int, seconds);
+    QFETCH(int, state);
+    TProcessState process(QDateTime(QDate(2026, 12, 8), QTime(12, 0)));
+    QVERIFY(QDir().mkpath(process.FilePath(QStringLiteral("History"))));
+    WrittenDay(process.FilePath(QStringLiteral("History")), QDate(2026, 12, 7), 100, 400);
+    auto prog = std::make_unique<TPProgItem>();
+    prog->ProgCode = QStringLiteral("AB");
+    TPProgs.push_back(std::move(prog));
+    AddTrigger(TTriggers, QString(), QStringLiteral("110"), QStringLiteral("Druk"), TriggerWhen::Always, 2,
+               TriggerCompare::AboveYesterday, TriggerAction::Balloon, true, TriggerRepeat::OnceUntilNext);
+    TBelvoraMonitor monitor(nullptr);
+    monitor.PollTime = Clock::LocalSecondsNow();
+    monitor.ProcessCallersReply({QStringLiteral("103"), QStringLiteral("$AB|0|0|5|%1").arg(seconds)});
+    QCOMPARE(TTriggers[0]->State, state);
 }
 
 QTEST_MAIN(TestForecast)
