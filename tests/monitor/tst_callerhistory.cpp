@@ -1,10 +1,12 @@
 #include <QTest>
 
+#include <optional>
+
+#include "tProcessState.h"
 #include "tTestData.h"
 #include "uParser.h"
 
 namespace {
-
 
 QString HistoryLine(const QString &prog, const QString &id, int access, int seconds = 65)
 {
@@ -21,15 +23,24 @@ class TestCallerHistory final : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void init();
+    void cleanup();
     void readsFields();
     void mergesById();
     void raisesMarks();
     void unknownProgrammesGetNoRow();
+
+private:
+    std::optional<TProcessState> m_state;
 };
 
 void TestCallerHistory::init()
 {
-    TPProgs.clear();
+    m_state.emplace();
+}
+
+void TestCallerHistory::cleanup()
+{
+    m_state.reset();
 }
 
 void TestCallerHistory::readsFields()

@@ -1,8 +1,10 @@
 #include <QLocale>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include "tProcessState.h"
 #include "tTestData.h"
 #include "tRecordingPlatform.h"
 #include "uClock.h"
@@ -44,7 +46,6 @@ class TestCallers final : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void readsCallerFields();
@@ -68,24 +69,16 @@ private Q_SLOTS:
 private:
     TCallerRows &Rows() { return m_monitor->CallerRows(); }
 
-    QTemporaryDir m_dir;
+    std::optional<TProcessState> m_state;
     std::unique_ptr<TBelvoraMonitor> m_monitor;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
 };
 
-void TestCallers::initTestCase()
-{
-    ProgramDir = m_dir.path() + "/";
-    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
-}
-
 void TestCallers::init()
 {
-    TPProgs.clear();
-    PayoutRules.clear();
+    m_state.emplace();
     AddTestProg("AB", "Alpha");
     AddTestProg("CD", "Delta");
-    Settings = TSettings();
     m_platform = std::make_unique<TRecordingPlatformGuard>();
     m_monitor = std::make_unique<TBelvoraMonitor>(nullptr);
     m_monitor->PollTime = Clock::LocalSecondsNow();
@@ -96,6 +89,7 @@ void TestCallers::cleanup()
 {
     m_monitor.reset();
     m_platform.reset();
+    m_state.reset();
 }
 
 void TestCallers::readsCallerFields()

@@ -1,11 +1,11 @@
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
-#include <QWidget>
+
+#include <optional>
 
 #include "tLoopbackServer.h"
+#include "tProcessState.h"
 #include "uClock.h"
 #include "uFetcher.h"
 #include "uDayStore.h"
@@ -30,7 +30,6 @@ class TestPollCycle final : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void ticksWhileBusyQueueNothing();
@@ -41,32 +40,26 @@ private Q_SLOTS:
     void firstPollAfterMidnightClearsTheDayTwice();
 
 private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<QWidget> m_owner;
+    std::optional<TProcessState> m_state;
+    std::unique_ptr<QObject> m_owner;
     std::unique_ptr<TLoopbackServer> m_server;
     std::unique_ptr<TFetcher> m_connector;
     TBelvoraMonitor *m_monitor = nullptr;
 };
 
-void TestPollCycle::initTestCase()
-{
-    ProgramDir = m_dir.path() + "/";
-}
-
 void TestPollCycle::init()
 {
+    m_state.emplace();
     m_server = std::make_unique<TLoopbackServer>();
-    Settings = TSettings();
     Settings.FetchUrl = m_server->Url().toString();
     Settings.Key = QString::fromLatin1(Key);
     Settings.Password = "pw";
-    TPProgs.clear();
     auto prog = std::make_unique<TPProgItem>();
     prog->ProgCode = "AB";
     prog->ProgName = "Alpha";
     TPProgs.push_back(std::move(prog));
 
-    m_owner = std::make_unique<QWidget>();
+    m_owner = std::make_unique<QObject>();
     m_connector = std::make_unique<TFetcher>();
     SetConnector(m_connector.get());
     m_monitor = new TBelvoraMonitor(m_owner.get());
@@ -74,11 +67,10 @@ void TestPollCycle::init()
 
 void TestPollCycle::cleanup()
 {
-    Clock::SetNowFunction(nullptr);
-    TTriggers.clear();
     m_owner.reset();
     m_connector.reset();
     m_server.reset();
+    m_state.reset();
 }
 
 void TestPollCycle::ticksWhileBusyQueueNothing()

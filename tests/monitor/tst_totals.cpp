@@ -1,7 +1,9 @@
 #include <QLocale>
-#include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include "tProcessState.h"
 #include "tTestData.h"
 #include "uClock.h"
 #include "uMonitor.h"
@@ -34,7 +36,6 @@ class TestTotals final : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void simpleListHasEurosOnlyWithRules();
@@ -53,20 +54,13 @@ private:
 
     TTotalsRows &Rows() { return m_monitor->TotalsRows(); }
 
-    QTemporaryDir m_dir;
+    std::optional<TProcessState> m_state;
     std::unique_ptr<TBelvoraMonitor> m_monitor;
 };
 
-void TestTotals::initTestCase()
-{
-    ProgramDir = m_dir.path() + "/";
-    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
-}
-
 void TestTotals::init()
 {
-    TPProgs.clear();
-    PayoutRules.clear();
+    m_state.emplace();
     AddTestProg("AB", "Alpha");
     AddTestProg("CD", "Delta");
     AddTestProg("EF", "Echo");
@@ -77,6 +71,7 @@ void TestTotals::init()
 void TestTotals::cleanup()
 {
     m_monitor.reset();
+    m_state.reset();
 }
 
 void TestTotals::simpleListHasEurosOnlyWithRules()
