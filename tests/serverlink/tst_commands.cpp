@@ -5,8 +5,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "tLoopbackServer.h"
+#include "tProcessState.h"
 #include "tRecordingPlatform.h"
 #include "uFetcher.h"
 #include "uGlobal.h"
@@ -45,24 +47,25 @@ private Q_SLOTS:
     void programmesArriveBeforeCallers();
 
 private:
+    std::optional<TProcessState> m_state;
     std::unique_ptr<TLoopbackServer> m_server;
 };
 
 void TestCommands::init()
 {
+    m_state.emplace();
     Settings.Key = QString::fromLatin1(TestKey);
     Settings.Password = QStringLiteral("pw");
     Settings.Debug = 0;
     m_server = std::make_unique<TLoopbackServer>();
     m_server->SetResponder(TLoopbackServer::EchoResponder(TestKey));
     Settings.FetchUrl = m_server->Url().toString();
-    TPProgs.clear();
 }
 
 void TestCommands::cleanup()
 {
     m_server.reset();
-    TPProgs.clear();
+    m_state.reset();
 }
 
 void TestCommands::builders_data()

@@ -21,7 +21,6 @@
 #include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -29,9 +28,11 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "tLoopbackServer.h"
+#include "tProcessState.h"
 #include "tRecordingPlatform.h"
 #include "uDebugLog.h"
 #include "uFetcher.h"
@@ -263,20 +264,20 @@ private Q_SLOTS:
     void detailsButton();
 
 private:
-    QTemporaryDir m_dir;
+    std::optional<TProcessState> m_state;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
     std::unique_ptr<TLoopbackServer> m_server;
 };
 
 void TestFetcher::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
     m_platform = std::make_unique<TRecordingPlatformGuard>();
 }
 
 void TestFetcher::init()
 {
+    // The debug log goes to the current folder, the fixture's fresh one.
+    m_state.emplace();
     Settings.Key = QString::fromLatin1(TestKey);
     Settings.Password = QStringLiteral("geheim");
     Settings.Debug = 0;
@@ -285,12 +286,12 @@ void TestFetcher::init()
     m_server->SetResponder(TLoopbackServer::EchoResponder(TestKey));
     Settings.FetchUrl = m_server->Url().toString();
     m_platform->Events().clear();
-    QFile::remove(QString::fromLatin1(DebugLogFileName));
 }
 
 void TestFetcher::cleanup()
 {
     m_server.reset();
+    m_state.reset();
 }
 
 void TestFetcher::requestEnvelope()
