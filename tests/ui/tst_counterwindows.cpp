@@ -1,9 +1,11 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include "tProcessState.h"
 #include "tRecordingPlatform.h"
 #include "uAnalogNumber.h"
 #include "uBig.h"
@@ -119,34 +121,32 @@ private:
     TfrmSmall *Minimise(TfrmMain &main);
     TfrmBig *Maximise(TfrmMain &main);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<TProcessState> m_state;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
 };
 
 void TestCounterWindows::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_state.emplace();
     m_platform = std::make_unique<TRecordingPlatformGuard>();
-    TPProgs.clear();
 }
 
 void TestCounterWindows::cleanup()
 {
     m_platform.reset();
-    m_dir.reset();
-    PayoutRules.clear();
+    m_state.reset();
 }
 
 std::unique_ptr<TfrmMain> TestCounterWindows::MakeMain(const QByteArray &window)
 {
-    QFile file(m_dir->filePath("bvsettings.ini"));
+    QFile file(m_state->FilePath("bvsettings.ini"));
     if (!file.open(QIODevice::WriteOnly))
         return nullptr;
     // A version check that fails at once instead of asking the network.
     file.write("[settings]\r\nversionurl=http://127.0.0.1:1/bvmonitor.ver\r\n"
                "[window]\r\nmainFG=0\r\n" + window);
     file.close();
-    auto main = std::make_unique<TfrmMain>(m_dir->path());
+    auto main = std::make_unique<TfrmMain>(m_state->Folder());
     main->show();
     if (!QTest::qWaitForWindowExposed(main.get()))
         return nullptr;

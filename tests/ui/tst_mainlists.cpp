@@ -14,12 +14,13 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <optional>
 
 #include "tLoopbackServer.h"
+#include "tProcessState.h"
 #include "tRecordingPlatform.h"
 #include "tTestData.h"
 #include "uClock.h"
@@ -97,33 +98,29 @@ private:
     void Poll(TfrmMain &main, const QStringList &lines);
     static TListView &List(TfrmMain &main, const char *name);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<TProcessState> m_state;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
 };
 
 void TestMainLists::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_state.emplace();
     m_platform = std::make_unique<TRecordingPlatformGuard>();
-    TPProgs.clear();
-    PayoutRules.clear();
     AddTestProg(QStringLiteral("AB"), QStringLiteral("Alpha"));
     AddTestProg(QStringLiteral("AA"), QStringLiteral("Een"));
     AddTestProg(QStringLiteral("BB"), QStringLiteral("Twee"));
     AddTestProg(QStringLiteral("CC"), QStringLiteral("Drie"));
-    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
 }
 
 void TestMainLists::cleanup()
 {
-    QLocale::setDefault(QLocale::c());
     m_platform.reset();
-    m_dir.reset();
+    m_state.reset();
 }
 
 void TestMainLists::WriteSettings(const QByteArray &extra)
 {
-    QFile file(m_dir->filePath("bvsettings.ini"));
+    QFile file(m_state->FilePath("bvsettings.ini"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("[settings]\r\nfetchurl=http://127.0.0.1:9/\r\nkey=K\r\n" + extra);
 }
@@ -161,7 +158,7 @@ void TestMainLists::callersClicks()
     QFETCH(int, clicks);
     QFETCH(bool, picture);
     WriteSettings();
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     Poll(main, {CallerLine("c1", "Kees", "", 1), CallerLine("c2", "Piet", "", 2), CallerLine("c3", "jan", "", 3)});
     const QString announced = main.Monitor().NewCallersText;
     TListView &callers = List(main, "lvCallers");
@@ -181,7 +178,7 @@ void TestMainLists::callersClicks()
 void TestMainLists::startColumn()
 {
     WriteSettings();
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     Poll(main, {CallerLine("c1", "Laat", "01-02-2024 08:00:00", 20240201),
                 CallerLine("c2", "Vroeg", "31-01-2024 23:00:00", 20240131)});
     main.lvCallersColumnClick(3);
@@ -191,7 +188,7 @@ void TestMainLists::startColumn()
 void TestMainLists::sortedAfterPoll()
 {
     WriteSettings();
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     Poll(main, {CallerLine("c1", "Kees", "", 1), CallerLine("c2", "Piet", "", 2)});
     main.lvCallersColumnClick(0);
     main.lvCallersColumnClick(0);
@@ -204,7 +201,7 @@ void TestMainLists::sortedAfterPoll()
 void TestMainLists::pollPaintsCallersOnce()
 {
     WriteSettings();
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     Poll(main, {CallerLine("c1", "Kees", "", 1), CallerLine("c2", "Piet", "", 2), CallerLine("c3", "Jan", "", 3)});
@@ -237,7 +234,7 @@ void TestMainLists::totalsClicks()
     QFETCH(int, column);
     QFETCH(int, clicks);
     WriteSettings();
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     Poll(main, {"$AA|0|1|1|654", "$BB|0|1|1|624", "$CC|0|1|1|300"});
     main.Monitor().UpdateTotalsView(false);
     TListView &totals = List(main, "lvTotals");
@@ -254,7 +251,7 @@ void TestMainLists::totalsClicks()
 void TestMainLists::copyTotals()
 {
     WriteSettings();
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     Poll(main, {"$AA|0|1|2|654", "$CC|0|1|1|300"});
     main.Monitor().UpdateTotalsView(false);
     main.lvTotalsColumnClick(0);
@@ -269,7 +266,7 @@ void TestMainLists::copyTotals()
 void TestMainLists::columnsFitTexts()
 {
     WriteSettings();
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     Poll(main, {CallerLine("c1", "Kees", "20261208 134500", 1), "$AA|0|1|1|600600"});
@@ -297,7 +294,7 @@ void TestMainLists::chartChoices()
 {
     WriteSettings("[chart]\r\nlabels=2\r\nitem=1\r\n");
     {
-        TfrmMain main(m_dir->path());
+        TfrmMain main(m_state->Folder());
         auto *cbxChart = main.findChild<QComboBox *>("cbxChart");
         auto *cbxType = main.findChild<QComboBox *>("cbxType");
         QCOMPARE(cbxChart->currentText(), QStringLiteral("Procenten"));
@@ -307,7 +304,7 @@ void TestMainLists::chartChoices()
         QCOMPARE(main.Monitor().ChartGrouping, 3);
         cbxChart->setCurrentIndex(5);
     }
-    QFile file(m_dir->filePath("bvsettings.ini"));
+    QFile file(m_state->FilePath("bvsettings.ini"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray saved = file.readAll();
     QVERIFY2(saved.contains("item=3\r\n"), saved.constData());
@@ -332,7 +329,7 @@ void TestMainLists::chartLabels()
 {
     QFETCH(int, labels);
     WriteSettings("[window]\r\ninfo=1\r\n[chart]\r\ntype=5\r\nlabels=" + QByteArray::number(labels) + "\r\n");
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     auto *view = main.findChild<QChartView *>("chtTotals");
     QWidget *page = view->parentWidget();
     auto *tabs = qobject_cast<QTabWidget *>(page->parentWidget()->parentWidget());
@@ -407,7 +404,7 @@ void TestMainLists::chartTextsFit()
     }
     WriteSettings("[window]\r\ninfo=1\r\n[chart]\r\nlabels=4\r\nitem=" + QByteArray::number(grouping)
                   + "\r\ntype=" + QByteArray::number(style) + "\r\n");
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     auto *view = main.findChild<QChartView *>("chtTotals");
     qobject_cast<QTabWidget *>(view->parentWidget()->parentWidget()->parentWidget())->setCurrentWidget(view->parentWidget());
     main.show();
@@ -480,7 +477,7 @@ void TestMainLists::versionOffer()
     AppVersion = QStringLiteral("1.1.9.9");
     m_platform->Recorder().Answer = answer;
     {
-        TfrmMain main(m_dir->path());
+        TfrmMain main(m_state->Folder());
         QSignalSpy quit(&main, &TfrmMain::QuitRequested);
         main.CheckVersion();
         QTRY_COMPARE(server.Requests.size(), 1);

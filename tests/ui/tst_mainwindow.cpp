@@ -9,14 +9,15 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
-#include <QTemporaryDir>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 #include "tLoopbackServer.h"
+#include "tProcessState.h"
 #include "tRecordingPlatform.h"
 #include "tTestData.h"
 #include "uAnalogNumber.h"
@@ -93,37 +94,36 @@ private:
     QByteArray SavedSettings() const;
     bool Requested(const QByteArray &command) const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<TProcessState> m_state;
     std::unique_ptr<TLoopbackServer> m_server;
     std::unique_ptr<TRecordingPlatformGuard> m_platform;
 };
 
 void TestMainWindow::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_state.emplace();
     m_server = std::make_unique<TLoopbackServer>();
     m_server->SetResponder(TLoopbackServer::EchoResponder(Key));
     m_platform = std::make_unique<TRecordingPlatformGuard>();
-    TPProgs.clear();
 }
 
 void TestMainWindow::cleanup()
 {
     m_platform.reset();
     m_server.reset();
-    m_dir.reset();
+    m_state.reset();
 }
 
 void TestMainWindow::WriteSettings(const QByteArray &extra)
 {
-    QFile file(m_dir->filePath("bvsettings.ini"));
+    QFile file(m_state->FilePath("bvsettings.ini"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("[settings]\r\nfetchurl=" + m_server->Url().toString().toLatin1() + "\r\nkey=K\r\n" + extra);
 }
 
 QByteArray TestMainWindow::SavedSettings() const
 {
-    QFile file(m_dir->filePath("bvsettings.ini"));
+    QFile file(m_state->FilePath("bvsettings.ini"));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -137,7 +137,7 @@ bool TestMainWindow::Requested(const QByteArray &command) const
 void TestMainWindow::startNeedsPassword()
 {
     WriteSettings("");
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     main.acStartStopExecute();
     QVERIFY(!main.Polling());
     QCOMPARE(m_platform->Events(), QStringList{"message:1|Belvora Webmaster Monitor|Er is geen password ingesteld!"});
@@ -146,7 +146,7 @@ void TestMainWindow::startNeedsPassword()
 void TestMainWindow::startAndStop()
 {
     WriteSettings("password=pw\r\n");
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     main.acStartStopExecute();
     QVERIFY(main.Polling());
     // 106 (no programmes yet), then the callers.
@@ -167,7 +167,7 @@ void TestMainWindow::stopBreaksOffHungPoll()
     m_server->SetResponder([&](const TRecordedRequest &request) {
         return isPoll(request) ? TServerAction::Hang() : TLoopbackServer::EchoResponder(Key)(request);
     });
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     QSignalSpy failed(&main.Monitor(), &TBelvoraMonitor::FetchFailed);
     // Should stopping leave the poll hanging, it is answered after all rather than hang the test.
     QTimer::singleShot(15000, m_server.get(), [this] { m_server->ReleaseHung(TLoopbackServer::HttpReply("103\r\n")); });
@@ -198,7 +198,7 @@ void TestMainWindow::stopBreaksOffHungPoll()
 void TestMainWindow::iconFromTheSvg()
 {
     WriteSettings("");
-    const TfrmMain main(m_dir->path());
+    const TfrmMain main(m_state->Folder());
     // Drawn from the compiled-in SVG, the picture that is also installed; without it the
     // icon would be blank.
     QCOMPARE(main.windowIcon().pixmap(32, 32).toImage().pixelColor(16, 16).alpha(), 255);
@@ -232,7 +232,7 @@ void TestMainWindow::serverMessageActions()
         action.Steps.first().Bytes = TLoopbackServer::HttpReply(command + "\r\n", 200, "MSG: " + header + "\r\n");
         return action;
     });
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     QSignalSpy quit(&main, &TfrmMain::QuitRequested);
     main.acStartStopExecute();
     QTRY_VERIFY(!main.Monitor().Busy);
@@ -294,7 +294,7 @@ void TestMainWindow::graphStripHeight()
 {
     WriteSettings("[window]\r\ngraphH=40\r\n");
     {
-        TfrmMain main(m_dir->path());
+        TfrmMain main(m_state->Folder());
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         auto *graph = main.findChild<QWidget *>(QStringLiteral("pbHistory"));
@@ -344,7 +344,7 @@ void TestMainWindow::callersFailure()
     QFETCH(QString, strip);
     QFETCH(QString, trouble);
     QFETCH(bool, quits);
-    Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 8), QTime(14, 32)); });
+    m_state->SetNow(QDateTime(QDate(2026, 12, 8), QTime(14, 32)));
     m_server->SetResponder([reply](const TRecordedRequest &request) {
         if (TLoopbackServer::Unscramble(request.Body, Key).startsWith("c=103"))
             return TServerAction::Reply(reply);
@@ -352,7 +352,7 @@ void TestMainWindow::callersFailure()
         return TLoopbackServer::EchoResponder(Key, "AB:Alpha\r\n")(request);
     });
     WriteSettings("password=pw\r\n");
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     QSignalSpy quit(&main, &TfrmMain::QuitRequested);
     main.acStartStopExecute();
     for (int poll = 1; poll <= polls; ++poll) {
@@ -360,7 +360,6 @@ void TestMainWindow::callersFailure()
             main.tiUpdateTimer();
         QTRY_VERIFY(Requested("103") && !main.Monitor().Busy);
     }
-    Clock::SetNowFunction(nullptr);
     QTEST(main.Polling(), "polling");
     QTEST(main.findChild<QWidget *>(QStringLiteral("frmFetcher"))->isVisible(), "connectorShown");
     QCOMPARE(StripText(main), strip);
@@ -386,13 +385,13 @@ void TestMainWindow::sixthTick()
     QFETCH(bool, historyFolder);
     WriteSettings("password=pw\r\n[window]\r\nlist=2\r\n[debug]\r\noptions=2\r\n");
     if (!historyFolder) {
-        QFile blocker(m_dir->filePath("History"));
+        QFile blocker(m_state->FilePath("History"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
     }
     // The debug log goes to the working folder.
     const QString working = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
-    TfrmMain main(m_dir->path());
+    QDir::setCurrent(m_state->Folder());
+    TfrmMain main(m_state->Folder());
     main.acStartStopExecute();
     for (int tick = 1; tick <= 6; ++tick) {
         QTRY_VERIFY(!main.Monitor().Busy);
@@ -400,11 +399,11 @@ void TestMainWindow::sixthTick()
         main.tiUpdateTimer();
     }
     QDir::setCurrent(working);
-    QFile log(m_dir->filePath("bvdebug.log"));
+    QFile log(m_state->FilePath("bvdebug.log"));
     const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
     QCOMPARE(logged.contains("Main.Timer exception: "), !historyFolder);
     QCOMPARE(main.Polling(), historyFolder);
-    QCOMPARE(QDir(m_dir->filePath("History")).entryList({"*.hlg"}).size(), historyFolder ? 1 : 0);
+    QCOMPARE(QDir(m_state->FilePath("History")).entryList({"*.hlg"}).size(), historyFolder ? 1 : 0);
     // The history tab is refreshed with the save.
     QTRY_COMPARE(Requested("108"), historyFolder);
 }
@@ -413,7 +412,7 @@ void TestMainWindow::toolbarAndSavedView()
 {
     WriteSettings("[window]\r\nGraph=1\r\nInfo=0\r\nlist=0\r\n[sounds]\r\non=1\r\n");
     {
-        TfrmMain main(m_dir->path());
+        TfrmMain main(m_state->Folder());
         const auto action = [&main](const char *hint) {
             const QList<QAction *> actions = main.findChildren<QAction *>();
             const auto it = std::find_if(actions.begin(), actions.end(),
@@ -445,20 +444,19 @@ void TestMainWindow::toolbarAndSavedView()
 
 void TestMainWindow::staleFiguresForecastAndQuiet()
 {
-    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
     QDateTime now(QDate(2026, 12, 8), QTime(14, 0));
     Clock::SetNowFunction([&now] { return now; });
     // Yesterday: 100 callers at this time, 400 at the end of the day.
     const qint64 yesterday = Clock::LocalSeconds(QDateTime(now.date().addDays(-1), QTime(0, 0)));
-    QDir(m_dir->path()).mkpath("History");
-    QFile file(m_dir->filePath("History/07-12-2026.hlg"));
+    QDir(m_state->Folder()).mkpath("History");
+    QFile file(m_state->FilePath("History/07-12-2026.hlg"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray::number(yesterday + 14 * 3600) + ",2,100,6000,0\r\n" + QByteArray::number(yesterday + 86100)
                + ",0,400,24000,0\r\n");
     file.close();
     WriteSettings("Interval=10\r\n");
     {
-        TfrmMain main(m_dir->path());
+        TfrmMain main(m_state->Folder());
         TBelvoraMonitor &monitor = main.Monitor();
         TPProgs.clear();
         AddTestProg("AB", "Babbelbox");
@@ -511,8 +509,6 @@ void TestMainWindow::staleFiguresForecastAndQuiet()
         monitor.ProcessCallersReply({"103"});
         QCOMPARE(dimmed(), 0);
     }
-    Clock::SetNowFunction(nullptr);
-    QLocale::setDefault(QLocale::c());
 }
 
 void TestMainWindow::exportsListsAndDay_data()
@@ -538,12 +534,12 @@ void TestMainWindow::exportsListsAndDay()
     Clock::SetNowFunction([&now] { return now; });
     WriteSettings("");
     {
-        TfrmMain main(m_dir->path());
+        TfrmMain main(m_state->Folder());
         AddTestProg("AB", "Bel;\"zo\" €");
         main.Monitor().PollTime = Clock::LocalSecondsNow();
         main.Monitor().ProcessCallersReply({"103", "$AB|0|0|3|90", "+AB|1|x|0|0|0|0|0612|20261208 140000|5|0|i|ip"});
         main.Monitor().UpdateTotalsView(false);
-        const QString target = m_dir->filePath("uit.csv");
+        const QString target = m_state->FilePath("uit.csv");
         m_platform->Recorder().SaveFileName = target;
         const auto trigger = [&main](const QString &text) {
             for (QAction *action : main.findChildren<QAction *>()) {
@@ -578,15 +574,13 @@ void TestMainWindow::exportsListsAndDay()
         QVERIFY(exported.open(QIODevice::ReadOnly));
         QCOMPARE(exported.readAll(), "\xEF\xBB\xBFTijd;Online;Bellers;Minuten;Euro's\r\n" + day);
     }
-    Clock::SetNowFunction(nullptr);
-    QLocale::setDefault(QLocale::c());
 }
 
 // Also run on a 1366 x 768 screen at twice the scale (CMake): 683 x 384 to lay out in.
 void TestMainWindow::windowsFitScreen()
 {
     WriteSettings("[window]\r\ninfo=1\r\ngraph=1\r\n");
-    TfrmMain main(m_dir->path());
+    TfrmMain main(m_state->Folder());
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     const QRect area = main.screen()->availableGeometry();
