@@ -16,7 +16,7 @@ constexpr qsizetype MaxBody = 4096;
 THttpResponseReader::TState Read(THttpResponseReader &reader, const QByteArray &bytes, qsizetype piece)
 {
     for (qsizetype at = 0; at < bytes.size(); at += piece)
-        reader.Feed(QByteArrayView(bytes).mid(at, piece));
+        reader.Feed(QByteArrayView(bytes).sliced(at, qMin(piece, bytes.size() - at)));
     return reader.Closed();
 }
 
