@@ -36,6 +36,8 @@ constexpr int PieStyle = 5;
 constexpr int LastChartStyle = 6;
 constexpr int ChartMargin = 6;
 constexpr int ChoiceLength = 8;
+// The choices grow before the room beside them does.
+constexpr int ChoiceStretch = 100;
 
 } // namespace
 
@@ -56,18 +58,22 @@ QWidget *TfrmMain::CreateChartPage()
                         QStringLiteral("Naam"), QStringLiteral("Naam + procent"), QStringLiteral("Naam + waarde"),
                         QStringLiteral("Legenda"), QStringLiteral("Procent totaal"),
                         QStringLiteral("Naam+procent+totaal"), QStringLiteral("X-waarde")});
-    top->addWidget(cbxChart);
+    top->addWidget(cbxChart, ChoiceStretch);
     top->addWidget(new QLabel(QStringLiteral("Op")));
     cbxType = new QComboBox;
     cbxType->setObjectName(QStringLiteral("cbxType"));
     cbxType->addItems({QStringLiteral("Programma"), QStringLiteral("Toegang"), QStringLiteral("Programma+toegang"),
                        QStringLiteral("Land")});
-    top->addWidget(cbxType);
+    top->addWidget(cbxType, ChoiceStretch);
     top->addStretch(1);
-    // The info panel may be narrow: the choices shorten rather than set its least width.
+    // The info panel may be narrow: the choices shorten rather than set its least width,
+    // and take the room there is up to their longest text.
     for (QComboBox *combo : {cbxChart, cbxType}) {
+        const int whole = combo->sizeHint().width();
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         combo->setMinimumContentsLength(ChoiceLength);
+        combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        combo->setMaximumWidth(whole);
     }
     layout->addLayout(top);
 

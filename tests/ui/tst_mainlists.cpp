@@ -292,7 +292,7 @@ void TestMainLists::columnsFitTexts()
 
 void TestMainLists::chartChoices()
 {
-    WriteSettings("[chart]\r\nlabels=2\r\nitem=1\r\n");
+    WriteSettings("[chart]\r\nlabels=2\r\nitem=1\r\n[window]\r\nInfo=1\r\n");
     {
         TfrmMain main(m_state->Folder());
         auto *cbxChart = main.findChild<QComboBox *>("cbxChart");
@@ -303,6 +303,17 @@ void TestMainLists::chartChoices()
         cbxType->setCurrentIndex(3);
         QCOMPARE(main.Monitor().ChartGrouping, 3);
         cbxChart->setCurrentIndex(5);
+        // Where the panel has room, the choices take it rather than cut their texts.
+        main.show();
+        for (QTabWidget *tabs : main.findChildren<QTabWidget *>()) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                if (tabs->widget(i)->isAncestorOf(cbxChart))
+                    tabs->setCurrentIndex(i);
+            }
+        }
+        QTRY_VERIFY(cbxChart->isVisible());
+        for (const QComboBox *combo : {cbxChart, cbxType})
+            QVERIFY(combo->width() > combo->minimumSizeHint().width());
     }
     QFile file(m_state->FilePath("bvsettings.ini"));
     QVERIFY(file.open(QIODevice::ReadOnly));
