@@ -208,6 +208,9 @@ private:
     QTimer tiCountdown;
     int m_countdownFrame = 0;
     int m_tickCount = 0;
+    // A tick came while the poll was out, and that poll failed: the next poll is owed now.
+    bool m_tickOwed = false;
+    bool m_pollFailed = false;
     bool m_ready = false;
     bool m_activated = false;
     bool m_hiddenToTray = false;
