@@ -457,16 +457,9 @@ void TfrmMain::acStartStopExecute()
 void TfrmMain::tiUpdateTimer()
 {
     try {
-        // A post waits for its reply in an event loop of its own, where later ticks land.
-        const bool pollOut = m_monitor->Busy;
-        m_tickOwed = pollOut;
-        if (!pollOut)
-            m_pollFailed = false;
+        // A tick that finds the poll still out is owed if that poll fails.
+        m_tickOwed = m_monitor->Busy;
         m_monitor->Update();
-        // A post broken off after its time-out has cost the ticks that came meanwhile:
-        // the next poll goes at once, not a whole interval later.
-        if (!pollOut && m_pollFailed && std::exchange(m_tickOwed, false) && tiUpdate.isActive())
-            QTimer::singleShot(0, this, &TfrmMain::tiUpdateTimer);
         RefreshGraphLabels();
         m_countdownFrame = 0;
         pbCountdown->update();
@@ -545,12 +538,19 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmMain::OnFetchFailed()
 {
-    m_pollFailed = true;
     // The server refused the request: polling stops and the connector window says why.
     if (m_connector->ErrorCount() > 0) {
         frmFetcher->show();
         StopPolling();
         DebugLog(DebugLevel::Requests, QStringLiteral("Polling stopped: the server refused the request"));
+    }
+    // A post broken off after its time-out has cost the ticks that came meanwhile: the
+    // next poll goes at once, not a whole interval later.
+    if (std::exchange(m_tickOwed, false)) {
+        QTimer::singleShot(0, this, [this] {
+            if (tiUpdate.isActive())
+                tiUpdateTimer();
+        });
     }
 }
 

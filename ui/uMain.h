@@ -208,9 +208,8 @@ private:
     QTimer tiCountdown;
     int m_countdownFrame = 0;
     int m_tickCount = 0;
-    // A tick came while the poll was out, and that poll failed: the next poll is owed now.
+    // A tick came while the poll was out: should that poll fail, the next is owed at once.
     bool m_tickOwed = false;
-    bool m_pollFailed = false;
     bool m_ready = false;
     bool m_activated = false;
     bool m_hiddenToTray = false;
