@@ -107,11 +107,8 @@ void TestStatusSnapshot::rejectsOtherAnswers_data()
     QTest::addColumn<QByteArray>("json");
     const QByteArray good = StatusJson(Full());
     QTest::newRow("unknown request") << QByteArray("?");
-    QTest::newRow("not an object") << QByteArray("[1]");
     QTest::newRow("a key missing") << QByteArray(good).replace("\"online\":3,", "");
     QTest::newRow("a count as text") << QByteArray(good).replace(":1234,", ":\"1234\",");
-    QTest::newRow("a negative count") << QByteArray(good).replace(":1234,", ":-1,");
-    QTest::newRow("euros as text") << QByteArray(good).replace("184.26", "\"veel\"");
     QTest::newRow("a forecast figure as text") << QByteArray(good).replace(":2000,", ":true,");
     QTest::newRow("no time") << QByteArray(good).replace("2026-12-08T10:15:00+01:00", "gisteren");
 }
