@@ -46,7 +46,7 @@ int Refuse(const QString &text, TTerminationSignals &termination)
 
 int main(int argc, char *argv[])
 {
-    // --help and --version need no display: a core application answers them.
+    // --help, --version and --status need no display: a core application answers them.
     if (CommandLine::AsksForText(GivenArguments(argc, argv))) {
         QCoreApplication app(argc, argv);
         SetDesktopIdentity();
@@ -95,6 +95,7 @@ int main(int argc, char *argv[])
             frmMain.Restore();
             return TSingleInstance::Done;
         });
+        instance.Answer(TSingleInstance::StatusRequest, [&frmMain] { return StatusJson(frmMain.StatusSnapshot()); });
         // A signal, a "QUIT" server message and a fatal service reply all end the run as
         // if the window were closed: stop polling, sign off, then save on destruction.
         const auto endRun = [&frmMain] {

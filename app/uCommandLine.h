@@ -4,9 +4,9 @@
 
 #include <optional>
 
-// The command line: --help and --version print, in Dutch, and end the run without a
-// window or a display; Qt's own options (-platform, -display ...) stay Qt's. Anything
-// else is an error on standard error.
+// The command line: --help, --version and --status (with --format) print, in Dutch, and
+// end the run without a window or a display; Qt's own options (-platform, -display ...)
+// stay Qt's. Anything else is an error on standard error.
 namespace CommandLine {
 
 // Before any application object, on the arguments as given: whether they ask only for

@@ -16,6 +16,7 @@ namespace {
 constexpr int RetryMs = 20;
 // Anything longer is not one of ours.
 constexpr qint64 MaxLineSize = 64;
+constexpr qint64 MaxAnswerSize = 4096;
 const QByteArray UnknownRequest = "?";
 
 // One name per data folder; the same folder reached through a link gives the same name.
@@ -112,18 +113,18 @@ void TSingleInstance::ReadRequest(QLocalSocket *socket)
     socket->disconnectFromServer();
 }
 
-std::optional<QByteArray> TSingleInstance::Ask(const QByteArray &request) const
+std::optional<QByteArray> TSingleInstance::Ask(const QByteArray &request, int timeoutMs, bool waitForListener) const
 {
     if (m_socketPath.isEmpty())
         return std::nullopt;
     // The running one may be between taking the lock and listening: try for a moment.
-    const QDeadlineTimer deadline(AnswerTimeoutMs);
+    const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     for (;;) {
         socket.connectToServer(m_socketPath);
         if (socket.waitForConnected(int(deadline.remainingTime())))
             break;
-        if (deadline.hasExpired())
+        if (!waitForListener || deadline.hasExpired())
             return std::nullopt;
         QThread::msleep(RetryMs);
     }
@@ -132,8 +133,9 @@ std::optional<QByteArray> TSingleInstance::Ask(const QByteArray &request) const
     socket.write(request + '\n');
     // A stopped or hung instance accepts the connection but never answers.
     while (!socket.canReadLine()) {
-        if (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime())))
+        if (deadline.hasExpired() || socket.bytesAvailable() > MaxAnswerSize
+            || !socket.waitForReadyRead(int(deadline.remainingTime())))
             return std::nullopt;
     }
-    return socket.readLine(MaxLineSize).trimmed();
+    return socket.readLine(MaxAnswerSize).trimmed();
 }

@@ -33,14 +33,18 @@ public:
     bool TryBecomePrimary();
     // Registers how the running instance answers `request` (one word).
     void Answer(const QByteArray &request, std::function<QByteArray()> answer);
-    // Asks the running instance; nothing when it gave no answer within AnswerTimeoutMs.
-    std::optional<QByteArray> Ask(const QByteArray &request) const;
+    // Asks the running instance; nothing when it gave no answer within `timeoutMs`. A
+    // start waits for an instance that is still starting to listen; a query
+    // (`waitForListener` false) takes no one listening as no one running.
+    std::optional<QByteArray> Ask(const QByteArray &request, int timeoutMs = AnswerTimeoutMs,
+                                  bool waitForListener = true) const;
 
     QString SocketPath() const { return m_socketPath; }
 
     static constexpr int AnswerTimeoutMs = 3000;
     static inline const QByteArray ShowRequest = "show";
     static inline const QByteArray Done = "ok";
+    static inline const QByteArray StatusRequest = "status";
 
 private:
     void Listen();

@@ -15,6 +15,7 @@
 #include "uGlobal.h"
 #include "uListView.h"
 #include "uQuiet.h"
+#include "uStatusSnapshot.h"
 
 struct TFetchReply;
 struct TFetchRequest;
@@ -93,6 +94,8 @@ public:
     TFreshness &Freshness() const { return *m_freshness; }
     // The tray icon's tool tip: the program, and how fresh, how the day goes, how quiet.
     QString TrayToolTip() const;
+    // What the counters, the forecast and the hints show now, for a panel that asks.
+    TStatusSnapshot StatusSnapshot() const;
 
 Q_SIGNALS:
     // The service's fatal reply or a "QUIT" message: end the program.

@@ -224,6 +224,25 @@ QString TfrmMain::TrayToolTip() const
     return lines.join(QLatin1Char('\n'));
 }
 
+TStatusSnapshot TfrmMain::StatusSnapshot() const
+{
+    // Only figures already held: a panel asks every few seconds and waits for the answer.
+    TStatusSnapshot status;
+    status.Online = m_monitor->OnlineNow();
+    status.Callers = m_monitor->CallsToday();
+    status.Minutes = MinutesFromSeconds(m_monitor->SecondsToday());
+    if (!PayoutRules.empty())
+        status.Euros = m_monitor->EurosToday();
+    status.Stale = m_freshness->Stale();
+    // As the counters' hints: no forecast from figures that are no longer live.
+    if (const TDayForecast forecast = m_monitor->Forecast(); !status.Stale && !forecast.IsEmpty())
+        status.Forecast = TStatusSnapshot::TForecast{forecast.Callers, forecast.Minutes, forecast.Euros};
+    status.Quiet = m_quiet.IsQuiet(Clock::Now());
+    if (m_monitor->LastReplyTime > 0)
+        status.LastReply = Clock::FromLocalSeconds(m_monitor->LastReplyTime);
+    return status;
+}
+
 void TfrmMain::ExportList(TListView *list, const QString &name)
 {
     if (list)

@@ -1,6 +1,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,7 +25,7 @@ QByteArray ReadAll(const QString &name)
 }
 
 // Starts the program from its own copy in `dir`, offscreen, with `dir` as working folder.
-void StartProgram(QProcess &process, const QString &dir)
+void StartProgram(QProcess &process, const QString &dir, const QStringList &arguments = {})
 {
     const QString program = dir + "/bvmonitor";
     if (!QFile::exists(program))
@@ -34,8 +36,25 @@ void StartProgram(QProcess &process, const QString &dir)
     // The one-instance socket goes there: the user's own, as a session's is.
     env.insert("XDG_RUNTIME_DIR", dir);
     process.setProcessEnvironment(env);
-    process.start(program, {});
+    process.start(program, arguments);
     QVERIFY(process.waitForStarted());
+}
+
+struct TStatusRun
+{
+    int ExitCode = -1;
+    QByteArray Out;
+    QByteArray Err;
+    QJsonObject Json() const { return QJsonDocument::fromJson(Out).object(); }
+};
+
+// `bvmonitor --status ...` on the folder, as a panel runs it.
+TStatusRun AskStatus(const QString &dir, const QStringList &more = {})
+{
+    QProcess process;
+    StartProgram(process, dir, QStringList{"--status"} + more);
+    process.waitForFinished(10000);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 } // namespace
@@ -49,6 +68,7 @@ private Q_SLOTS:
     void keepsWhatItDoesNotOwn();
     void pollsAndSignsOff();
     void secondStartShowsFirst();
+    void statusForPanels();
     void qtPlatformChoice_data();
     void qtPlatformChoice();
 
@@ -213,6 +233,54 @@ void TestProgram::secondStartShowsFirst()
     QVERIFY(third.waitForFinished());
     QCOMPARE(third.exitCode(), 0);
     QVERIFY(!QFile::exists(dir.filePath("bvmonitor.lock")));
+}
+
+void TestProgram::statusForPanels()
+{
+    const QByteArray key = "K";
+    bool answering = true;
+    TLoopbackServer server;
+    server.SetResponder([&](const TRecordedRequest &request) {
+        if (!answering)
+            return TServerAction::Drop();
+        if (TLoopbackServer::Unscramble(request.Body, key) == "c=106")
+            return TServerAction::Reply(TLoopbackServer::HttpReply("106\r\nAB:Alpha"));
+        return TLoopbackServer::EchoResponder(key, "+AB|c1|Jan|0|1|2|1|06|20261208 101500|5|1|x|1.2.3.4\r\n"
+                                                   "$AB|0|1|3|630")(request);
+    });
+    QTemporaryDir dir;
+    {
+        QFile file(dir.filePath("bvsettings.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[settings]\r\nfetchurl=" + server.Url().toString().toLatin1()
+                   + "\r\nkey=K\r\npassword=pw\r\nInterval=5\r\n");
+    }
+
+    // None running: nothing for the panel, and why in Dutch.
+    TStatusRun none = AskStatus(dir.path());
+    QCOMPARE(none.ExitCode, 3);
+    QCOMPARE(none.Out, QByteArray());
+    QVERIFY2(none.Err.contains("draait niet"), none.Err.constData());
+    QVERIFY(!QFile::exists(dir.filePath("bvmonitor.lock")));
+
+    QProcess program;
+    StartProgram(program, dir.path());
+    QTRY_COMPARE_WITH_TIMEOUT(AskStatus(dir.path()).Json().value("callers"), QJsonValue(3), 20000);
+    const TStatusRun live = AskStatus(dir.path());
+    QCOMPARE(live.ExitCode, 0);
+    const QJsonObject json = live.Json();
+    QCOMPARE(json.keys(), QStringList({"callers", "euros", "forecast", "lastReply", "minutes", "online", "quiet", "stale"}));
+    QCOMPARE((QList<QJsonValue>{json["online"], json["minutes"], json["euros"], json["stale"]}),
+             (QList<QJsonValue>{1, 10.5, QJsonValue::Null, false}));
+    QVERIFY(QDateTime::fromString(json["lastReply"].toString(), Qt::ISODate).isValid());
+    QCOMPARE(AskStatus(dir.path(), {"--format", "{callers} bellers, {online} online"}).Out, "3 bellers, 1 online\n");
+
+    // The service goes silent: after two polls and some slack the figures are stale.
+    answering = false;
+    QTRY_COMPARE_WITH_TIMEOUT(AskStatus(dir.path()).Json().value("stale"), QJsonValue(true), 60000);
+    QCOMPARE(program.state(), QProcess::Running);
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, 15000);
 }
 
 void TestProgram::qtPlatformChoice_data()
