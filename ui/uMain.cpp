@@ -544,8 +544,8 @@ void TfrmMain::OnFetchFailed()
         StopPolling();
         DebugLog(DebugLevel::Requests, QStringLiteral("Polling stopped: the server refused the request"));
     }
-    // A post broken off after its time-out has cost the ticks that came meanwhile: the
-    // next poll goes at once, not a whole interval later.
+    // A failed post has cost the ticks that came meanwhile (a hung one its whole time-out):
+    // the next poll goes at once, not a whole interval later.
     if (std::exchange(m_tickOwed, false)) {
         QTimer::singleShot(0, this, [this] {
             if (tiUpdate.isActive())

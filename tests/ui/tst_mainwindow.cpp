@@ -78,6 +78,7 @@ private Q_SLOTS:
     void dutchStandardButtons();
     void callersFailure_data();
     void callersFailure();
+    void failedPollOwesTheTickItMissed();
     void sixthTick_data();
     void sixthTick();
     void toolbarAndSavedView();
@@ -370,6 +371,25 @@ void TestMainWindow::callersFailure()
     QCOMPARE(quit.size(), quits ? 1 : 0);
     QCOMPARE(m_platform->Events().filter("message:"),
              quits ? QStringList{"message:2|ERROR|Verlopen"} : QStringList());
+}
+
+void TestMainWindow::failedPollOwesTheTickItMissed()
+{
+    // The first poll fails late, after a tick came while it was out: the next poll goes at
+    // once, not a whole interval later.
+    int polls = 0;
+    m_server->SetResponder([&polls](const TRecordedRequest &request) {
+        if (!TLoopbackServer::Unscramble(request.Body, Key).startsWith("c=103"))
+            return TLoopbackServer::EchoResponder(Key, "AB:Alpha\r\n")(request);
+        TServerAction failure = TServerAction::Reply(TLoopbackServer::HttpReply("", 503));
+        failure.Steps.first().DelayMs = ++polls == 1 ? 300 : 0;
+        return failure;
+    });
+    WriteSettings("password=pw\r\nInterval=60\r\n");
+    TfrmMain main(m_state->Folder());
+    QTimer::singleShot(100, &main, [&main] { main.tiUpdateTimer(); });
+    main.acStartStopExecute();
+    QTRY_COMPARE(polls, 2);
 }
 
 void TestMainWindow::sixthTick_data()
