@@ -462,6 +462,12 @@ void TestFetcher::classification_data()
         longHead += "X-Vul: " + QByteArray(90, 'x') + "\r\n";
     QTest::newRow("head beyond its limit") << "103" << TestKey << 0 << TServerAction{{{0, longHead}}, false} << false
                                            << 0 << 1 << transport << none << "Antwoord is te groot" << false;
+    // Without a length the body runs to the close; its limit holds all the same.
+    QByteArray toClose = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n103\r\n";
+    toClose.append(QByteArray(17 * 1024 * 1024, 'x'));
+    QTest::newRow("body to the close beyond its limit") << "103" << TestKey << 0 << TServerAction{{{0, toClose}}, true}
+                                                        << false << 0 << 1 << transport << none
+                                                        << "Antwoord is te groot" << false;
     QTest::newRow("drip beyond the whole post's limit")
         << "103" << TestKey << 0 << Drip(head, "ab", 400, 10, false) << false << 0 << 1 << transport << none
         << "Antwoord van de server niet compleet binnen 3 s" << false;
