@@ -331,6 +331,8 @@ void TfrmMain::ShowInfoPanel()
 void TfrmMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        m_normalSize = event->size();
     FormResize();
 }
 
@@ -770,6 +772,10 @@ void TfrmMain::Restore()
         hide();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     showNormal();
+    // A Wayland window shown anew keeps its last size, the maximised one; an X11 window
+    // manager puts the normal size back itself.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && m_normalSize.isValid())
+        resize(m_normalSize);
     raise();
     activateWindow();
     SetTopmost(Settings.MainFG);

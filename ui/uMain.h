@@ -219,6 +219,8 @@ private:
     bool m_minimiseRequested = false;
     // Left minimised on Wayland, where only showing it anew brings it back.
     bool m_minimisedByCompositor = false;
+    // The size the window last had when neither maximised nor minimised.
+    QSize m_normalSize;
     QPointer<QWindow> m_watchedHandle;
     bool m_serverMessagePending = false;
     QString m_serverAction;
