@@ -621,6 +621,7 @@ void TestFetcher::messageHeader_data()
     QTest::newRow("url-encoded") << QByteArray("13+Nieuw%21+versie") << true << "Nieuw! versie" << "";
     QTest::newRow("Windows-1252 byte") << QByteArray("4 caf%E9") << true << "caf\u00E9" << "";
     QTest::newRow("lower-case escape") << QByteArray("4 caf%e9") << true << "caf\u00E9" << "";
+    QTest::newRow("escape from 0") << QByteArray("3 a%09b") << true << "a\tb" << "";
     QTest::newRow("broken escape kept") << QByteArray("4 a%zb") << true << "a%zb" << "";
     QTest::newRow("no space: count from all but the last character") << QByteArray("15") << true << "" << "";
     QTest::newRow("no space, one digit") << QByteArray("5") << false << "" << "";
