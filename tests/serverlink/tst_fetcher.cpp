@@ -439,6 +439,9 @@ void TestFetcher::classification_data()
                                 << false;
     QTest::newRow("HTTP 503") << "103" << TestKey << 0 << reply("103\r\n", 503) << false << 0 << 1 << transport
                               << none << "Server antwoordde met HTTP-status 503" << false;
+    QTest::newRow("HTTP 300, just past success") << "103" << TestKey << 0 << reply("103\r\n", 300) << false << 0 << 1
+                                                 << transport << none << "Server antwoordde met HTTP-status 300"
+                                                 << false;
     QTest::newRow("redirect not followed") << "103" << TestKey << 0 << reply("", 302, "Location: /elders\r\n")
                                            << false << 0 << 1 << transport << none
                                            << "Server antwoordde met HTTP-status 302" << false;
