@@ -23,6 +23,7 @@ namespace {
 constexpr int LabelRows = 2;          // day numbers and month names under the plot
 constexpr int TopRoom = 14;           // the scale's text and the marks above the bars
 constexpr int BarGap = 2;
+constexpr int DayLabelGap = 4;   // between two day numbers under the bars
 constexpr double ScaleRoom = 1.05;
 constexpr int MsPerSecond = 1000;
 const QColor PlotColor{233, 233, 238};
@@ -119,7 +120,12 @@ void TOverviewBars::paintEvent(QPaintEvent *)
     p.fillRect(plot, PlotColor);
     const double top = ScaleTop();
     const int rowHeight = fontMetrics().height();
-    for (int i = 0; i < int(m_bars.size()); ++i) {
+    const int count = int(m_bars.size());
+    // Where two-digit day numbers would touch, every other day is named, counted back
+    // from today so that today always is.
+    const int labelWidth = fontMetrics().horizontalAdvance(QStringLiteral("28")) + DayLabelGap;
+    const int labelStep = count > 0 && plot.width() / count < labelWidth ? 2 : 1;
+    for (int i = 0; i < count; ++i) {
         const TBar &bar = m_bars[std::size_t(i)];
         const QRect slot = BarRect(i);
         if (IsWeekend(bar.Date))
@@ -142,8 +148,10 @@ void TOverviewBars::paintEvent(QPaintEvent *)
         QFont font = p.font();
         font.setBold(bar.Today);
         p.setFont(font);
-        p.drawText(QRect(slot.left() - 4, plot.bottom() + 2, slot.width() + 8, rowHeight), Qt::AlignCenter,
-                   QString::number(bar.Date.day()));
+        if ((count - 1 - i) % labelStep == 0) {
+            p.drawText(QRect(slot.left() - 4, plot.bottom() + 2, slot.width() + 8, rowHeight), Qt::AlignCenter,
+                       QString::number(bar.Date.day()));
+        }
         font.setBold(false);
         p.setFont(font);
         if (i == 0 || bar.Date.day() == 1) {
