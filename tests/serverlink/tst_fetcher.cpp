@@ -442,10 +442,13 @@ void TestFetcher::classification_data()
     QTest::newRow("HTTP 300, just past success") << "103" << TestKey << 0 << reply("103\r\n", 300) << false << 0 << 1
                                                  << transport << none << "Server antwoordde met HTTP-status 300"
                                                  << false;
-    // No content: an empty body, complete at the end of the head though the connection stays open.
+    // No body: complete at the end of the head, though the connection stays open.
     QTest::newRow("HTTP 204 on a kept connection")
         << "103" << TestKey << 0 << TServerAction{{{0, "HTTP/1.1 204 No Content\r\n\r\n"}}, false} << false << 0
         << 0 << "" << none << "" << false;
+    QTest::newRow("HTTP 304 on a kept connection")
+        << "103" << TestKey << 0 << TServerAction{{{0, "HTTP/1.1 304 Not Modified\r\n\r\n"}}, false} << false << 0
+        << 1 << transport << none << "Server antwoordde met HTTP-status 304" << false;
     QTest::newRow("redirect not followed") << "103" << TestKey << 0 << reply("", 302, "Location: /elders\r\n")
                                            << false << 0 << 1 << transport << none
                                            << "Server antwoordde met HTTP-status 302" << false;
