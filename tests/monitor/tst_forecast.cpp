@@ -66,6 +66,8 @@ void TestForecast::forecastsFromYesterday_data()
     QTest::newRow("no payout rules, no euros") << 100 << 86000 << false
                                                << "Verwacht vandaag: 512 bellers, 2.000 minuten (op basis van gisteren)";
     QTest::newRow("yesterday ended early") << 100 << 54000 << true << QString();
+    QTest::newRow("one caller yesterday then") << 1 << 86000 << false
+                                              << "Verwacht vandaag: 51.200 bellers, 200.000 minuten (op basis van gisteren)";
     QTest::newRow("nothing yet yesterday") << 0 << 86000 << true << QString();
     QTest::newRow("no sample then") << -1 << 86000 << true << QString();
 }
