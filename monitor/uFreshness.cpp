@@ -16,10 +16,10 @@ constexpr int MsPerSecond = 1000;
 } // namespace
 
 TFreshness::TFreshness(const TBelvoraMonitor &monitor, QObject *parent)
-    : QObject(parent), Monitor(monitor)
+    : QObject(parent), m_monitor(monitor)
 {
-    Timer.setSingleShot(true);
-    connect(&Timer, &QTimer::timeout, this, &TFreshness::Check);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &TFreshness::Check);
     connect(&monitor, &TBelvoraMonitor::ReplyProcessed, this, &TFreshness::Check);
     Check();
 }
@@ -56,24 +56,24 @@ void TFreshness::Check()
     // Measured on the monotonic clock: a clock change would make dead figures look live
     // for an hour, or fresh ones an hour old. Before the first reply the figures count
     // from the monitor's start.
-    const bool replied = Monitor.LastReplyTime > 0;
-    const qint64 sinceMs = replied ? Monitor.LastReplyMs : Monitor.CreatedMs;
+    const bool replied = m_monitor.LastReplyTime > 0;
+    const qint64 sinceMs = replied ? m_monitor.LastReplyMs : m_monitor.CreatedMs;
     const qint64 age = std::max<qint64>(0, (Clock::MonotonicMs() - sinceMs) / MsPerSecond);
     const bool stale = IsStale(age, Settings.Interval);
-    const QString text = stale ? StaleText(Monitor.LastReplyTime, age) : QString();
+    const QString text = stale ? StaleText(m_monitor.LastReplyTime, age) : QString();
     if (stale) {
         // The age is said in seconds for the first minute, then in minutes.
         const qint64 wait = !replied                ? AgeRefreshMs / MsPerSecond
                             : age < SecondsPerMinute ? 1
                                                      : SecondsPerMinute - age % SecondsPerMinute;
-        Timer.start(int(wait) * MsPerSecond);
+        m_timer.start(int(wait) * MsPerSecond);
     } else {
         const qint64 wait = StaleAfterSeconds(Settings.Interval) + 1 - age;
-        Timer.start(int(std::clamp<qint64>(wait, 1, AgeRefreshMs / MsPerSecond)) * MsPerSecond);
+        m_timer.start(int(std::clamp<qint64>(wait, 1, AgeRefreshMs / MsPerSecond)) * MsPerSecond);
     }
-    if (stale == IsStaleNow && text == ShownText)
+    if (stale == m_stale && text == m_text)
         return;
-    IsStaleNow = stale;
-    ShownText = text;
+    m_stale = stale;
+    m_text = text;
     Q_EMIT Changed();
 }

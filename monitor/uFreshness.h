@@ -19,9 +19,9 @@ public:
 
     explicit TFreshness(const TBelvoraMonitor &monitor, QObject *parent = nullptr);
 
-    bool Stale() const { return IsStaleNow; }
+    bool Stale() const { return m_stale; }
     // "Laatste gegevens 14:32, 3 min geleden" while stale, else empty.
-    QString Text() const { return ShownText; }
+    QString Text() const { return m_text; }
     // Looks again now: after a reply, a change of the interval, a tick of its timer.
     void Check();
 
@@ -37,8 +37,8 @@ Q_SIGNALS:
     void Changed();
 
 private:
-    const TBelvoraMonitor &Monitor;
-    QTimer Timer;
-    bool IsStaleNow = false;
-    QString ShownText;
+    const TBelvoraMonitor &m_monitor;
+    QTimer m_timer;
+    bool m_stale = false;
+    QString m_text;
 };
