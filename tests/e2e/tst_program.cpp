@@ -57,6 +57,16 @@ TStatusRun AskStatus(const QString &dir, const QStringList &more = {})
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
+// A program folder that polls `server` with the key "K" every 5 s.
+void WriteSettingsFor(const QString &folder, const TLoopbackServer &server)
+{
+    QFile file(folder + QStringLiteral("/bvsettings.ini"));
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    file.write("[settings]\r\nfetchurl=" + server.Url().toString().toLatin1()
+               + "\r\nkey=K\r\npassword=pw\r\nInterval=5\r\n");
+}
+
 } // namespace
 
 // The real program in a folder of its own: it starts, and on SIGTERM ends as if closed.
@@ -148,12 +158,7 @@ void TestProgram::pollsAndSignsOff()
                                                    "$AB|0|1|3|600")(request);
     });
     QTemporaryDir dir;
-    {
-        QFile file(dir.filePath("bvsettings.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[settings]\r\nfetchurl=" + server.Url().toString().toLatin1()
-                   + "\r\nkey=K\r\npassword=pw\r\nInterval=5\r\n");
-    }
+    WriteSettingsFor(dir.path(), server);
     const auto argsOf = [&] {
         QList<QByteArray> args;
         for (const TRecordedRequest &request : server.Requests)
@@ -249,12 +254,7 @@ void TestProgram::statusForPanels()
                                                    "$AB|0|1|3|630")(request);
     });
     QTemporaryDir dir;
-    {
-        QFile file(dir.filePath("bvsettings.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[settings]\r\nfetchurl=" + server.Url().toString().toLatin1()
-                   + "\r\nkey=K\r\npassword=pw\r\nInterval=5\r\n");
-    }
+    WriteSettingsFor(dir.path(), server);
 
     // None running: nothing for the panel, and why in Dutch.
     TStatusRun none = AskStatus(dir.path());
