@@ -268,6 +268,8 @@ void TestGlobal::rulesApplyPerProgramme()
     QCOMPARE(FindPayoutRule("XY", false), PayoutRules[0].get()); // the default rule
     std::swap(PayoutRules[0], PayoutRules[1]);
     QCOMPARE(FindPayoutRule("XY", false), PayoutRules[1].get()); // also when it comes second
+    PayoutRules.pop_back();
+    QVERIFY(FindPayoutRule("XY", false) == nullptr); // another programme's rule is no default
 }
 
 void TestGlobal::readsPointOrLocaleNumbers_data()
