@@ -64,9 +64,15 @@ QStringView NextTokenView()
         return {};
     const qsizetype start = state.Position - 1;
     qsizetype found = -1;
-    if (state.Separator.size() == 1 && state.Exact)
-        found = text.indexOf(state.Separator.front(), start);
-    else if (!state.Separator.isEmpty())
+    if (state.Separator.size() == 1 && state.Exact) {
+        // Fields are short: a plain scan beats a library search that first sets itself up.
+        const char16_t separator = state.Separator.front().unicode();
+        const char16_t *data = text.utf16();
+        qsizetype i = start;
+        while (i < length && data[i] != separator)
+            ++i;
+        found = i < length ? i : -1;
+    } else if (!state.Separator.isEmpty())
         found = text.indexOf(state.Separator, start, state.Exact ? Qt::CaseSensitive : Qt::CaseInsensitive);
     if (found < 0) {
         state.Position = length + 1;

@@ -5,6 +5,8 @@
 #include "uSettings.h"
 #include "uTokens.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr char ScrambleMarker = '>';
@@ -47,34 +49,45 @@ void Decode(QByteArray &body, const QByteArray &key)
 {
     if (key.isEmpty())
         return;
-    // The mask folded into the key once, and the key walked along: a reply is tens of
-    // kilobytes at every poll.
-    QByteArray masked = key;
-    for (char &c : masked)
+    // The mask folded into the key once, and the key repeated to a whole number of words
+    // so that the reply, tens of kilobytes at every poll, is unmasked a word at a time.
+    constexpr qsizetype Word = sizeof(quint64);
+    QByteArray stream = key.repeated(Word);
+    for (char &c : stream)
         c = static_cast<char>(c ^ static_cast<char>(ReplyMask));
     char *out = body.data();
-    const char *mask = masked.constData();
-    const qsizetype keySize = masked.size();
-    for (qsizetype i = 0, k = 0; i < body.size(); ++i) {
-        out[i] = static_cast<char>(out[i] ^ mask[k]);
-        if (++k == keySize)
+    const char *mask = stream.constData();
+    const qsizetype period = stream.size();
+    const qsizetype size = body.size();
+    qsizetype i = 0, k = 0;
+    for (; i + Word <= size; i += Word) {
+        quint64 word = 0, masking = 0;
+        std::memcpy(&word, out + i, Word);
+        std::memcpy(&masking, mask + k, Word);
+        word ^= masking;
+        std::memcpy(out + i, &word, Word);
+        k += Word;
+        if (k == period)
             k = 0;
     }
+    for (qsizetype j = 0; i + j < size; ++j)
+        out[i + j] = static_cast<char>(out[i + j] ^ mask[k + j]);
 }
 
 QStringList SplitReplyLines(const QString &text)
 {
     QStringList lines;
+    const char16_t *data = QStringView(text).utf16();
     qsizetype start = 0;
     const qsizetype size = text.size();
     while (start < size) {
         qsizetype end = start;
-        while (end < size && text[end] != QLatin1Char('\r') && text[end] != QLatin1Char('\n'))
+        while (end < size && data[end] != u'\r' && data[end] != u'\n')
             ++end;
         lines.append(text.mid(start, end - start));
-        if (end < size && text[end] == QLatin1Char('\r'))
+        if (end < size && data[end] == u'\r')
             ++end;
-        if (end < size && text[end] == QLatin1Char('\n'))
+        if (end < size && data[end] == u'\n')
             ++end;
         start = end;
     }

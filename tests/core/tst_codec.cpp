@@ -31,6 +31,7 @@ void TestCodec::knownCharacters_data()
     QTest::newRow("Italië") << QStringLiteral("Italië") << QByteArray("Itali\xEB");
     QTest::newRow("euro sign") << QStringLiteral("€ 5") << QByteArray("\x80 5");
     QTest::newRow("quotes") << QStringLiteral("‘x’") << QByteArray("\x91x\x92");
+    QTest::newRow("euro sign after a word") << QStringLiteral("12345678 €") << QByteArray("12345678 \x80");
     QTest::newRow("ascii") << QStringLiteral("key=a|b") << QByteArray("key=a|b");
 }
 

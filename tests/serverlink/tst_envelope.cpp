@@ -52,6 +52,10 @@ void TestEnvelope::decode_data()
     QTest::newRow("key longer than reply") << QByteArray("\xBC") << QByteArray("ABCDEFGH") << QByteArray("X");
     // "ab": 0xA5^0x61 = 0xC4, 0xA5^0x62 = 0xC7.
     QTest::newRow("key cycles") << QByteArray("\xF5\xF7\xF4") << QByteArray("ab") << QByteArray("100");
+    // Longer than the words the reply is unmasked by, with a key that does not divide them.
+    QTest::newRow("key cycles over words")
+        << QByteArray("\xEC\xEC\xEC\xD0\xD6\xF4\x99\x9D\xA3\xEC\xEE\xEC\xE9\xE9\xA3\x87\xB3\xBA\xA1\xE5\xA3\xA5")
+        << QByteArray("xyz") << QByteArray("103\r\n+DA|12345|Zoe|9|x");
     QTest::newRow("zero bytes survive") << QByteArray("\xEE\xEE") << QByteArray("K") << QByteArray("\0\0", 2);
     QTest::newRow("empty key leaves the body") << QByteArray("\xDF\xDE") << QByteArray() << QByteArray("\xDF\xDE");
 }
