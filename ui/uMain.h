@@ -259,8 +259,9 @@ private:
     TListView *lvHistory = nullptr;
     QTreeWidget *lvTotalDetails = nullptr;
     TCallerDetails *pnDetails = nullptr;
-    // The info panel's width with the splitter handle, as a share of the splitter's.
-    double m_infoShare = 0.4;
+    // The info panel's width with the splitter handle, as a share of the splitter's. At
+    // first as wide as the chart needs for its choice boxes and for named pie labels.
+    double m_infoShare = 0.46;
     QLabel *lblHistoryCount = nullptr;
     QLabel *lblHistoryNotice = nullptr;
     QPushButton *btnHistoryUpdate = nullptr;
