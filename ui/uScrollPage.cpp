@@ -9,6 +9,9 @@ TScrollPage::TScrollPage(QWidget *page, QWidget *parent)
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The page shows on whatever it stands on, a tab's pane, not on the window's grey.
+    viewport()->setAutoFillBackground(false);
+    page->setAutoFillBackground(false);
 }
 
 QSize TScrollPage::sizeHint() const
