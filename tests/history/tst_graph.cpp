@@ -305,6 +305,15 @@ void TestGraph::lineLeavesEndPointOut()
     QCOMPARE(graph.PenX(), 8);
     QCOMPARE(graph.PenY(), 5);
     QCOMPARE(PaintedCount(picture), 5 + 4);
+    // Upwards, the lower end is the one left out.
+    graph.Line(3, 8, 3, 4);
+    const QImage up = graph.Bitmap();
+    QVERIFY(IsColor(up, 3, 4, Ink) && IsColor(up, 3, 7, Ink) && !IsColor(up, 3, 8, Ink));
+    // Leftwards, the right end.
+    graph.Line(9, 9, 5, 9);
+    const QImage left = graph.Bitmap();
+    QCOMPARE(Row(left, 9, 0, 9), QStringLiteral(".....####."));
+    QCOMPARE(PaintedCount(left), 5 + 4 + 4 + 4);
     // After a reset the pen stands in the top-left corner.
     graph.Reset();
     graph.LineTo(0, 9);
