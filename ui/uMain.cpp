@@ -62,6 +62,7 @@ namespace {
 
 constexpr int TicksPerHistorySave = 6;
 constexpr int CallersBalloonMs = 2500;
+constexpr int UnexposedActivationMs = 1000;
 constexpr int TabOnline = 0;
 constexpr int TabTotals = 1;
 constexpr int TabHistory = 2;
@@ -154,7 +155,7 @@ TfrmMain::TfrmMain(const QString &programDir, QWidget *parent)
     new TScreenFit(this);
     TScreenFit::FitEveryWindow(this);
 
-    m_tray = new QSystemTrayIcon(Artwork::ApplicationIcon(), this);
+    m_tray = new QSystemTrayIcon(windowIcon(), this);
     m_tray->setToolTip(windowTitle());
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // Only the click: a double click would restore and at once minimise again.
@@ -364,8 +365,12 @@ void TfrmMain::showEvent(QShowEvent *event)
         tiCountdown.start();
     }
     WatchWindowState();
-    if (!m_activated)
-        QMetaObject::invokeMethod(this, &TfrmMain::FirstActivation, Qt::QueuedConnection);
+    // Signing in waits for the window's first picture, which comes with its first expose;
+    // a window the desktop keeps unexposed signs in a moment later all the same.
+    if (!m_activated && windowHandle()) {
+        windowHandle()->installEventFilter(this);
+        QTimer::singleShot(UnexposedActivationMs, this, &TfrmMain::FirstActivation);
+    }
 }
 
 void TfrmMain::hideEvent(QHideEvent *event)
@@ -516,6 +521,12 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
         if (!m_countdownFrames.isEmpty())
             painter.drawImage(0, 0, m_countdownFrames[m_countdownFrame % m_countdownFrames.size()]);
         return true;
+    }
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !m_activated) {
+        windowHandle()->removeEventFilter(this);
+        // Queued: the expose paints the window first.
+        QMetaObject::invokeMethod(this, &TfrmMain::FirstActivation, Qt::QueuedConnection);
+        return false;
     }
     if (watched == splMain && event->type() == QEvent::Resize) {
         FormResize();

@@ -186,7 +186,7 @@ void TfrmMain::ShowOutlook()
     const bool quiet = m_quiet.IsQuiet(Clock::Now());
     if (quiet != m_trayShowsQuiet) {
         m_trayShowsQuiet = quiet;
-        m_tray->setIcon(quiet ? Artwork::QuietIcon() : Artwork::ApplicationIcon());
+        m_tray->setIcon(quiet ? Artwork::QuietIcon() : windowIcon());
     }
 }
 
