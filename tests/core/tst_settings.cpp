@@ -11,6 +11,7 @@
 #include "tProcessState.h"
 #include "uDataFolder.h"
 #include "uGlobal.h"
+#include "uTriggers.h"
 #include "uIniFile.h"
 #include "uPayout.h"
 #include "uSettings.h"
@@ -61,6 +62,7 @@ private Q_SLOTS:
     void programFolderChoice();
     void foreignEntries_data();
     void foreignEntries();
+    void runtimeFolderIsPrivate();
 
 private:
     std::optional<TProcessState> m_state;
@@ -271,10 +273,14 @@ void TestSettings::roundTripsEveryField()
         s.QuietFrom = "22:00";
         s.QuietTo = "07:00";
         Settings = s;
+        TTriggers.clear();
+        TTriggers.push_back(std::make_unique<TTrigger>("", "1", "t", 0, 0, 0, 4, true, pass));
         QVERIFY(SaveSettings());
         Settings = TSettings();
+        TTriggers.clear();
         LoadSettings(m_state->Folder());
         QVERIFY2(Settings == s, qPrintable(QString("pass %1").arg(pass)));
+        QCOMPARE(TTriggers.size(), std::size_t(1));
     }
     QCOMPARE(QFile::permissions(Ini()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
 }
@@ -418,6 +424,22 @@ void TestSettings::foreignEntries()
     }
     QCOMPARE(ForeignEntry(folder), how.isEmpty() ? QString() : path);
     ::chmod(QFile::encodeName(folder).constData(), 0700);
+}
+
+// Without a runtime folder of the session's, the program makes one of its own, closed to others.
+void TestSettings::runtimeFolderIsPrivate()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_DATA_HOME", m_state->FilePath("share").toLocal8Bit());
+    const QString folder = PrivateRuntimeDir();
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    qputenv("XDG_DATA_HOME", data);
+    QVERIFY(folder.startsWith(m_state->FilePath("share/")));
+    QCOMPARE(QFile::permissions(folder) & ~(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                            | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+             QFileDevice::Permissions());
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

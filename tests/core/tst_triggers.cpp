@@ -500,6 +500,7 @@ void TestTriggers::comparesWithYesterday_data()
     QTest::newRow("Bellers at 80 %") << 1 << 5 << "80" << 80.0 << 100.0 << false;
     QTest::newRow("Minuten above 120 %") << 2 << 6 << "120" << 60.5 << 50.0 << true;
     QTest::newRow("Online at 120 %") << 0 << 6 << "120" << 6.0 << 5.0 << false;
+    QTest::newRow("Online under 80 %") << 0 << 5 << "80" << 3.0 << 5.0 << true;
     QTest::newRow("no yesterday") << 1 << 5 << "80" << 0.0 << -1.0 << false;
     QTest::newRow("nothing yesterday is no base") << 0 << 6 << "120" << 3.0 << 0.0 << false;
     QTest::newRow("Gemiddeld has no yesterday") << 3 << 5 << "80" << 0.0 << 100.0 << false;
