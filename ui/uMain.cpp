@@ -384,6 +384,8 @@ void TfrmMain::FirstActivation()
 {
     if (m_activated)
         return;
+    if (windowHandle())
+        windowHandle()->removeEventFilter(this);
     const bool online = InternetConnected();
     if (online)
         CheckVersion();
