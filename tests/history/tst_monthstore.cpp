@@ -153,6 +153,9 @@ private Q_SLOTS:
         QCOMPARE(best->Date, QDate(2027, 2, 6)); // the first of the highest
         store.SetLive(today, THistorySample{0, 0, 99, 0, 0});
         QCOMPARE(BestDay(store, today.addDays(1 - OverviewDays), today, TDayFigure::Callers)->Date, today);
+        // The span's first day takes a live sample too.
+        store.SetLive(store.From(), THistorySample{0, 0, 7, 0, 0});
+        QCOMPARE(store.Value(store.From(), TDayFigure::Callers).value_or(-1), 7);
 
         // Without Saturdays in the four weeks, a Saturday counts as the average day.
         const QList<QDate> saturdays{{2027, 2, 6}, {2027, 2, 13}, {2027, 2, 20}, {2027, 2, 27}};
