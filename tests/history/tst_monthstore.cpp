@@ -156,6 +156,9 @@ private Q_SLOTS:
         // The span's first day takes a live sample too.
         store.SetLive(store.From(), THistorySample{0, 0, 7, 0, 0});
         QCOMPARE(store.Value(store.From(), TDayFigure::Callers).value_or(-1), 7);
+        // Days beside the span hold nothing.
+        QVERIFY(!store.Value(store.From().addDays(-1), TDayFigure::Callers));
+        QVERIFY(!store.Value(store.To().addDays(1), TDayFigure::Callers));
 
         // Without Saturdays in the four weeks, a Saturday counts as the average day.
         const QList<QDate> saturdays{{2027, 2, 6}, {2027, 2, 13}, {2027, 2, 20}, {2027, 2, 27}};
