@@ -67,6 +67,7 @@ private Q_SLOTS:
         QTest::newRow("cut last line") << good + Line(day, 9).left(20) << 7 << true;
         QTest::newRow("number cut at the end") << good + Line(day, 9).chopped(3) << 7 << true;
         QTest::newRow("rubbish after") << good + "x,y\r\n" << 7 << true;
+        QTest::newRow("nothing yet is a sample") << Line(day, 0) << 0 << false;
         QTest::newRow("negative figure") << good + Line(day, -4) << 7 << true;
         QTest::newRow("two signs") << good + Line(day, 9).replace(",1,", ",+-0,") << 7 << true;
         QTest::newRow("next day's time") << good + Line(day.addDays(1), 9) << 7 << true;
