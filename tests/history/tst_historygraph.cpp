@@ -297,20 +297,22 @@ void TestHistoryGraph::incrementalMatchesFullRedraw()
 
 void TestHistoryGraph::viewFollowsNewestSample()
 {
+    // Offsets just past half a column, so that a second less shows.
+    m_state->SetNow(QDateTime(Day, QTime(12, 0, 51)));
     THistoryGraph &graph = Make();
     graph.Attach(400, 48);
-    // 400 columns show 40000 s; placed to end 5 minutes before now (12:00): 2900 s, column 29.
+    // 400 columns show 40000 s; placed to end 5 minutes before now: 2951 s, column 30.
     const QImage placed = View(graph, 400, 48);
     const qint64 start = m_store->DayStart();
-    m_store->AddSample(start + 42900, 1, 1, 1, 1); // at the view's last second: still inside
+    m_store->AddSample(start + 42951, 1, 1, 1, 1); // at the view's last second: still inside
     const QImage inside = View(graph, 400, 48);
-    // Beyond it the view moves to end one second before the sample: 3199 s, column 32.
-    m_store->AddSample(start + 43200, 1, 1, 1, 1);
+    // Beyond it the view moves to end one second before the sample: 3151 s, column 32.
+    m_store->AddSample(start + 43152, 1, 1, 1, 1);
     const QImage followed = View(graph, 400, 48);
 
     const QImage day = WholeDay(graph, 48);
-    QCOMPARE(Plot(placed), Plot(day.copy(29, 0, 400, 48)));
-    QCOMPARE(Plot(inside), Plot(day.copy(29, 0, 400, 48)));
+    QCOMPARE(Plot(placed), Plot(day.copy(30, 0, 400, 48)));
+    QCOMPARE(Plot(inside), Plot(day.copy(30, 0, 400, 48)));
     QCOMPARE(Plot(followed), Plot(day.copy(32, 0, 400, 48)));
 }
 
