@@ -9,6 +9,7 @@
 #include "tRecordingPlatform.h"
 #include "uClock.h"
 #include "uDayStore.h"
+#include "uListItems.h"
 #include "uMonitor.h"
 #include "uPayout.h"
 #include "uSettings.h"
@@ -220,11 +221,17 @@ void TestCallers::countsOnlinePerAccessType()
 {
     m_monitor->ProcessCallersReply(Reply({CallerLine("AB", "c1", "A", 0, 1), CallerLine("AB", "c2", "B", 0, 1),
                                           CallerLine("AB", "c3", "C", 3, 5), CallerLine("AB", "t", "Test", 99, 99),
-                                          CallerLine("AB", "n", "Neg", 0, -4)}));
+                                          CallerLine("AB", "n", "Neg", 0, -4),
+                                          CallerLine("AB", "o", "Over", 0, AccessTypeCount)}));
     QCOMPARE(m_monitor->Figures.OnlineByAccess[1], 2);
     QCOMPARE(m_monitor->Figures.OnlineByAccess[5], 1);
+    // A type past the last counts nowhere, and certainly not among the calls.
+    QCOMPARE(m_monitor->Figures.CallsByAccess[0], 0);
     QCOMPARE(m_monitor->OnlineNow(), 3);
-    QCOMPARE(int(m_monitor->Callers.size()), 5);
+    QCOMPARE(int(m_monitor->Callers.size()), 6);
+    // A test call's flag is the first picture, when there is one.
+    QCOMPARE(FlagIndex(TestCallCode, TPictureCounts{AccessTypeCount, 1}), 0);
+    QCOMPARE(FlagIndex(TestCallCode, TPictureCounts{AccessTypeCount, 0}), -1);
 }
 
 void TestCallers::playsSounds_data()
