@@ -151,6 +151,12 @@ void TestCallers::knownCallerIsUpdatedNotAdded()
     QCOMPARE(touched[0][1].toModelIndex(), Rows().index(0, TimeColumn));
     QCOMPARE(published.count(), 2);
     QCOMPARE(Captions(Rows()), (QStringList{"Delta: Jantje", "Alpha: Piet"}));
+    // New lengths on neighbouring rows: one notice over both.
+    touched.clear();
+    m_monitor->ProcessCallersReply(Reply({CallerLine("CD", "c1", "Jantje", 0, 2, 72), CallerLine("AB", "c3", "Piet", 0, 1, 11)}));
+    QCOMPARE(touched.count(), 1);
+    QCOMPARE(touched[0][0].toModelIndex(), Rows().index(0, TimeColumn));
+    QCOMPARE(touched[0][1].toModelIndex(), Rows().index(1, TimeColumn));
 }
 
 void TestCallers::announcesOnceNameIsKnown()
