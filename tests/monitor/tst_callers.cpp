@@ -153,10 +153,15 @@ void TestCallers::knownCallerIsUpdatedNotAdded()
     QCOMPARE(Captions(Rows()), (QStringList{"Delta: Jantje", "Alpha: Piet"}));
     // New lengths on neighbouring rows: one notice over both.
     touched.clear();
-    m_monitor->ProcessCallersReply(Reply({CallerLine("CD", "c1", "Jantje", 0, 2, 72), CallerLine("AB", "c3", "Piet", 0, 1, 11)}));
+    m_monitor->ProcessCallersReply(Reply({CallerLine("CD", "c1", "Jantje", 0, 2, 81), CallerLine("AB", "c3", "Piet", 0, 1, 11)}));
     QCOMPARE(touched.count(), 1);
     QCOMPARE(touched[0][0].toModelIndex(), Rows().index(0, TimeColumn));
     QCOMPARE(touched[0][1].toModelIndex(), Rows().index(1, TimeColumn));
+    QCOMPARE(Rows().Text(0, TimeColumn), QString("00:01:21"));
+    // Pictures stand in the first column only.
+    QCOMPARE(Rows().data(Rows().index(0, 0), TListModel::ImageIndexRole).toInt(), Rows().ImageIndex(0));
+    QCOMPARE(Rows().data(Rows().index(0, TimeColumn), TListModel::ImageIndexRole).toInt(), -1);
+    QCOMPARE(Rows().data(Rows().index(0, TimeColumn), TListModel::StateIndexRole).toInt(), -1);
 }
 
 void TestCallers::announcesOnceNameIsKnown()
