@@ -11,10 +11,10 @@
 #include "tProcessState.h"
 #include "uDataFolder.h"
 #include "uGlobal.h"
-#include "uTriggers.h"
 #include "uIniFile.h"
 #include "uPayout.h"
 #include "uSettings.h"
+#include "uTriggers.h"
 
 namespace {
 
@@ -429,13 +429,22 @@ void TestSettings::foreignEntries()
 // Without a runtime folder of the session's, the program makes one of its own, closed to others.
 void TestSettings::runtimeFolderIsPrivate()
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    const auto saved = [](const char *name) {
+        return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    };
+    const auto restore = [](const char *name, const std::optional<QByteArray> &value) {
+        if (value)
+            qputenv(name, *value);
+        else
+            qunsetenv(name);
+    };
+    const std::optional<QByteArray> runtime = saved("XDG_RUNTIME_DIR");
+    const std::optional<QByteArray> data = saved("XDG_DATA_HOME");
     qunsetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_DATA_HOME", m_state->FilePath("share").toLocal8Bit());
     const QString folder = PrivateRuntimeDir();
-    qputenv("XDG_RUNTIME_DIR", runtime);
-    qputenv("XDG_DATA_HOME", data);
+    restore("XDG_RUNTIME_DIR", runtime);
+    restore("XDG_DATA_HOME", data);
     QVERIFY(folder.startsWith(m_state->FilePath("share/")));
     QCOMPARE(QFile::permissions(folder) & ~(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
                                             | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
