@@ -922,6 +922,7 @@ void TestFetcher::endlessChunkedReplyStaysBounded()
     QVERIFY2(peak - before < 44 * 1024, qPrintable(QStringLiteral("%1 kB more").arg(peak - before)));
 #else
     // The sanitizer keeps freed memory in quarantine: resident size says nothing here.
+    Q_UNUSED(before);
     Q_UNUSED(peak);
 #endif
 }
