@@ -294,10 +294,10 @@ void TfrmMain::CreateControls()
     splMain->setObjectName(QStringLiteral("splMain"));
     splMain->addWidget(pcMain);
     splMain->addWidget(CreateInfoPanel());
-    // The tab area takes a change of width; FormResize then shares it out.
+    // The tab area takes a change of width; FormResize then shares it out, from the
+    // first width on.
     splMain->setStretchFactor(0, 1);
     splMain->setStretchFactor(1, 0);
-    splMain->setSizes({520, 340});
     splMain->installEventFilter(this);
     pcInfo->installEventFilter(this);
     connect(splMain, &QSplitter::splitterMoved, this, &TfrmMain::InfoSplitMoved);
