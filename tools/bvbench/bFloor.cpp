@@ -41,7 +41,7 @@ int SecondOfDay(QStringView line)
 
 } // namespace
 
-TFloorWindow::TFloorWindow(QWidget *parent)
+TFloorWindow::TFloorWindow(bool rollCounters, QWidget *parent)
     : QWidget(parent)
     , List(new QTreeWidget)
     , Pie(new QPieSeries)
@@ -98,7 +98,7 @@ TFloorWindow::TFloorWindow(QWidget *parent)
     auto *counters = new QHBoxLayout(strip);
     counters->setContentsMargins(2, 2, 2, 2);
     for (int digits : CounterDigits) {
-        Counters.append(new TFloorCounter(digits));
+        Counters.append(new TFloorCounter(digits, rollCounters));
         counters->addWidget(Counters.last());
     }
     counters->addStretch(1);

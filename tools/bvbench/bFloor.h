@@ -21,14 +21,14 @@ class TFloorGraph;
 // The floor the monitor's figures are read against: the same visible work done the plain
 // Qt way. A 270-row callers list with two pictures a row, whose time texts change at every
 // poll while a few rows leave and arrive; a chart in a tab that is not shown; a history
-// strip; four counters and a countdown. bvfloor feeds it the service's replies; bvbench
+// strip; four counters (rolling ones with `rollCounters`) and a countdown. bvfloor feeds it the service's replies; bvbench
 // times it.
 class TFloorWindow final : public QWidget
 {
 public:
     static constexpr int PollMs = 5000;
 
-    explicit TFloorWindow(QWidget *parent = nullptr);
+    explicit TFloorWindow(bool rollCounters = false, QWidget *parent = nullptr);
     ~TFloorWindow() override;
 
     // The programme list's reply ("CODE:Name" lines after the echo).

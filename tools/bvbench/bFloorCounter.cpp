@@ -25,29 +25,51 @@ const QPixmap &DigitStrip()
 
 } // namespace
 
-TFloorCounter::TFloorCounter(int digits, QWidget *parent)
+TFloorCounter::TFloorCounter(int digits, bool roll, QWidget *parent)
     : QWidget(parent)
     , Digits(digits)
+    , Roll(roll)
 {
     setFixedSize(digits * CellWidth, CellHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    Timer.setInterval(RollMs / CellHeight);
+    QObject::connect(&Timer, &QTimer::timeout, this, [this] {
+        if (--Offset == 0)
+            Timer.stop();
+        update();
+    });
 }
 
 void TFloorCounter::SetValue(qint64 value)
 {
     if (value == Value)
         return;
+    Previous = Value;
     Value = value;
+    if (Roll) {
+        Offset = CellHeight;
+        Timer.start();
+    }
     update();
 }
 
 void TFloorCounter::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    painter.setClipRect(rect());
     qint64 rest = Value;
+    qint64 previousRest = Previous;
     for (int cell = Digits - 1; cell >= 0; --cell) {
         const int digit = int(rest % 10);
+        const int previous = int(previousRest % 10);
         rest /= 10;
-        painter.drawPixmap(cell * CellWidth, 0, DigitStrip(), digit * CellWidth, 0, CellWidth, CellHeight);
+        previousRest /= 10;
+        const int x = cell * CellWidth;
+        if (Offset > 0 && digit != previous) {
+            painter.drawPixmap(x, Offset - CellHeight, DigitStrip(), digit * CellWidth, 0, CellWidth, CellHeight);
+            painter.drawPixmap(x, Offset, DigitStrip(), previous * CellWidth, 0, CellWidth, CellHeight);
+        } else {
+            painter.drawPixmap(x, 0, DigitStrip(), digit * CellWidth, 0, CellWidth, CellHeight);
+        }
     }
 }

@@ -1,13 +1,17 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 // One of the floor's counters: a fixed number of digit cells copied from a digit strip,
-// repainted when its value changes.
+// repainted when its value changes. A rolling counter slides each changed digit in from
+// the top, one pixel a tick over about RollMs, the plain Qt way: a timer and update().
 class TFloorCounter final : public QWidget
 {
 public:
-    explicit TFloorCounter(int digits, QWidget *parent = nullptr);
+    static constexpr int RollMs = 700;
+
+    TFloorCounter(int digits, bool roll, QWidget *parent = nullptr);
     void SetValue(qint64 value);
 
 protected:
@@ -15,5 +19,9 @@ protected:
 
 private:
     int Digits;
+    bool Roll;
     qint64 Value = 0;
+    qint64 Previous = 0;
+    int Offset = 0;   // pixels the new digits still have to slide
+    QTimer Timer;
 };

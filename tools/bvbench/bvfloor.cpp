@@ -1,6 +1,6 @@
 // The floor program: the monitor's visible work done the plain Qt way, fed by the same
 // service. The monitor's figures are read against it (tools/bvbench/measure).
-// Usage: bvfloor URL [KEY [PASSWORD]]
+// Usage: bvfloor [--roll] URL [KEY [PASSWORD]]; --roll rolls the counters as the monitor does.
 
 #include <QApplication>
 #include <QTimer>
@@ -14,15 +14,16 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const QStringList args = QApplication::arguments();
+    QStringList args = QApplication::arguments();
+    const bool roll = args.removeAll(QStringLiteral("--roll")) > 0;
     const QUrl url(args.value(1));
     if (!url.isValid() || url.scheme() != u"http") {
-        std::fprintf(stderr, "Usage: bvfloor URL [KEY [PASSWORD]]\n");
+        std::fprintf(stderr, "Usage: bvfloor [--roll] URL [KEY [PASSWORD]]\n");
         return 2;
     }
     TFloorLink link(url, args.value(2, QStringLiteral("DEMO-KEY-0001")).toLatin1(),
                     args.value(3, QStringLiteral("demo")).toLatin1());
-    TFloorWindow window;
+    TFloorWindow window(roll);
     const auto poll = [&] {
         window.RestartCountdown();
         link.Post("c=103", [&](const QString &reply) { window.ShowCallers(reply); });
