@@ -36,8 +36,11 @@ QString IdText(int id, const QString &name)
     return text;
 }
 
+// The little-endian word at `at`; 0 where the data ends before it.
 quint32 Le32(const QByteArray &data, int at)
 {
+    if (at < 0 || data.size() - at < qsizetype(sizeof(quint32)))
+        return 0;
     return qFromLittleEndian<quint32>(data.constData() + at);
 }
 
