@@ -219,15 +219,6 @@ QString ProgName(const QString &code)
     return prog ? prog->ProgName : code;
 }
 
-int IndexOfCaller(const QString &id, const TCallerList &list)
-{
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        if (list[i]->Id == id)
-            return int(i);
-    }
-    return -1;
-}
-
 TStampText::TStampText(QStringView stamp)
 {
     // 1-based character positions: dd = 7-8, mm = 5-6, yyyy = 1-4, hh = 10-11, nn = 12-13, ss = 14-15

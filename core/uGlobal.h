@@ -192,7 +192,6 @@ QString ThresholdText(double value);
 TPProgItem *FindProg(const QString &code);
 int IndexOfProg(const QString &code);
 QString ProgName(const QString &code);
-int IndexOfCaller(const QString &id, const TCallerList &list);
 
 // "yyyymmdd?hhnnss" as "dd-mm-yyyy hh:nn:ss"; the digits are not checked.
 QString FormatStamp(QStringView stamp);

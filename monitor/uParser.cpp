@@ -1,10 +1,17 @@
 #include "uParser.h"
 
 #include "uDebugLog.h"
+#include "uTextIndex.h"
 #include "uTokens.h"
 
 void ParseCallerHistory(TCallerList &list, const QStringList &replyLines)
 {
+    // Positions by id, the first of equal ids winning: a month's history is tens of
+    // thousands of lines, far too many to search the list for each.
+    TTextIndex<std::size_t> indexOfId;
+    indexOfId.reserve(list.size() + std::size_t(replyLines.size()));
+    for (std::size_t i = 0; i < list.size(); ++i)
+        indexOfId.emplace(list[i]->Id.text(), i);
     int lineNumber = 1;
     try {
         for (; lineNumber < replyLines.size(); ++lineNumber) {
@@ -14,12 +21,10 @@ void ParseCallerHistory(TCallerList &list, const QStringList &replyLines)
             TokenInit(line, QStringLiteral("|"));
             const QString progCode = NextToken().left(2);
             const QString id = NextToken().left(decltype(TCaller::Id)::Capacity);
-            int index = IndexOfCaller(id, list);
-            if (index < 0) {
+            const auto [found, added] = indexOfId.emplace(id, list.size());
+            if (added)
                 list.push_back(std::make_unique<TCaller>());
-                index = int(list.size()) - 1;
-            }
-            TCaller &caller = *list[index];
+            TCaller &caller = *list[found->second];
             caller.ProgCode = progCode;
             caller.Id = id;
             ReadCallerIdentity(caller);

@@ -137,15 +137,6 @@ void TestGlobal::lookups()
     QCOMPARE(ProgName("AB"), QString("Alpha"));
     QCOMPARE(ProgName("XY"), QString("XY"));
     QVERIFY(FindProg("Ab") == nullptr);
-
-    TCallerList callers;
-    for (const char *id : {"10", "11", "10"}) {
-        callers.push_back(std::make_unique<TCaller>());
-        callers.back()->Id = QString::fromLatin1(id);
-    }
-    QCOMPARE(IndexOfCaller("10", callers), 0);
-    QCOMPARE(IndexOfCaller("11", callers), 1);
-    QCOMPARE(IndexOfCaller("12", callers), -1);
 }
 
 void TestGlobal::formatsStamps_data()

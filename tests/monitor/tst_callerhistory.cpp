@@ -64,10 +64,13 @@ void TestCallerHistory::mergesById()
     TCallerRows rows(CallerColumnCount);
     ParseCallerHistory(list, {"108", HistoryLine("AB", "120", 1, 10), "", HistoryLine("AB", "121", 1)});
     UpdateHistoryRows(list, &rows, {});
-    ParseCallerHistory(list, {"108", HistoryLine("AB", "120", 1, 99)});
+    // A known id and a new one that comes twice in the same reply.
+    ParseCallerHistory(list, {"108", HistoryLine("AB", "122", 1, 5), HistoryLine("AB", "120", 1, 99),
+                              HistoryLine("AB", "122", 1, 7)});
     UpdateHistoryRows(list, &rows, {});
-    QCOMPARE(int(list.size()), 2);
-    QCOMPARE(rows.RowCount(), 2);
+    QCOMPARE(int(list.size()), 3);
+    QCOMPARE(rows.RowCount(), 3);
+    QCOMPARE(list[2]->Seconds, 7);
     QCOMPARE(list[0]->Seconds, 99);
     QCOMPARE(rows.Text(0, 1), QString("00:01:39"));
     QCOMPARE(rows.Text(0, 0), QString("Alpha: Jan"));
@@ -76,7 +79,7 @@ void TestCallerHistory::mergesById()
     // Only the echo: nothing added, rows still refreshed.
     ParseCallerHistory(list, {"108"});
     UpdateHistoryRows(list, &rows, {});
-    QCOMPARE(int(list.size()), 2);
+    QCOMPARE(int(list.size()), 3);
 }
 
 void TestCallerHistory::raisesMarks()
