@@ -6,6 +6,7 @@
 #include "bProgrammes.h"
 #include "uClock.h"
 #include "uMonitor.h"
+#include "uParser.h"
 #include "uPayout.h"
 #include "uSettings.h"
 #include "uTotalsChart.h"
@@ -15,6 +16,7 @@ namespace {
 constexpr int ProgrammeCount = 20;
 constexpr int CallerCount = 200;
 constexpr int TotalsLineCount = 2000;
+constexpr int HistoryCallCount = 42000; // a busy month
 
 // A big callers reply as the service sends it: 200 callers and 2,000 totals lines.
 QStringList BigReply(int poll)
@@ -69,6 +71,28 @@ void BM_CallersReply(benchmark::State &state)
     PayoutRules.clear();
 }
 
+// A month's finished calls read into an empty history and shown as rows.
+void BM_CallerHistory(benchmark::State &state)
+{
+    FillProgrammes(ProgrammeCount);
+    QStringList reply{QStringLiteral("108")};
+    for (int i = 0; i < HistoryCallCount; ++i) {
+        reply.append(QStringLiteral("%1|%2|Beller %2|0|11|22|%3|06%2|20261208 101500|1765188900|20261208 101605|65|promo|10.0.0.1")
+                         .arg(ProgCode(i % ProgrammeCount))
+                         .arg(i)
+                         .arg(i % 18));
+    }
+    for (auto _ : state) {
+        TCallerList list;
+        TCallerRows rows(CallerColumnCount);
+        ParseCallerHistory(list, reply);
+        UpdateHistoryRows(list, &rows, {});
+        benchmark::DoNotOptimize(rows.RowCount());
+    }
+    TPProgs.clear();
+}
+
 } // namespace
 
 BENCHMARK(BM_CallersReply)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CallerHistory)->Unit(benchmark::kMillisecond);
