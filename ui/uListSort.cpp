@@ -1,5 +1,6 @@
 #include "uListSort.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QLocale>
@@ -15,6 +16,15 @@ int UpperAZ(unsigned char code)
     return code >= 'a' && code <= 'z' ? code - ('a' - 'A') : code;
 }
 
+// CompareListText's order as bytes: two texts compare as their keys do.
+QByteArray TextKey(const QString &text)
+{
+    QByteArray key = Codec::Encode(text);
+    for (char &code : key)
+        code = static_cast<char>(UpperAZ(static_cast<unsigned char>(code)));
+    return key;
+}
+
 double CellNumber(const TListModel &rows, int row, int column)
 {
     bool ok = false;
@@ -26,27 +36,41 @@ double CellNumber(const TListModel &rows, int row, int column)
 
 int CompareListText(const QString &first, const QString &second)
 {
-    const QByteArray a = Codec::Encode(first);
-    const QByteArray b = Codec::Encode(second);
-    const qsizetype common = qMin(a.size(), b.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        const int difference = UpperAZ(static_cast<unsigned char>(a[i])) - UpperAZ(static_cast<unsigned char>(b[i]));
-        if (difference != 0)
-            return difference;
-    }
-    return int(a.size() - b.size());
+    const QByteArray a = TextKey(first);
+    const QByteArray b = TextKey(second);
+    return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-int CompareCallerRows(const TCallerRows &rows, int first, int second, int column)
+bool SortCallerRows(TCallerRows &rows, int column, bool descending)
 {
-    if (column == StartColumn) {
-        const TCaller *a = rows.Record(first);
-        const TCaller *b = rows.Record(second);
-        // Compared, not subtracted: two far apart start values would overflow.
-        if (a && b)
-            return a->StartValue < b->StartValue ? -1 : (a->StartValue > b->StartValue ? 1 : 0);
+    struct TEntry
+    {
+        int Row;
+        qint64 Start;
+        QByteArray Key;
+    };
+    const bool byStart = column == StartColumn;
+    std::vector<TEntry> entries;
+    entries.reserve(std::size_t(rows.RowCount()));
+    for (int row = 0; row < rows.RowCount(); ++row) {
+        const TCaller *caller = rows.Record(row);
+        if (byStart)
+            entries.push_back({row, caller ? caller->StartValue : 0, {}});
+        else
+            entries.push_back({row, 0, TextKey(rows.Text(row, column))});
     }
-    return CompareListText(rows.Text(first, column), rows.Text(second, column));
+    const auto before = [byStart](const TEntry &a, const TEntry &b) {
+        return byStart ? a.Start < b.Start : a.Key < b.Key;
+    };
+    if (descending)
+        std::stable_sort(entries.begin(), entries.end(), [&before](const TEntry &a, const TEntry &b) { return before(b, a); });
+    else
+        std::stable_sort(entries.begin(), entries.end(), before);
+    std::vector<int> order;
+    order.reserve(entries.size());
+    for (const TEntry &entry : entries)
+        order.push_back(entry.Row);
+    return rows.Reorder(order);
 }
 
 int CompareTotalsRows(const TListModel &rows, int first, int second, int column)

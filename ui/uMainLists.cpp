@@ -197,10 +197,7 @@ void TfrmMain::SortCallerList(TListView *list)
 {
     if (CallerSortState == Unsorted || CallerSortColumn < 0)
         return;
-    const int column = CallerSortColumn;
-    const int sign = CallerSortState == Descending ? -1 : 1;
-    const auto &rows = static_cast<const TCallerRows &>(*list->Rows());
-    SortRows(*list->Rows(), [&rows, column, sign](int a, int b) { return sign * CompareCallerRows(rows, a, b, column); });
+    SortCallerRows(static_cast<TCallerRows &>(*list->Rows()), CallerSortColumn, CallerSortState == Descending);
 }
 
 void TfrmMain::lvTotalsColumnClick(int column)

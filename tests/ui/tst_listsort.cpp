@@ -69,27 +69,38 @@ void TestListSort::compareText()
 
 void TestListSort::startColumnByStartValue()
 {
-    // The start texts sort the other way round from the start values.
-    TCaller early;
+    // The start texts sort the other way round from the start values; the middle caller
+    // ties with the late one on "Info" and stays before it.
+    TCaller early, middle, late;
     early.StartValue = 20240131;
-    TCaller late;
+    middle.StartValue = 20240200;
     late.StartValue = 20240201;
     TCallerRows rows(CallerColumnCount);
-    const int earlyRow = rows.RowFor(early);
-    const int lateRow = rows.RowFor(late);
-    rows.SetText(earlyRow, 3, QStringLiteral("31-01-2024 23:00:00"));
-    rows.SetText(lateRow, 3, QStringLiteral("01-02-2024 08:00:00"));
-    QCOMPARE(Sign(CompareCallerRows(rows, earlyRow, lateRow, 3)), -1);
-    // Other columns go by their text.
-    QCOMPARE(Sign(CompareCallerRows(rows, earlyRow, lateRow, 2)), 0);
-    rows.SetText(earlyRow, 4, QStringLiteral("b"));
-    rows.SetText(lateRow, 4, QStringLiteral("A"));
-    QCOMPARE(Sign(CompareCallerRows(rows, earlyRow, lateRow, 4)), 1);
-    // Sorted, the records keep their rows.
-    QVERIFY(SortRows(rows, [&rows](int a, int b) { return CompareCallerRows(rows, a, b, 4); }));
-    QCOMPARE(rows.RowOf(late.ListItem), 0);
-    QCOMPARE(rows.Record(1), &early);
-    QVERIFY(!SortRows(rows, [&rows](int a, int b) { return CompareCallerRows(rows, a, b, 4); }));
+    for (TCaller *caller : {&late, &early, &middle})
+        rows.RowFor(*caller);
+    rows.SetText(rows.RowOf(early.ListItem), 3, QStringLiteral("31-01-2024 23:00:00"));
+    rows.SetText(rows.RowOf(middle.ListItem), 3, QStringLiteral("01-02-2024 07:00:00"));
+    rows.SetText(rows.RowOf(late.ListItem), 3, QStringLiteral("01-02-2024 08:00:00"));
+    rows.SetText(rows.RowOf(early.ListItem), 4, QStringLiteral("b"));
+    rows.SetText(rows.RowOf(middle.ListItem), 4, QStringLiteral("A"));
+    rows.SetText(rows.RowOf(late.ListItem), 4, QStringLiteral("a"));
+    const auto order = [&rows] {
+        QList<const TCaller *> records;
+        for (int row = 0; row < rows.RowCount(); ++row)
+            records.append(rows.Record(row));
+        return records;
+    };
+    using TOrder = QList<const TCaller *>;
+    QVERIFY(SortCallerRows(rows, 3, false));
+    QCOMPARE(order(), TOrder({&early, &middle, &late}));
+    QVERIFY(SortCallerRows(rows, 3, true));
+    QCOMPARE(order(), TOrder({&late, &middle, &early}));
+    // Other columns go by their text, ties keeping their order either way.
+    QVERIFY(!SortCallerRows(rows, 4, false));
+    QVERIFY(SortCallerRows(rows, 4, true));
+    QCOMPARE(order(), TOrder({&early, &late, &middle}));
+    // The records keep their rows.
+    QCOMPARE(rows.RowOf(middle.ListItem), 2);
 }
 
 void TestListSort::rowPicturesStandSideBySide()
