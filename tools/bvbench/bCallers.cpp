@@ -5,6 +5,7 @@
 
 #include "bProgrammes.h"
 #include "uClock.h"
+#include "uListSort.h"
 #include "uMonitor.h"
 #include "uParser.h"
 #include "uPayout.h"
@@ -71,7 +72,7 @@ void BM_CallersReply(benchmark::State &state)
     PayoutRules.clear();
 }
 
-// A month's finished calls read into an empty history and shown as rows.
+// A month's finished calls read into an empty history, shown as rows and sorted by name.
 void BM_CallerHistory(benchmark::State &state)
 {
     FillProgrammes(ProgrammeCount);
@@ -79,7 +80,7 @@ void BM_CallerHistory(benchmark::State &state)
     for (int i = 0; i < HistoryCallCount; ++i) {
         reply.append(QStringLiteral("%1|%2|Beller %2|0|11|22|%3|06%2|20261208 101500|1765188900|20261208 101605|65|promo|10.0.0.1")
                          .arg(ProgCode(i % ProgrammeCount))
-                         .arg(i)
+                         .arg(i * 7919 % HistoryCallCount)
                          .arg(i % 18));
     }
     for (auto _ : state) {
@@ -87,7 +88,7 @@ void BM_CallerHistory(benchmark::State &state)
         TCallerRows rows(CallerColumnCount);
         ParseCallerHistory(list, reply);
         UpdateHistoryRows(list, &rows, {});
-        benchmark::DoNotOptimize(rows.RowCount());
+        benchmark::DoNotOptimize(SortCallerRows(rows, CaptionColumn, false));
     }
     TPProgs.clear();
 }
