@@ -98,10 +98,11 @@ void TestCallerHistory::unknownProgrammesGetNoRow()
     TPProgItem &ab = AddTestProg("AB", "Alpha");
     TCallerList list;
     TCallerRows rows(CallerColumnCount);
-    ParseCallerHistory(list, {"108", HistoryLine("ZZ", "500", 1), HistoryLine("AB", "7", 2)});
+    // An id that is no number raises no mark.
+    ParseCallerHistory(list, {"108", HistoryLine("ZZ", "500", 1), HistoryLine("AB", "7", 2), HistoryLine("AB", "x1", 1)});
     UpdateHistoryRows(list, &rows, {});
-    QCOMPARE(int(list.size()), 2);
-    QCOMPARE(rows.RowCount(), 1);
+    QCOMPARE(int(list.size()), 3);
+    QCOMPARE(rows.RowCount(), 2);
     QCOMPARE(list[0]->ListItem, NoListRow);
     QCOMPARE(ab.LastIdOther, 7);
     QCOMPARE(ab.LastIdPpm, 0);
