@@ -56,7 +56,6 @@ void TFloorCounter::SetValue(qint64 value)
 void TFloorCounter::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setClipRect(rect());
     qint64 rest = Value;
     qint64 previousRest = Previous;
     for (int cell = Digits - 1; cell >= 0; --cell) {
