@@ -145,6 +145,7 @@ void TestGlobal::formatsStamps_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("blank between") << "20070315 143005" << "15-03-2007 14:30:05";
     QTest::newRow("any separator") << "20070315T143005" << "15-03-2007 14:30:05";
+    QTest::newRow("more after") << "20070315 1430059" << "15-03-2007 14:30:05";
     QTest::newRow("digits unchecked") << "2007xx15 1430zz" << "15-xx-2007 14:30:zz";
     QTest::newRow("short stamp") << "2007031" << "1-03-2007 ::";
     QTest::newRow("empty") << "" << "-- ::";

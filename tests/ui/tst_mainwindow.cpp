@@ -368,6 +368,8 @@ void TestMainWindow::callersFailure()
     QVERIFY2(trouble.isEmpty() ? !tip.contains("storing") && !tip.contains("verbinding") : tip.contains(trouble),
              qPrintable(tip));
     QVERIFY(trouble.isEmpty() || main.findChild<TAnalogNumber *>()->toolTip().contains(trouble));
+    // The counters share the window's digit picture.
+    QVERIFY(!main.findChild<TAnalogNumber *>()->DigitPicture().isNull());
     QCOMPARE(quit.size(), quits ? 1 : 0);
     QCOMPARE(m_platform->Events().filter("message:"),
              quits ? QStringList{"message:2|ERROR|Verlopen"} : QStringList());
