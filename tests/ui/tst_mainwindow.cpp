@@ -462,6 +462,9 @@ void TestMainWindow::toolbarAndSavedView()
     const QByteArray saved = SavedSettings();
     for (const char *line : {"Graph=0\r\n", "Info=1\r\n", "list=2\r\n", "on=0\r\n"})
         QVERIFY2(saved.contains(line), line);
+    // The next start shows the view as it was left.
+    const TfrmMain reopened(m_state->Folder());
+    QVERIFY(reopened.findChild<QWidget *>(QStringLiteral("pbHistory"))->parentWidget()->isHidden());
 }
 
 void TestMainWindow::staleFiguresForecastAndQuiet()
